@@ -1,0 +1,387 @@
+// The machine seam: the small set of Windows services the setup logic uses.
+//
+// The setup logic never includes <windows.h>. It talks to a Machine, whose
+// parts are shaped after the Windows calls the logic makes, and whose results
+// keep the Windows conventions the logic relies on (error numbers such as
+// 2, 5, 32, 259, 1010; message box answers 1, 2, 6, 7).
+//
+// Two machines implement it: the real one (platform/win32, compiled into
+// SETUP.EXE) and a simulated Windows 95/98/NT machine kept in a host
+// directory (platform/sim), used by the native tests and the scenario runner.
+//
+// Texts are byte strings in the Windows-1252 code page, exactly as shown.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// ---------------------------------------------------------------- constants
+
+// Win32 error numbers the logic looks at.
+namespace err {
+constexpr std::uint32_t kSuccess = 0;
+constexpr std::uint32_t kFileNotFound = 2;
+constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kAccessDenied = 5;
+constexpr std::uint32_t kInvalidHandle = 6;
+constexpr std::uint32_t kWriteFault = 29;
+constexpr std::uint32_t kReadFault = 30;
+constexpr std::uint32_t kSharingViolation = 32;
+constexpr std::uint32_t kHandleDiskFull = 39;
+constexpr std::uint32_t kInvalidParameter = 87;
+constexpr std::uint32_t kDiskFull = 112;
+constexpr std::uint32_t kInsufficientBuffer = 122;
+constexpr std::uint32_t kDirNotEmpty = 145;
+constexpr std::uint32_t kAlreadyExists = 183;
+constexpr std::uint32_t kMoreData = 234;
+constexpr std::uint32_t kNoMoreItems = 259;
+constexpr std::uint32_t kBadKey = 1010;
+constexpr std::uint32_t kCantOpenKey = 1011;
+constexpr std::uint32_t kKeyDeleted = 1018;
+}  // namespace err
+
+// Message box flags (MB_*) and answers (ID*), with their Windows values.
+namespace mb {
+constexpr std::uint32_t kOk = 0x0;
+constexpr std::uint32_t kOkCancel = 0x1;
+constexpr std::uint32_t kAbortRetryIgnore = 0x2;
+constexpr std::uint32_t kYesNoCancel = 0x3;
+constexpr std::uint32_t kYesNo = 0x4;
+constexpr std::uint32_t kRetryCancel = 0x5;
+constexpr std::uint32_t kButtonMask = 0xF;
+constexpr std::uint32_t kIconError = 0x10;        // MB_ICONHAND / MB_ICONSTOP
+constexpr std::uint32_t kIconQuestion = 0x20;
+constexpr std::uint32_t kIconWarning = 0x30;      // MB_ICONEXCLAMATION
+constexpr std::uint32_t kIconInformation = 0x40;  // MB_ICONASTERISK
+constexpr std::uint32_t kIconMask = 0xF0;
+}  // namespace mb
+
+namespace answer {
+constexpr int kOk = 1;
+constexpr int kCancel = 2;
+constexpr int kAbort = 3;
+constexpr int kRetry = 4;
+constexpr int kIgnore = 5;
+constexpr int kYes = 6;
+constexpr int kNo = 7;
+}  // namespace answer
+
+// ShowWindow commands used by the logic.
+namespace sw {
+constexpr int kHide = 0;
+constexpr int kShowNormal = 1;
+constexpr int kShowMaximized = 3;
+constexpr int kShow = 5;
+}  // namespace sw
+
+// ---------------------------------------------------------------- system
+
+struct OsVersion {
+  std::uint32_t platformId = 0;  // 1 Windows 95 family, 2 Windows NT
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint32_t build = 0;
+};
+
+class System {
+ public:
+  virtual ~System() = default;
+  virtual OsVersion GetVersion() = 0;                 // GetVersionExA
+  virtual std::string GetModuleFileName() = 0;        // full path of the program
+  virtual std::string GetCommandLine() = 0;           // GetCommandLineA, whole
+  virtual std::string GetWindowsDirectory() = 0;      // GetWindowsDirectoryA
+  // WinExec: result above 31 means started.
+  virtual std::uint32_t WinExec(const std::string& commandLine, int show) = 0;
+  // Starts a program with an argument list without waiting; -1 on failure.
+  virtual int SpawnNoWait(const std::string& program,
+                          const std::vector<std::string>& args) = 0;
+  // OpenProcessToken, LookupPrivilegeValueA("SeShutdownPrivilege") and
+  // AdjustTokenPrivileges(SE_PRIVILEGE_ENABLED); results are not reported.
+  virtual void EnableShutdownPrivilege() = 0;
+  // ExitWindowsEx: nonzero when the shutdown was started.
+  virtual int ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+};
+
+// ---------------------------------------------------------------- files
+
+namespace attr {
+constexpr std::uint32_t kReadOnly = 0x01;
+constexpr std::uint32_t kHidden = 0x02;
+constexpr std::uint32_t kSystem = 0x04;
+constexpr std::uint32_t kDirectory = 0x10;
+constexpr std::uint32_t kArchive = 0x20;
+constexpr std::uint32_t kNormal = 0x80;
+constexpr std::uint32_t kInvalid = 0xFFFFFFFFu;
+}  // namespace attr
+
+struct FileStatus {
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  std::int64_t lastWriteUnix = 0;  // seconds since 1970-01-01 UTC
+};
+
+struct FindData {
+  std::string name;  // long name of the entry, no directory
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+};
+
+using FileHandle = std::intptr_t;
+constexpr FileHandle kInvalidFile = -1;
+
+enum class OpenMode {
+  kRead,          // existing file, read access, shared reading and writing
+  kWriteCreate,   // CREATE_ALWAYS, write access, shared writing
+  kReadWriteCreate,  // CREATE_ALWAYS, read and write access
+  kAppend,        // OPEN_ALWAYS, write at the end
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Status of a path (file or directory). Returns 0 or an error number
+  // (2 or 3 when it does not exist).
+  virtual std::uint32_t GetFileStatus(const std::string& path, FileStatus* out) = 0;
+  // Open a file; on failure returns kInvalidFile and sets *error.
+  virtual FileHandle Open(const std::string& path, OpenMode mode, std::uint32_t* error) = 0;
+  // ReadFile: returns 0 and the count read (0 at the end), or an error.
+  virtual std::uint32_t Read(FileHandle h, void* buffer, std::uint32_t size,
+                             std::uint32_t* read) = 0;
+  // WriteFile: returns 0 when every byte was written, else an error
+  // (112 when the disk is full); *written tells how many were.
+  virtual std::uint32_t Write(FileHandle h, const void* data, std::uint32_t size,
+                              std::uint32_t* written) = 0;
+  virtual void Close(FileHandle h) = 0;
+
+  virtual std::uint32_t DeleteFile(const std::string& path) = 0;
+  virtual std::uint32_t CreateDirectory(const std::string& path) = 0;  // one level
+  virtual std::uint32_t RemoveDirectory(const std::string& path) = 0;  // empty only
+  virtual std::uint32_t MoveFile(const std::string& from, const std::string& to) = 0;
+  // MoveFileExA(from, to or empty to delete, MOVEFILE_DELAY_UNTIL_REBOOT).
+  virtual std::uint32_t MoveFileAtReboot(const std::string& from, const std::string& to) = 0;
+  virtual std::uint32_t GetFileAttributes(const std::string& path, std::uint32_t* attributes) = 0;
+  virtual std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
+  // Last-access and last-write time, seconds since 1970-01-01 00:00:00 UTC.
+  virtual std::uint32_t SetFileTimes(const std::string& path, std::int64_t unixSeconds) = 0;
+  virtual std::uint32_t GetShortPathName(const std::string& path, std::string* out) = 0;
+  // FindFirstFileA/FindNextFileA over a pattern such as "C:\DIR\*.*";
+  // "." and ".." are included as Windows lists them. Returns 0, or 2/3/18.
+  virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<FindData>* out) = 0;
+  virtual std::uint32_t SetCurrentDirectory(const std::string& path) = 0;
+};
+
+// Whole-file helpers on top of FileSystem.
+std::uint32_t ReadWholeFile(FileSystem& fs, const std::string& path, std::string* out);
+std::uint32_t WriteWholeFile(FileSystem& fs, const std::string& path, const std::string& data);
+
+// ---------------------------------------------------------------- profiles
+
+class Profile {
+ public:
+  virtual ~Profile() = default;
+  // GetPrivateProfileStringA: copies at most size-1 bytes of the value.
+  virtual std::string GetString(const std::string& section, const std::string& key,
+                                const std::string& defaultValue, std::uint32_t size,
+                                const std::string& file) = 0;
+  // WritePrivateProfileStringA: true on success.
+  virtual bool WriteString(const std::string& section, const std::string& key,
+                           const std::string& value, const std::string& file) = 0;
+};
+
+// ---------------------------------------------------------------- registry
+
+using RegKey = std::uintptr_t;
+namespace hkey {
+constexpr RegKey kClassesRoot = 0x80000000u;
+constexpr RegKey kCurrentUser = 0x80000001u;
+constexpr RegKey kLocalMachine = 0x80000002u;
+constexpr RegKey kUsers = 0x80000003u;
+}  // namespace hkey
+
+namespace regtype {
+constexpr std::uint32_t kNone = 0;
+constexpr std::uint32_t kSz = 1;
+constexpr std::uint32_t kExpandSz = 2;
+constexpr std::uint32_t kBinary = 3;
+constexpr std::uint32_t kDword = 4;
+constexpr std::uint32_t kMultiSz = 7;
+}  // namespace regtype
+
+constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+constexpr std::uint32_t kKeyRead = 0x20019;
+constexpr std::uint32_t kRegCreatedNewKey = 1;
+constexpr std::uint32_t kRegOpenedExistingKey = 2;
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  virtual std::uint32_t CreateKey(RegKey root, const std::string& subkey, std::uint32_t access,
+                                  RegKey* out, std::uint32_t* disposition) = 0;
+  virtual std::uint32_t OpenKey(RegKey root, const std::string& subkey, std::uint32_t access,
+                                RegKey* out) = 0;
+  // RegQueryValueExA with a buffer of maxSize bytes: 234 when the value
+  // (with its terminating zero for strings) does not fit; *data then empty.
+  virtual std::uint32_t QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
+                                   std::string* data, std::uint32_t maxSize) = 0;
+  // RegSetValueExA; for REG_SZ, data is the text without its terminator.
+  virtual std::uint32_t SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                                 const std::string& data) = 0;
+  virtual std::uint32_t EnumKey(RegKey key, std::uint32_t index, std::string* name) = 0;
+  virtual std::uint32_t EnumValue(RegKey key, std::uint32_t index, std::string* name,
+                                  std::uint32_t* type, std::string* data) = 0;
+  // RegDeleteKeyA: Windows 95/98 delete the whole tree; Windows NT refuses a
+  // key with subkeys (5).
+  virtual std::uint32_t DeleteKey(RegKey key, const std::string& subkey) = 0;
+  virtual std::uint32_t DeleteValue(RegKey key, const std::string& name) = 0;
+  virtual std::uint32_t CloseKey(RegKey key) = 0;
+};
+
+// ---------------------------------------------------------------- LZ
+
+class Lz {
+ public:
+  virtual ~Lz() = default;
+  // LZOpenFileA(path, OF_READ): a handle >= 0, or a negative LZERROR_*.
+  virtual int Open(const std::string& path) = 0;
+  // LZRead: bytes read (less than size only at the end), negative on error.
+  virtual int Read(int handle, void* buffer, int size) = 0;
+  virtual void Close(int handle) = 0;
+  // GetExpandedNameA: the path with the name stored in a compressed file's
+  // header, or the path unchanged for a plain file.
+  virtual std::string GetExpandedName(const std::string& path) = 0;
+};
+
+// ---------------------------------------------------------------- UI
+
+using WindowHandle = std::uintptr_t;  // 0: no window
+constexpr WindowHandle kNoWindow = 0;
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+};
+struct Size {
+  int cx = 0, cy = 0;
+};
+using Color = std::uint32_t;  // 0x00BBGGRR as COLORREF
+constexpr Color Rgb(int r, int g, int b) {
+  return static_cast<Color>(r & 0xFF) | (static_cast<Color>(g & 0xFF) << 8) |
+         (static_cast<Color>(b & 0xFF) << 16);
+}
+
+// Raster operations for bitmap drawing.
+enum class Rop { kSrcCopy, kSrcAnd, kMergePaint };
+
+// A device context to draw on, given to paint handlers.
+class Painter {
+ public:
+  virtual ~Painter() = default;
+  virtual Rect ClientRect() = 0;
+  virtual void FillSolid(const Rect& r, Color c) = 0;
+  virtual void FrameRect(const Rect& r, Color c) = 0;
+  // Size of bitmap resource id; false when it cannot be loaded.
+  virtual bool BitmapSize(int bitmapId, Size* out) = 0;
+  virtual bool DrawBitmap(int bitmapId, int x, int y, Rop rop) = 0;
+  virtual Size TextExtent(const std::string& text) = 0;
+  // ExtTextOut with ETO_OPAQUE|ETO_CLIPPED in the given colours.
+  virtual void DrawTextClipped(int x, int y, const Rect& clip, const std::string& text,
+                               Color textColor, Color backColor) = 0;
+  // The default window procedure's handling of the paint message, which
+  // validates the window.
+  virtual void DefaultPaint() = 0;
+};
+
+class Ui;
+
+// The behaviour of one dialog, written in the setup logic. The machine
+// creates the window from a numbered template and calls these.
+class DialogHandler {
+ public:
+  virtual ~DialogHandler() = default;
+  // WM_INITDIALOG; true lets the system set the focus.
+  virtual bool OnInitDialog(WindowHandle dialog) = 0;
+  // WM_COMMAND; return false for the default handling, which for a modal
+  // dialog ends it with ids 1 and 2 (and Escape/close give 2).
+  virtual bool OnCommand(WindowHandle dialog, int id, int notifyCode) {
+    (void)dialog; (void)id; (void)notifyCode;
+    return false;
+  }
+  virtual void OnTimer(WindowHandle dialog, int timerId) { (void)dialog; (void)timerId; }
+  // WM_PAINT of the dialog itself; false for the default handling.
+  virtual bool OnPaint(WindowHandle dialog, Painter& painter) {
+    (void)dialog; (void)painter;
+    return false;
+  }
+  // WM_PAINT of a control the handler draws itself (see Ui::OwnControlPaint).
+  virtual void OnPaintControl(WindowHandle dialog, int controlId, Painter& painter) {
+    (void)dialog; (void)controlId; (void)painter;
+  }
+  // WM_NCACTIVATE: return true and set *result to answer it without the
+  // default handling.
+  virtual bool OnNcActivate(WindowHandle dialog, bool active, bool* result) {
+    (void)dialog; (void)active; (void)result;
+    return false;
+  }
+  // WM_DESTROY.
+  virtual void OnDestroy(WindowHandle dialog) { (void)dialog; }
+};
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+  // MessageBoxA: returns the answer (answer::*).
+  virtual int MessageBox(WindowHandle owner, const std::string& text,
+                         const std::string& caption, std::uint32_t flags) = 0;
+  // DialogBoxParam from template `templateId`: returns the EndDialog value.
+  virtual int RunModal(int templateId, WindowHandle owner, DialogHandler& handler) = 0;
+  // CreateDialogParam: the new window, or kNoWindow.
+  virtual WindowHandle CreateModeless(int templateId, WindowHandle owner,
+                                      DialogHandler& handler) = 0;
+  virtual void EndDialog(WindowHandle dialog, int result) = 0;
+  virtual void DestroyWindow(WindowHandle window) = 0;
+
+  virtual void SetWindowText(WindowHandle window, const std::string& text) = 0;
+  virtual std::string GetWindowText(WindowHandle window) = 0;
+  virtual void SetItemText(WindowHandle dialog, int controlId, const std::string& text) = 0;
+  virtual std::string GetItemText(WindowHandle dialog, int controlId) = 0;
+  virtual bool EnableWindow(WindowHandle window, bool enable) = 0;  // previous state: was disabled
+  virtual bool IsWindowEnabled(WindowHandle window) = 0;
+  virtual void EnableItem(WindowHandle dialog, int controlId, bool enable) = 0;
+  virtual void ShowWindow(WindowHandle window, int command) = 0;
+  virtual void SetTopmostAndShow(WindowHandle window) = 0;  // HWND_TOPMOST, NOMOVE|NOSIZE|SHOW
+  virtual WindowHandle GetOwner(WindowHandle window) = 0;
+  virtual WindowHandle GetMainWindow() = 0;  // the application's main window
+  virtual void SetMainWindow(WindowHandle window) = 0;
+
+  // The handler's OnPaintControl draws this static control from now on.
+  virtual void OwnControlPaint(WindowHandle dialog, int controlId) = 0;
+  // InvalidateRect(control, erase) and UpdateWindow (repaint at once).
+  virtual void InvalidateItem(WindowHandle dialog, int controlId, bool erase) = 0;
+  virtual void UpdateItem(WindowHandle dialog, int controlId) = 0;
+
+  virtual bool SetTimer(WindowHandle window, int timerId, std::uint32_t milliseconds) = 0;
+  virtual void KillTimer(WindowHandle window, int timerId) = 0;
+  // Runs every pending message of the thread without waiting; keyboard
+  // messages for `dialog` go through IsDialogMessage.
+  virtual void PumpMessages(WindowHandle dialog) = 0;
+  // Waits for and runs messages until `done` holds (checked after each).
+  virtual void RunMessagesUntil(const std::function<bool()>& done) = 0;
+};
+
+// ---------------------------------------------------------------- machine
+
+struct Machine {
+  System& system;
+  FileSystem& files;
+  Profile& profile;
+  Registry& registry;
+  Lz& lz;
+  Ui& ui;
+};
+
+}  // namespace platform

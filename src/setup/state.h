@@ -1,0 +1,113 @@
+// The setup state: the one record of a setup run that every operation reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/machine.h"
+#include "setup/catalog.h"
+
+namespace setup {
+
+// Capacities of the text fields, terminator included, as the description
+// file and the rest of the program assume them.
+constexpr std::size_t kPathCapacity = 256;
+constexpr std::size_t kSourceDirMax = 250;
+constexpr std::size_t kProductCapacity = 16;
+constexpr std::size_t kVersionCapacity = 8;
+constexpr std::size_t kPlatformTextCapacity = 12;
+constexpr std::size_t kShortValueCapacity = 4;  // mct, fct, lng, aux
+constexpr std::size_t kLongValueCapacity = 8;   // ver, plt, ifc
+constexpr std::size_t kCompanyShortCapacity = 32;
+constexpr std::size_t kCompanyLongCapacity = 52;
+constexpr std::size_t kMaxFileListLines = 499;
+
+enum class Mode { kInstall = 0, kRestart = 1, kUninstallLaunch = 2 };
+
+// The eight raw values of SETUP.DAT.
+struct DescriptionValues {
+  std::string mct, fct, lng, prd, aux, ver, plt, ifc;
+};
+
+// Setup status values passed to FinishSetup.
+namespace status {
+constexpr int kInstalled = 0;
+constexpr int kFailed = 1;
+constexpr int kCancelled = 2;
+constexpr int kRestartNeeded = 3;
+constexpr int kAccessDenied = 5;
+}  // namespace status
+
+// Uninstall results.
+namespace uninstall {
+constexpr int kCompleted = 0;
+constexpr int kFailed = 1;
+constexpr int kNothingDone = 2;
+}  // namespace uninstall
+
+// Keeps texts returned by ExpandText alive until the process ends and
+// recognises them by identity.
+class ExpansionCache {
+ public:
+  static constexpr std::size_t kSlots = 1000;
+  bool Contains(const char* text) const;
+  void Record(const char* text);
+  // Takes ownership of a new text and records it; returns its address.
+  char* Adopt(std::string text);
+  std::size_t Count() const { return recorded_.size(); }
+  void Clear();
+
+ private:
+  std::vector<const char*> recorded_;
+  std::vector<std::unique_ptr<char[]>> owned_;
+};
+
+struct SetupState {
+  explicit SetupState(platform::Machine& m) : machine(m) {}
+  platform::Machine& machine;
+
+  // Paths.
+  std::string sourceDir;
+  std::string windowsDir;
+  std::string defaultInstallDir;
+  std::string installDir;
+  std::string uninstallDir;
+  std::string restartDescriptionPath;
+  std::string groupName;
+
+  // SETUP.DAT and what is derived from it.
+  DescriptionValues values;
+  std::string productName;
+  std::string version;
+  std::string platformText;
+  int fileCount = 0;
+  int language = 0;
+  bool scsi = false;
+  bool seEdition = false;
+  bool yEdition = false;
+  std::string companyShort;
+  std::string companyLong;
+  std::vector<std::string> fileList;  // kept file-list lines, line end included
+
+  // Run values.
+  Mode mode = Mode::kInstall;
+  bool windowsNt = false;
+  bool windows98 = false;
+  bool writeTapeConfiguration = true;
+  std::string entryNumber = "00";
+  bool schedulerInstalled = false;
+  platform::WindowHandle backgroundWindow = platform::kNoWindow;
+
+  // Message catalog (writable: the platform rewrite changes it) and the
+  // cache of expanded texts.
+  Catalog catalog;
+  ExpansionCache expansionCache;
+};
+
+// Copies at most capacity-1 bytes of `value`: the field limits of the design.
+std::string Truncate(const std::string& value, std::size_t capacity);
+
+}  // namespace setup

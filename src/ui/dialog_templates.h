@@ -1,0 +1,44 @@
+// The dialog templates of the program, described once for both machines.
+//
+// src/ui/dialogs.def holds every template as macros; resources.rc expands
+// them into resource statements for windres, dialog_templates.cpp into the
+// table below, which the simulated machine uses to build its dialogs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+enum class ControlKind { kStatic, kEdit, kButton, kDefButton, kRadio, kGroupBox, kListBox, kFrame };
+
+struct ControlTemplate {
+  int id;                // -1 for controls the program never addresses
+  ControlKind kind;
+  std::string text;      // initial text (a placeholder; the program replaces it)
+  int x, y, cx, cy;      // dialog units
+};
+
+struct DialogTemplate {
+  int id;
+  std::string caption;   // initial caption
+  int x, y, cx, cy;      // dialog units
+  std::string fontName;
+  int fontSize;
+  bool visible;          // WS_VISIBLE: shown when created
+  std::vector<ControlTemplate> controls;
+};
+
+// The template with that number, or null.
+const DialogTemplate* FindDialogTemplate(int id);
+
+// Bitmap resource numbers.
+constexpr int kLogoBitmap = 131;     // 230 x 110 monochrome
+constexpr int kOemLogoBitmap = 159;  // 148 x 33 colour
+
+// Dialog template numbers.
+constexpr int kBackgroundDialog = 132;
+constexpr int kCopyProgressDialog = 135;
+
+}  // namespace ui
