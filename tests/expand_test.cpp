@@ -8,6 +8,7 @@
 
 #include "platform/machine.h"
 #include "setup/catalog.h"
+#include "setup/description.h"
 #include "setup/state.h"
 
 namespace setup {
@@ -283,6 +284,28 @@ TEST_F(ExpandTest, CompanyNames) {
     state_.companyShort = c.shortName;
     state_.companyLong = c.longName;
     EXPECT_STREQ(ExpandText(state_, Buffer(c.text)), c.expected) << c.text;
+  }
+}
+
+// The company names the description derives for each product, as the
+// license agreement's markers show them.
+TEST_F(ExpandTest, CompanyNamesPerProduct) {
+  struct Case {
+    const char* prd;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"Halvorn", "Brennick Software License Agreement, (c) Brennick Corporation"},
+      {"Ostrilk", "Brennick Software License Agreement, (c) Brennick Corporation"},
+      {"RQ-TAPE", "Dunmarrow Software License Agreement, (c) Dunmarrow Corporation"},
+      {"RQ-TAPE Pro", "Dunmarrow Software License Agreement, (c) Dunmarrow Corporation"},
+      {"rq-tape", "Brennick Software License Agreement, (c) Brennick Corporation"},
+  };
+  for (const Case& c : cases) {
+    state_.values.prd = c.prd;
+    SetCompanyNames(state_);
+    char* text = Buffer("!!co_shrt!! Software License Agreement, (c) !!co_long!!");
+    EXPECT_STREQ(ExpandText(state_, text), c.expected) << c.prd;
   }
 }
 

@@ -59,7 +59,7 @@ constexpr SourceEntry kEntries[] = {
     }},
     {ENTRY(MSG_REMOVE_ITEMS_SUMMARY), 1, {
         {"You are about to remove these items:\n\nGroup Name:\n%s\n\nDirectory:\n%s\n\n"},
-        {"Folgende Elemente werden entfernt:\n\nGruppenname:\n%s\n\nVerzeichnis:\n%s\n\n"},
+        {"Sie sind im Begriff, folgende Elemente zu entfernen:\n\nGruppenname:\n%s\n\nVerzeichnis:\n%s\n\n"},
         {"Vous êtes sur le point de supprimer ces éléments :\n\nNom du groupe :\n%s\n\nRépertoire :\n%s\n\n"},
         {"Följande objekt kommer att tas bort:\n\nGruppnamn:\n%s\n\nKatalog:\n%s\n\n"},
         {},
@@ -405,7 +405,7 @@ constexpr SourceEntry kEntries[] = {
     }},
     {ENTRY(MSG_WELCOME), 1, {
         {"\nWelcome to Halvorn+ Setup for Windows 95!\n\nThis installation requires about 10MB of disk space.\n\nPlease choose your installation directory,\nthen press ENTER or click on OK"},
-        {"\nWillkommen bei Halvorn+ Setup für Windows 95!\n\nDie Installation benötigt etwa 10 MB Speicherplatz.\n\nWählen Sie das Installationsverzeichnis,\nund drücken Sie dann die EINGABETASTE, oder klicken Sie auf OK"},
+        {"\nWillkommen bei Halvorn+ Setup für Windows 95!\n\nDie Installation benötigt etwa 10 MB Speicherplatz.\n\nWählen Sie das Installationsverzeichnis aus,\nund drücken Sie dann die EINGABETASTE, oder klicken Sie auf OK"},
         {"\nBienvenue dans l'installation de Halvorn+ pour Windows 95 !\n\nCette installation nécessite environ 10 Mo d'espace disque.\n\nChoisissez le répertoire d'installation,\npuis appuyez sur ENTRÉE ou cliquez sur OK"},
         {"\nVälkommen till installationen av Halvorn+ för Windows 95!\n\nInstallationen kräver cirka 10 MB diskutrymme.\n\nVälj installationskatalog\noch tryck sedan på RETUR eller klicka på OK"},
         {},
