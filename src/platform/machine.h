@@ -253,6 +253,14 @@ class Lz {
   // GetExpandedNameA: the path with the name stored in a compressed file's
   // header, or the path unchanged for a plain file.
   virtual std::string GetExpandedName(const std::string& path) = 0;
+  // The uncompressed length recorded in the header of the compressed file
+  // open as `handle` (for a plain file, its size), or -1 when the machine
+  // cannot tell. Reading a truncated compressed file gives no error, so the
+  // reader compares what Read delivered with this length.
+  virtual std::int64_t ExpandedLength(int handle) {
+    (void)handle;
+    return -1;
+  }
 };
 
 // ---------------------------------------------------------------- UI

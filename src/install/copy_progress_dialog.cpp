@@ -1,0 +1,205 @@
+#include "install/copy_progress_dialog.h"
+
+#include <cstdio>
+
+#include "ui/dialog_templates.h"
+
+namespace install {
+
+// ---------------------------------------------------------------- PercentBar
+
+void PercentBar::Attach(platform::Ui& ui, platform::WindowHandle dialog, int controlId,
+                        std::uint32_t maximum) {
+  ui_ = &ui;
+  dialog_ = dialog;
+  controlId_ = controlId;
+  ui.OwnControlPaint(dialog, controlId);
+  maximum_ = maximum;
+  ui.InvalidateItem(dialog, controlId, true);
+}
+
+void PercentBar::SetPosition(std::uint32_t value) {
+  position_ = value < maximum_ ? value : maximum_;
+  if (ui_ != nullptr && dialog_ != platform::kNoWindow) ui_->InvalidateItem(dialog_, controlId_, true);
+}
+
+void PercentBar::Paint(platform::Painter& painter) {
+  platform::Rect client = painter.ClientRect();
+  painter.FrameRect(client, kFrameColor);
+  platform::Rect inner{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
+
+  if (position_ > maximum_) position_ = maximum_;
+  if (maximum_ == 0) maximum_ = 1;
+  if (position_ > maximum_) position_ = maximum_;
+
+  // The products are taken in 32-bit unsigned arithmetic and the quotients
+  // as unsigned 16-bit values, as the bar has always computed them: a file
+  // of more than about 200 GB of blocks wraps, it does not fault.
+  const int innerWidth = inner.Width();
+  const int innerHeight = inner.Height();
+  const std::uint32_t width = innerWidth > 0 ? static_cast<std::uint32_t>(innerWidth) : 0u;
+  const auto filled = static_cast<std::uint16_t>((width * position_) / maximum_);
+  const int split = inner.left + filled;
+  const auto percent = static_cast<std::uint16_t>((position_ * 100u) / maximum_);
+
+  char text[16];
+  std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(percent));
+  platform::Size extent = painter.TextExtent(text);
+  const int x = (innerWidth - extent.cx) / 2 + 1;
+  const int y = (innerHeight - extent.cy) / 2 + 1;
+
+  platform::Rect emptyPart{split, inner.top, inner.right, inner.bottom};
+  painter.DrawTextClipped(x, y, emptyPart, text, barColor_, backColor_);
+  platform::Rect filledPart{inner.left, inner.top, split, inner.bottom};
+  painter.DrawTextClipped(x, y, filledPart, text, backColor_, barColor_);
+}
+
+// ---------------------------------------------------------------- dialog
+
+CopyProgressDialog::~CopyProgressDialog() {
+  if (dialog_ != platform::kNoWindow) DestroyWindow();
+  EnableOwnerAgain();
+}
+
+bool CopyProgressDialog::Create(platform::WindowHandle owner) {
+  platform::Ui& ui = state_.machine.ui;
+  owner_ = owner;
+  if (owner != platform::kNoWindow && ui.IsWindowEnabled(owner)) {
+    ui.EnableWindow(owner, false);
+    ownerDisabled_ = true;
+  }
+  platform::WindowHandle window = ui.CreateModeless(ui::kCopyProgressDialog, owner, *this);
+  if (window == platform::kNoWindow) {
+    dialog_ = platform::kNoWindow;
+    EnableOwnerAgain();
+    return false;
+  }
+  dialog_ = window;
+  return true;
+}
+
+void CopyProgressDialog::EnableOwnerAgain() {
+  if (!ownerDisabled_) return;
+  ownerDisabled_ = false;
+  state_.machine.ui.EnableWindow(owner_, true);
+}
+
+void CopyProgressDialog::DestroyWindow() {
+  EnableOwnerAgain();
+  platform::WindowHandle window = dialog_;
+  dialog_ = platform::kNoWindow;
+  if (window != platform::kNoWindow) state_.machine.ui.DestroyWindow(window);
+}
+
+bool CopyProgressDialog::OnInitDialog(platform::WindowHandle dialog) {
+  platform::Ui& ui = state_.machine.ui;
+  dialog_ = dialog;
+  ui.SetWindowText(dialog, setup::Msg(state_, setup::MSG_COPY_LABELS, 0));
+  currentBar_.Attach(ui, dialog, progress_ctl::kCurrentBar, 100);
+  filesBar_.Attach(ui, dialog, progress_ctl::kFilesBar, 100);
+  ui.SetItemText(dialog, progress_ctl::kCurrentLabel, setup::Msg(state_, setup::MSG_COPY_LABELS, 1));
+  ui.SetItemText(dialog, progress_ctl::kFilesLabel, setup::Msg(state_, setup::MSG_COPY_LABELS, 2));
+  ui.SetItemText(dialog, progress_ctl::kCancel, setup::Msg(state_, setup::MSG_BUTTON_LABELS, 1));
+  return true;
+}
+
+bool CopyProgressDialog::OnCommand(platform::WindowHandle dialog, int id, int) {
+  if (id == platform::answer::kOk) return true;  // Enter does nothing here
+  if (id == platform::answer::kCancel) {
+    // The dialog stays open either way; the engine sees the flag at its
+    // next CancelRequested.
+    int answer = state_.machine.ui.MessageBox(
+        dialog, setup::Msg(state_, setup::MSG_CONFIRM_CANCEL, setup::kText),
+        setup::Msg(state_, setup::MSG_CONFIRM_CANCEL, setup::kCaption),
+        platform::mb::kYesNo | platform::mb::kIconQuestion);
+    if (answer == platform::answer::kYes) cancelFlag_ = true;
+    return true;
+  }
+  return false;
+}
+
+void CopyProgressDialog::OnTimer(platform::WindowHandle, int timerId) {
+  if (timerId == kCompletionTimer) ++timerTicks_;
+}
+
+void CopyProgressDialog::OnPaintControl(platform::WindowHandle, int controlId,
+                                        platform::Painter& painter) {
+  if (controlId == currentBar_.ControlId()) {
+    currentBar_.Paint(painter);
+  } else if (controlId == filesBar_.ControlId()) {
+    filesBar_.Paint(painter);
+  }
+}
+
+void CopyProgressDialog::OnDestroy(platform::WindowHandle) {
+  EnableOwnerAgain();
+  dialog_ = platform::kNoWindow;
+}
+
+void CopyProgressDialog::UpdateProgress(ProgressMode mode, const std::string& fileText,
+                                        std::uint32_t count, std::uint32_t total) {
+  switch (mode) {
+    case ProgressMode::kBegin:
+      blocksDone_ = 0;
+      currentBar_.SetMaximum(count);
+      filesDone_ = 0;
+      filesBar_.SetMaximum(total);
+      break;
+    case ProgressMode::kBlock:
+      ++blocksDone_;
+      break;
+    case ProgressMode::kNextFile:
+      ++filesDone_;
+      blocksDone_ = 0;
+      currentBar_.SetMaximum(count);
+      break;
+    case ProgressMode::kComplete:
+      ++filesDone_;
+      break;
+  }
+
+  platform::Ui& ui = state_.machine.ui;
+  const bool haveWindow = dialog_ != platform::kNoWindow;
+
+  if (mode != ProgressMode::kComplete && blocksDone_ <= currentBar_.Maximum()) {
+    currentBar_.SetPosition(blocksDone_);
+    if (haveWindow) ui.UpdateItem(dialog_, progress_ctl::kCurrentBar);
+  }
+
+  // A file count that is too small freezes the files bar and the status
+  // text once it is passed.
+  if (mode != ProgressMode::kBlock && filesDone_ <= filesBar_.Maximum()) {
+    filesBar_.SetPosition(filesDone_);
+    if (haveWindow) {
+      ui.UpdateItem(dialog_, progress_ctl::kFilesBar);
+      std::string status = mode == ProgressMode::kComplete
+                               ? std::string(setup::Msg(state_, setup::MSG_TRANSFER_COMPLETE))
+                               : std::string(setup::Msg(state_, setup::MSG_COPYING)) + fileText;
+      ui.SetItemText(dialog_, progress_ctl::kStatusText, status);
+    }
+  }
+
+  if (mode == ProgressMode::kComplete && haveWindow) {
+    ui.EnableItem(dialog_, progress_ctl::kCancel, false);
+    // Without a timer there is nothing to wait for; waiting would never end.
+    if (ui.SetTimer(dialog_, kCompletionTimer, kCompletionTimerPeriod)) {
+      const int start = timerTicks_;
+      // A dialog destroyed meanwhile ends the wait too.
+      ui.RunMessagesUntil([this, start] {
+        return timerTicks_ - start >= kCompletionTicks || dialog_ == platform::kNoWindow;
+      });
+      if (dialog_ != platform::kNoWindow) ui.KillTimer(dialog_, kCompletionTimer);
+    }
+  }
+}
+
+void CopyProgressDialog::PumpMessages() { state_.machine.ui.PumpMessages(dialog_); }
+
+bool CopyProgressDialog::CancelRequested() {
+  PumpMessages();
+  bool requested = cancelFlag_;
+  cancelFlag_ = false;
+  return requested;
+}
+
+}  // namespace install

@@ -1,0 +1,118 @@
+// The copy progress dialog (template 135): the file being copied, a bar for
+// the current file, a bar for all files, and Cancel with confirmation. It
+// runs no message loop of its own: the copy engine lets pending messages
+// through it once per block (CancelRequested).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/machine.h"
+#include "setup/state.h"
+
+namespace install {
+
+// Controls of template 135.
+namespace progress_ctl {
+constexpr int kCancel = 2;
+constexpr int kFilesBar = 1009;
+constexpr int kCurrentBar = 1010;
+constexpr int kFilesLabel = 1011;
+constexpr int kCurrentLabel = 1012;
+constexpr int kStatusText = 1013;
+}  // namespace progress_ctl
+
+constexpr int kCompletionTimer = 1;
+constexpr std::uint32_t kCompletionTimerPeriod = 2000;  // milliseconds
+constexpr int kCompletionTicks = 2;
+
+enum class ProgressMode { kBegin, kBlock, kNextFile, kComplete };
+
+// A static control drawn as a filled bar with a centred percentage.
+class PercentBar {
+ public:
+  static constexpr platform::Color kBarColor = platform::Rgb(0, 0, 255);
+  static constexpr platform::Color kBackColor = platform::Rgb(255, 255, 255);
+  static constexpr platform::Color kFrameColor = platform::Rgb(0, 0, 0);
+
+  // Takes over the dialog's static control: from now on the dialog handler
+  // forwards its paint messages here. Sets the maximum and invalidates the
+  // control with erasing.
+  void Attach(platform::Ui& ui, platform::WindowHandle dialog, int controlId, std::uint32_t maximum);
+  // The maximum alone, without a redraw (the next position change redraws).
+  void SetMaximum(std::uint32_t maximum) { maximum_ = maximum; }
+  // Position = the smaller of value and maximum; invalidates with erasing.
+  void SetPosition(std::uint32_t value);
+  // The paint message: frame, filled part, percentage white on blue over the
+  // filled part and blue on white over the rest. A maximum of 0 becomes 1.
+  void Paint(platform::Painter& painter);
+
+  std::uint32_t Maximum() const { return maximum_; }
+  std::uint32_t Position() const { return position_; }
+  int ControlId() const { return controlId_; }
+
+ private:
+  platform::Ui* ui_ = nullptr;
+  platform::WindowHandle dialog_ = platform::kNoWindow;
+  int controlId_ = 0;
+  std::uint32_t maximum_ = 100;
+  std::uint32_t position_ = 0;
+  platform::Color barColor_ = kBarColor;
+  platform::Color backColor_ = kBackColor;
+};
+
+class CopyProgressDialog : public platform::DialogHandler {
+ public:
+  explicit CopyProgressDialog(setup::SetupState& state) : state_(state) {}
+  ~CopyProgressDialog() override;
+  CopyProgressDialog(const CopyProgressDialog&) = delete;
+  CopyProgressDialog& operator=(const CopyProgressDialog&) = delete;
+
+  // Creates the dialog modelessly from template 135, owned by `owner`.
+  // Disables the owner while the dialog exists (when it was enabled);
+  // enables it again if creation fails. False when creation failed.
+  bool Create(platform::WindowHandle owner);
+  // Enables the owner again if creation disabled it, then destroys the
+  // window.
+  void DestroyWindow();
+  platform::WindowHandle Window() const { return dialog_; }
+
+  void UpdateProgress(ProgressMode mode, const std::string& fileText, std::uint32_t count,
+                      std::uint32_t total);
+  // An entry passed over: one more file done, nothing redrawn.
+  void CountSkippedFile() { ++filesDone_; }
+  // Runs every pending message of the thread without waiting.
+  void PumpMessages();
+  // Pumps, then returns whether the user confirmed cancelling since the
+  // last call, and forgets it.
+  bool CancelRequested();
+
+  std::uint32_t BlocksDone() const { return blocksDone_; }
+  std::uint32_t FilesDone() const { return filesDone_; }
+  int TimerTicks() const { return timerTicks_; }
+  const PercentBar& CurrentFileBar() const { return currentBar_; }
+  const PercentBar& FilesBar() const { return filesBar_; }
+
+  // Dialog behaviour.
+  bool OnInitDialog(platform::WindowHandle dialog) override;
+  bool OnCommand(platform::WindowHandle dialog, int id, int notifyCode) override;
+  void OnTimer(platform::WindowHandle dialog, int timerId) override;
+  void OnPaintControl(platform::WindowHandle dialog, int controlId, platform::Painter& painter) override;
+  void OnDestroy(platform::WindowHandle dialog) override;
+
+ private:
+  void EnableOwnerAgain();
+
+  setup::SetupState& state_;
+  platform::WindowHandle dialog_ = platform::kNoWindow;
+  platform::WindowHandle owner_ = platform::kNoWindow;
+  PercentBar currentBar_;
+  PercentBar filesBar_;
+  std::uint32_t blocksDone_ = 0;
+  std::uint32_t filesDone_ = 0;
+  bool cancelFlag_ = false;
+  int timerTicks_ = 0;
+  bool ownerDisabled_ = false;
+};
+
+}  // namespace install

@@ -1,0 +1,20 @@
+// Small text helpers shared by the file installation code.
+#pragma once
+
+#include <string>
+
+namespace install {
+
+// Puts `value` in place of the first "%s" or "%d" of a message text; "%%"
+// gives "%". Any other '%' stays as it is. Message texts are never handed
+// to printf, so a text with unexpected placeholders cannot read arguments
+// that are not there.
+std::string FillPlaceholder(const char* text, const std::string& value);
+
+// Windows-style comparisons and case mapping of ASCII letters (the names
+// of the file list and the paths of the program are compared this way).
+bool EqualsNoCase(const std::string& a, const std::string& b);
+std::string ToUpperAscii(std::string text);
+bool Contains(const std::string& text, const char* what);
+
+}  // namespace install
