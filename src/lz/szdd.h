@@ -22,32 +22,51 @@ struct Header {
   std::uint32_t expandedLength = 0;
 };
 
-// True when `data` starts with a complete SZDD header.
+// True when `data` starts with a complete SZDD header of method 'A' (lz32
+// reads any other method as a plain file).
 bool ParseHeader(const std::uint8_t* data, std::size_t size, Header* out);
 
 // Streaming expansion of one compressed file held in memory, read in pieces
 // like LZRead. Never reads outside the input; any input is survived.
+// As with LZOpenFileA, input without a valid header is handed out as it is.
+// Compressed data is expanded until it runs out, whatever the header's length
+// says (lz32 does the same); a token cut off by the end of the data ends the
+// output, and reading on gives 0. Truncated() then tells whether fewer bytes
+// came out than the header announced.
 class Expander {
  public:
   Expander(const std::uint8_t* compressed, std::size_t size);
   // Expanded bytes copied into out (less than n only at the end of the
-  // data); negative when the input is corrupt.
+  // data); negative (-1) only for a negative n or a null out: every byte
+  // sequence decodes to something.
   int Read(std::uint8_t* out, int n);
-  // Whether the data ended before the header's length was reached.
+  // Whether the data ended before the header's length was reached (false
+  // until the data is used up, and for plain input).
   bool Truncated() const;
 
  private:
+  // Output is decoded into buf_: the first kHistory bytes are the last 4096
+  // bytes produced (blanks at the start, as the ring of lz32 begins), the
+  // rest holds decoded bytes not yet handed out. References are absolute
+  // positions in the 4096-byte ring; ringBase_ maps buffer indexes to them.
+  static constexpr std::size_t kHistory = 4096;
+  static constexpr std::size_t kChunk = 32768;
+  static constexpr std::size_t kSlack = 64;  // room for over-long block copies
+
+  void Decode();
+
   const std::uint8_t* in_;
   std::size_t size_;
-  std::size_t pos_;
-  std::uint32_t remainingLength_;
-  std::uint8_t window_[4096];
-  unsigned windowPos_;
-  unsigned flags_;
-  unsigned flagBits_;
-  unsigned pendingPos_;
-  unsigned pendingLen_;
-  bool truncated_;
+  std::size_t pos_;                // next input byte
+  bool compressed_;                // false: the input is handed out as it is
+  std::uint32_t expandedLength_;   // from the header
+  std::uint64_t produced_;         // expanded bytes decoded so far
+  unsigned flags_;                 // flag bits left, above a marker bit
+  unsigned ringBase_;              // ring position of buf_[0]
+  std::size_t readPos_;            // next byte of buf_ to hand out
+  std::size_t endPos_;             // end of decoded bytes in buf_
+  bool inputDone_;                 // the compressed data is used up
+  std::uint8_t buf_[kHistory + kChunk + kSlack];
 };
 
 // The name GetExpandedNameA gives: for a compressed file whose header
