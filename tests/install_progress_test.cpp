@@ -1,0 +1,469 @@
+// The copy progress dialog and its percentage bars, on a window system of
+// this file that paints at once and delivers timer messages on demand.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <set>
+
+#include "install/copy_progress_dialog.h"
+
+namespace install {
+namespace {
+
+using platform::Rect;
+using platform::WindowHandle;
+
+struct TextCall {
+  int x, y;
+  Rect clip;
+  std::string text;
+  platform::Color textColor, backColor;
+};
+
+class RecordingPainter : public platform::Painter {
+ public:
+  Rect client{0, 0, 152, 20};
+  platform::Size charSize{6, 13};
+  std::vector<Rect> frames;
+  std::vector<TextCall> texts;
+
+  Rect ClientRect() override { return client; }
+  void FillSolid(const Rect&, platform::Color) override {}
+  void FrameRect(const Rect& r, platform::Color c) override {
+    EXPECT_EQ(c, platform::Rgb(0, 0, 0));
+    frames.push_back(r);
+  }
+  bool BitmapSize(int, platform::Size*) override { return false; }
+  bool DrawBitmap(int, int, int, platform::Rop) override { return false; }
+  platform::Size TextExtent(const std::string& t) override {
+    return {charSize.cx * static_cast<int>(t.size()), charSize.cy};
+  }
+  void DrawTextClipped(int x, int y, const Rect& clip, const std::string& t, platform::Color fg,
+                       platform::Color bg) override {
+    texts.push_back({x, y, clip, t, fg, bg});
+  }
+  void DefaultPaint() override {}
+};
+
+constexpr platform::Color kBlue = platform::Rgb(0, 0, 255);
+constexpr platform::Color kWhite = platform::Rgb(255, 255, 255);
+
+struct Box {
+  WindowHandle owner;
+  std::string text, caption;
+  std::uint32_t flags;
+};
+
+// One modeless dialog at a time. Paints owned controls at once on
+// UpdateItem, runs queued user actions on PumpMessages, and fires timers
+// while RunMessagesUntil waits.
+class DialogUi : public platform::Ui {
+ public:
+  static constexpr WindowHandle kDialog = 0x135;
+  platform::DialogHandler* handler = nullptr;
+  bool createFails = false;
+  std::map<WindowHandle, bool> enabled;
+  std::map<int, std::string> items;
+  std::map<int, bool> itemEnabled;
+  std::set<int> ownPainted;
+  std::map<int, int> paints;
+  std::map<int, std::uint32_t> timers;
+  std::map<int, std::uint32_t> timersSet;  // every SetTimer, kept after KillTimer
+  std::vector<int> killedTimers;
+  std::string title;
+  bool destroyed = false;
+  int timerMessages = 0;
+  std::deque<std::function<void()>> pending;  // user actions
+  std::vector<Box> boxes;
+  std::deque<int> answers;
+  RecordingPainter painter;
+
+  int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                 std::uint32_t flags) override {
+    boxes.push_back({owner, text, caption, flags});
+    int a = answers.empty() ? platform::answer::kOk : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return a;
+  }
+  int RunModal(int, WindowHandle, platform::DialogHandler&) override { return 2; }
+  WindowHandle CreateModeless(int templateId, WindowHandle, platform::DialogHandler& h) override {
+    EXPECT_EQ(templateId, 135);
+    if (createFails) return platform::kNoWindow;
+    handler = &h;
+    h.OnInitDialog(kDialog);
+    return kDialog;
+  }
+  void EndDialog(WindowHandle, int) override { ADD_FAILURE() << "a modeless dialog is not ended"; }
+  void DestroyWindow(WindowHandle w) override {
+    EXPECT_EQ(w, kDialog);
+    destroyed = true;
+    if (handler) handler->OnDestroy(w);
+  }
+  void SetWindowText(WindowHandle, const std::string& t) override { title = t; }
+  std::string GetWindowText(WindowHandle) override { return title; }
+  void SetItemText(WindowHandle, int id, const std::string& t) override { items[id] = t; }
+  std::string GetItemText(WindowHandle, int id) override { return items[id]; }
+  bool EnableWindow(WindowHandle w, bool e) override {
+    bool wasDisabled = enabled.count(w) != 0 && !enabled[w];
+    enabled[w] = e;
+    return wasDisabled;
+  }
+  bool IsWindowEnabled(WindowHandle w) override { return enabled.count(w) == 0 || enabled[w]; }
+  void EnableItem(WindowHandle, int id, bool e) override { itemEnabled[id] = e; }
+  void ShowWindow(WindowHandle, int) override {}
+  void SetTopmostAndShow(WindowHandle) override {}
+  WindowHandle GetOwner(WindowHandle) override { return 0; }
+  WindowHandle GetMainWindow() override { return 0; }
+  void SetMainWindow(WindowHandle) override {}
+  void OwnControlPaint(WindowHandle, int id) override { ownPainted.insert(id); }
+  void InvalidateItem(WindowHandle, int, bool) override {}
+  void UpdateItem(WindowHandle w, int id) override {
+    if (ownPainted.count(id) == 0) return;
+    ++paints[id];
+    painter.texts.clear();
+    painter.frames.clear();
+    handler->OnPaintControl(w, id, painter);
+  }
+  bool SetTimer(WindowHandle, int id, std::uint32_t ms) override {
+    timers[id] = ms;
+    timersSet[id] = ms;
+    return true;
+  }
+  void KillTimer(WindowHandle, int id) override {
+    timers.erase(id);
+    killedTimers.push_back(id);
+  }
+  void PumpMessages(WindowHandle) override {
+    while (!pending.empty()) {
+      auto action = pending.front();
+      pending.pop_front();
+      action();
+    }
+  }
+  void RunMessagesUntil(const std::function<bool()>& done) override {
+    for (int guard = 0; guard < 100 && !done(); ++guard) {
+      ASSERT_FALSE(timers.empty()) << "waiting without a timer";
+      for (const auto& [id, ms] : timers) {
+        ++timerMessages;
+        handler->OnTimer(kDialog, id);
+      }
+    }
+    EXPECT_TRUE(done());
+  }
+};
+
+// Stubs for the parts of the machine the dialog does not use.
+struct Unused : platform::System, platform::FileSystem, platform::Profile, platform::Registry, platform::Lz {
+  platform::OsVersion GetVersion() override { return {}; }
+  std::string GetModuleFileName() override { return {}; }
+  std::string GetCommandLine() override { return {}; }
+  std::string GetWindowsDirectory() override { return {}; }
+  std::uint32_t WinExec(const std::string&, int) override { return 0; }
+  int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { return -1; }
+  void EnableShutdownPrivilege() override {}
+  int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
+  std::uint32_t GetFileStatus(const std::string&, platform::FileStatus*) override { return 2; }
+  platform::FileHandle Open(const std::string&, platform::OpenMode, std::uint32_t* e) override {
+    *e = 5;
+    return platform::kInvalidFile;
+  }
+  std::uint32_t Read(platform::FileHandle, void*, std::uint32_t, std::uint32_t*) override { return 6; }
+  std::uint32_t Write(platform::FileHandle, const void*, std::uint32_t, std::uint32_t*) override { return 6; }
+  void Close(platform::FileHandle) override {}
+  std::uint32_t DeleteFile(const std::string&) override { return 5; }
+  std::uint32_t CreateDirectory(const std::string&) override { return 5; }
+  std::uint32_t RemoveDirectory(const std::string&) override { return 5; }
+  std::uint32_t MoveFile(const std::string&, const std::string&) override { return 5; }
+  std::uint32_t MoveFileAtReboot(const std::string&, const std::string&) override { return 5; }
+  std::uint32_t GetFileAttributes(const std::string&, std::uint32_t*) override { return 2; }
+  std::uint32_t SetFileAttributes(const std::string&, std::uint32_t) override { return 5; }
+  std::uint32_t SetFileTimes(const std::string&, std::int64_t) override { return 5; }
+  std::uint32_t GetShortPathName(const std::string&, std::string*) override { return 2; }
+  std::uint32_t FindFiles(const std::string&, std::vector<platform::FindData>*) override { return 2; }
+  std::uint32_t SetCurrentDirectory(const std::string&) override { return 0; }
+  std::string GetString(const std::string&, const std::string&, const std::string& d, std::uint32_t,
+                        const std::string&) override {
+    return d;
+  }
+  bool WriteString(const std::string&, const std::string&, const std::string&, const std::string&) override {
+    return false;
+  }
+  std::uint32_t CreateKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*,
+                          std::uint32_t*) override { return 5; }
+  std::uint32_t OpenKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*) override {
+    return 2;
+  }
+  std::uint32_t QueryValue(platform::RegKey, const std::string&, std::uint32_t*, std::string*,
+                           std::uint32_t) override { return 2; }
+  std::uint32_t SetValue(platform::RegKey, const std::string&, std::uint32_t, const std::string&) override {
+    return 5;
+  }
+  std::uint32_t EnumKey(platform::RegKey, std::uint32_t, std::string*) override { return 259; }
+  std::uint32_t EnumValue(platform::RegKey, std::uint32_t, std::string*, std::uint32_t*,
+                          std::string*) override { return 259; }
+  std::uint32_t DeleteKey(platform::RegKey, const std::string&) override { return 2; }
+  std::uint32_t DeleteValue(platform::RegKey, const std::string&) override { return 2; }
+  std::uint32_t CloseKey(platform::RegKey) override { return 0; }
+  int Open(const std::string&) override { return -1; }
+  int Read(int, void*, int) override { return -1; }
+  void Close(int) override {}
+  std::string GetExpandedName(const std::string& p) override { return p; }
+};
+
+// ---------------------------------------------------------------- PercentBar
+
+struct BarCase {
+  const char* what;
+  int clientWidth;
+  std::uint32_t maximum, position;
+  int split;            // x where the filled part ends
+  const char* text;
+  std::uint32_t maximumAfter;
+};
+
+TEST(PercentBarTest, PaintTable) {
+  // Client 0..W x 0..20, inner 1..W-1 x 1..19, characters 6 x 13.
+  const BarCase cases[] = {
+      {"empty", 152, 100, 0, 1, "  0%", 100},
+      {"half", 152, 100, 50, 1 + 75, " 50%", 100},
+      {"full", 152, 100, 100, 1 + 150, "100%", 100},
+      {"a third rounds down", 152, 3, 1, 1 + 50, " 33%", 3},
+      {"maximum 0 counts as 1", 152, 0, 0, 1, "  0%", 1},
+      // The product is 32-bit: 300 * 5e7 wraps to 2115098112, / 5e7 = 42,
+      // and 5e7 * 100 wraps to 705032704, / 5e7 = 14.
+      {"32-bit products wrap", 302, 50000000, 50000000, 1 + 42, " 14%", 50000000},
+      // The split is a 16-bit quotient: 69998 becomes 4462.
+      {"16-bit split", 70000, 1, 1, 1 + 4462, "100%", 1},
+  };
+  for (const BarCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    DialogUi ui;
+    PercentBar bar;
+    bar.Attach(ui, DialogUi::kDialog, 1010, c.maximum);
+    EXPECT_EQ(ui.ownPainted.count(1010), 1u);
+    bar.SetPosition(c.position);
+    RecordingPainter painter;
+    painter.client = {0, 0, c.clientWidth, 20};
+    bar.Paint(painter);
+
+    ASSERT_EQ(painter.frames.size(), 1u);
+    EXPECT_EQ(painter.frames[0].right, c.clientWidth);
+    ASSERT_EQ(painter.texts.size(), 2u);
+    const TextCall& rest = painter.texts[0];
+    const TextCall& filled = painter.texts[1];
+    EXPECT_EQ(rest.text, c.text);
+    EXPECT_EQ(filled.text, c.text);
+    // Blue on white over the rest, white on blue over the filled part.
+    EXPECT_EQ(rest.textColor, kBlue);
+    EXPECT_EQ(rest.backColor, kWhite);
+    EXPECT_EQ(filled.textColor, kWhite);
+    EXPECT_EQ(filled.backColor, kBlue);
+    EXPECT_EQ(filled.clip.left, 1);
+    EXPECT_EQ(filled.clip.right, c.split);
+    EXPECT_EQ(rest.clip.left, c.split);
+    EXPECT_EQ(rest.clip.right, c.clientWidth - 1);
+    EXPECT_EQ(rest.clip.top, 1);
+    EXPECT_EQ(rest.clip.bottom, 19);
+    // Centred in the inner rectangle, halves taken towards zero, plus one.
+    EXPECT_EQ(rest.x, (c.clientWidth - 2 - 24) / 2 + 1);
+    EXPECT_EQ(rest.y, (18 - 13) / 2 + 1);
+    EXPECT_EQ(filled.x, rest.x);
+    EXPECT_EQ(filled.y, rest.y);
+    EXPECT_EQ(bar.Maximum(), c.maximumAfter);
+  }
+}
+
+TEST(PercentBarTest, PositionIsHeldAtTheMaximum) {
+  DialogUi ui;
+  PercentBar bar;
+  bar.Attach(ui, DialogUi::kDialog, 1009, 4);
+  bar.SetPosition(9);
+  EXPECT_EQ(bar.Position(), 4u);
+  RecordingPainter painter;
+  bar.Paint(painter);
+  EXPECT_EQ(painter.texts[0].text, "100%");
+}
+
+TEST(PercentBarTest, TextWiderThanTheBarGivesANegativeHalf) {
+  // A text wider than the bar gives a negative half, taken towards zero.
+  DialogUi ui;
+  PercentBar bar;
+  bar.Attach(ui, DialogUi::kDialog, 1009, 100);
+  RecordingPainter painter;
+  painter.client = {0, 0, 13, 10};  // inner width 11, text 24 wide
+  bar.Paint(painter);
+  EXPECT_EQ(painter.texts[0].x, (11 - 24) / 2 + 1);  // -6 + 1
+  EXPECT_EQ(painter.texts[0].x, -5);
+}
+
+// ---------------------------------------------------------------- dialog
+
+class ProgressDialogTest : public ::testing::Test {
+ protected:
+  static constexpr WindowHandle kBackground = 0x132;
+  ProgressDialogTest() { state.values.prd = "Halvorn"; }
+
+  const std::string& Status() { return ui.items[progress_ctl::kStatusText]; }
+
+  Unused unused;
+  DialogUi ui;
+  platform::Machine machine{unused, unused, unused, unused, unused, ui};
+  setup::SetupState state{machine};
+};
+
+TEST_F(ProgressDialogTest, InitialisationTakesTheCatalogTexts) {
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  EXPECT_EQ(ui.title, "File Copy");
+  EXPECT_EQ(ui.items[progress_ctl::kCurrentLabel], "Current:");
+  EXPECT_EQ(ui.items[progress_ctl::kFilesLabel], "Total:");
+  EXPECT_EQ(ui.items[progress_ctl::kCancel], "&Cancel");
+  EXPECT_EQ(ui.ownPainted, (std::set<int>{progress_ctl::kCurrentBar, progress_ctl::kFilesBar}));
+  EXPECT_EQ(dialog.CurrentFileBar().Maximum(), 100u);
+  EXPECT_EQ(dialog.FilesBar().Maximum(), 100u);
+}
+
+TEST_F(ProgressDialogTest, GermanTexts) {
+  state.language = 1;
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  EXPECT_NE(ui.title, "File Copy");
+  EXPECT_NE(ui.items[progress_ctl::kCancel], "&Cancel");
+}
+
+TEST_F(ProgressDialogTest, OwnerDisabledWhileTheDialogExists) {
+  {
+    CopyProgressDialog dialog(state);
+    ASSERT_TRUE(dialog.Create(kBackground));
+    EXPECT_FALSE(ui.IsWindowEnabled(kBackground));
+    dialog.DestroyWindow();
+    EXPECT_TRUE(ui.destroyed);
+    EXPECT_TRUE(ui.IsWindowEnabled(kBackground));
+  }
+  // An owner that was disabled already stays disabled.
+  DialogUi ui2;
+  platform::Machine machine2{unused, unused, unused, unused, unused, ui2};
+  setup::SetupState state2{machine2};
+  ui2.enabled[kBackground] = false;
+  CopyProgressDialog dialog(state2);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  dialog.DestroyWindow();
+  EXPECT_FALSE(ui2.IsWindowEnabled(kBackground));
+}
+
+TEST_F(ProgressDialogTest, FailedCreationEnablesTheOwnerAgain) {
+  ui.createFails = true;
+  CopyProgressDialog dialog(state);
+  EXPECT_FALSE(dialog.Create(kBackground));
+  EXPECT_TRUE(ui.IsWindowEnabled(kBackground));
+  // Updates without a window count but touch no window.
+  dialog.UpdateProgress(ProgressMode::kBegin, "A", 1, 2);
+  dialog.UpdateProgress(ProgressMode::kComplete, "", 0, 0);
+  EXPECT_EQ(dialog.FilesDone(), 1u);
+  EXPECT_TRUE(ui.timers.empty());
+}
+
+TEST_F(ProgressDialogTest, ModesMoveTheBarsAndTheStatusText) {
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+
+  dialog.UpdateProgress(ProgressMode::kBegin, "C:\\TAPE\\A.EXE", 2, 3);
+  EXPECT_EQ(dialog.CurrentFileBar().Maximum(), 2u);
+  EXPECT_EQ(dialog.FilesBar().Maximum(), 3u);
+  EXPECT_EQ(Status(), "Copying:\nC:\\TAPE\\A.EXE");
+  EXPECT_EQ(ui.paints[progress_ctl::kCurrentBar], 1);
+  EXPECT_EQ(ui.paints[progress_ctl::kFilesBar], 1);
+
+  dialog.UpdateProgress(ProgressMode::kBlock, "", 0, 0);
+  EXPECT_EQ(dialog.CurrentFileBar().Position(), 1u);
+  EXPECT_EQ(ui.painter.texts[0].text, " 50%");
+  EXPECT_EQ(ui.paints[progress_ctl::kFilesBar], 1);  // block mode leaves the files bar
+
+  dialog.UpdateProgress(ProgressMode::kNextFile, "C:\\TAPE\\B.EXE", 7, 0);
+  EXPECT_EQ(dialog.BlocksDone(), 0u);
+  EXPECT_EQ(dialog.CurrentFileBar().Maximum(), 7u);
+  EXPECT_EQ(dialog.CurrentFileBar().Position(), 0u);
+  EXPECT_EQ(dialog.FilesBar().Position(), 1u);
+  EXPECT_EQ(ui.painter.texts[0].text, " 33%");  // files bar painted last
+  EXPECT_EQ(Status(), "Copying:\nC:\\TAPE\\B.EXE");
+
+  dialog.CountSkippedFile();
+  EXPECT_EQ(dialog.FilesDone(), 2u);
+  EXPECT_EQ(dialog.FilesBar().Position(), 1u);  // nothing redrawn
+
+  int currentPaints = ui.paints[progress_ctl::kCurrentBar];
+  dialog.UpdateProgress(ProgressMode::kComplete, "", 0, 0);
+  EXPECT_EQ(ui.paints[progress_ctl::kCurrentBar], currentPaints);
+  EXPECT_EQ(dialog.FilesBar().Position(), 3u);
+  EXPECT_EQ(Status(), "File Transfer Complete.");
+  // The completion display: Cancel disabled, timer 1 every 2000 ms, held
+  // until it fired twice, then stopped.
+  EXPECT_FALSE(ui.itemEnabled[progress_ctl::kCancel]);
+  EXPECT_EQ(ui.timersSet, (std::map<int, std::uint32_t>{{kCompletionTimer, 2000u}}));
+  EXPECT_EQ(ui.timerMessages, 2);
+  EXPECT_EQ(dialog.TimerTicks(), 2);
+  EXPECT_EQ(ui.killedTimers, std::vector<int>{kCompletionTimer});
+  EXPECT_TRUE(ui.timers.empty());
+}
+
+TEST_F(ProgressDialogTest, SmallFileShowsZeroThenFullAfterItsFirstBlock) {
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  dialog.UpdateProgress(ProgressMode::kBegin, "SMALL.TXT", 0, 5);
+  // The paint made the maximum 1.
+  EXPECT_EQ(dialog.CurrentFileBar().Maximum(), 1u);
+  dialog.UpdateProgress(ProgressMode::kBlock, "", 0, 0);
+  EXPECT_EQ(dialog.CurrentFileBar().Position(), 1u);
+  EXPECT_EQ(ui.painter.texts[0].text, "100%");
+  // Further blocks (a compressed file expands to more) stay at 100%.
+  dialog.UpdateProgress(ProgressMode::kBlock, "", 0, 0);
+  EXPECT_EQ(dialog.CurrentFileBar().Position(), 1u);
+}
+
+TEST_F(ProgressDialogTest, FileCountTooSmallFreezesFilesBarAndStatus) {
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  dialog.UpdateProgress(ProgressMode::kBegin, "A", 1, 1);
+  dialog.UpdateProgress(ProgressMode::kNextFile, "B", 1, 0);  // files 1 of 1
+  EXPECT_EQ(Status(), "Copying:\nB");
+  int filesPaints = ui.paints[progress_ctl::kFilesBar];
+  dialog.UpdateProgress(ProgressMode::kNextFile, "C", 1, 0);  // files 2 of 1
+  EXPECT_EQ(Status(), "Copying:\nB");
+  EXPECT_EQ(ui.paints[progress_ctl::kFilesBar], filesPaints);
+  EXPECT_EQ(dialog.FilesBar().Position(), 1u);
+  dialog.UpdateProgress(ProgressMode::kComplete, "", 0, 0);
+  EXPECT_EQ(Status(), "Copying:\nB");  // no completion text
+  EXPECT_EQ(ui.timerMessages, 2);      // but the wait still happens
+}
+
+TEST_F(ProgressDialogTest, CancelAskedAndAnsweredNoThenYes) {
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  ui.answers = {platform::answer::kNo, platform::answer::kYes};
+
+  ui.pending.push_back([&] { EXPECT_TRUE(ui.handler->OnCommand(DialogUi::kDialog, 2, 0)); });
+  EXPECT_FALSE(dialog.CancelRequested());
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].owner, DialogUi::kDialog);
+  EXPECT_EQ(ui.boxes[0].text, "Are you sure you wish to cancel?");
+  EXPECT_EQ(ui.boxes[0].caption, "Confirm Cancel");
+  EXPECT_EQ(ui.boxes[0].flags, platform::mb::kYesNo | platform::mb::kIconQuestion);
+
+  ui.pending.push_back([&] { ui.handler->OnCommand(DialogUi::kDialog, 2, 0); });
+  EXPECT_TRUE(dialog.CancelRequested());
+  EXPECT_FALSE(dialog.CancelRequested());  // read once, then cleared
+  EXPECT_FALSE(ui.destroyed);               // the dialog stays open
+}
+
+TEST_F(ProgressDialogTest, EnterDoesNothing) {
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  EXPECT_TRUE(ui.handler->OnCommand(DialogUi::kDialog, 1, 0));
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_FALSE(dialog.CancelRequested());
+  EXPECT_FALSE(ui.handler->OnCommand(DialogUi::kDialog, 1013, 0));
+}
+
+}  // namespace
+}  // namespace install
