@@ -1,0 +1,405 @@
+// The user interface of the real machine: message boxes, dialogs from the
+// numbered templates of the program's resources, timers, the message pump
+// and GDI drawing.
+#include <cstring>
+#include <memory>
+
+#include "platform/win32/win32_machine.h"
+
+namespace platform::win32 {
+namespace {
+
+HWND H(WindowHandle w) { return reinterpret_cast<HWND>(w); }
+WindowHandle W(HWND h) { return reinterpret_cast<WindowHandle>(h); }
+
+std::string UpToZero(const std::string& s) { return s.substr(0, s.find('\0')); }
+
+constexpr char kControlPaintProperty[] = "SetupControlPaint";
+
+// What a dialog window needs to reach its handler.
+struct DialogContext {
+  DialogHandler* handler = nullptr;
+  HINSTANCE instance = nullptr;
+  int templateId = 0;
+  bool modal = false;
+};
+
+// A static control whose painting the dialog's handler took over.
+struct ControlContext {
+  WNDPROC previous = nullptr;
+  HWND dialog = nullptr;
+  int controlId = 0;
+};
+
+COLORREF Colorref(Color c) { return static_cast<COLORREF>(c); }
+
+RECT ToRect(const Rect& r) {
+  RECT out;
+  out.left = r.left;
+  out.top = r.top;
+  out.right = r.right;
+  out.bottom = r.bottom;
+  return out;
+}
+
+DWORD RasterOp(Rop rop) {
+  switch (rop) {
+    case Rop::kSrcAnd: return SRCAND;
+    case Rop::kMergePaint: return MERGEPAINT;
+    case Rop::kSrcCopy: break;
+  }
+  return SRCCOPY;
+}
+
+// Drawing on the device context of one paint message.
+class GdiPainter : public Painter {
+ public:
+  GdiPainter(HWND window, HDC dc, HINSTANCE instance)
+      : window_(window), dc_(dc), instance_(instance) {}
+
+  Rect ClientRect() override {
+    RECT r = {0, 0, 0, 0};
+    ::GetClientRect(window_, &r);
+    Rect out;
+    out.left = r.left;
+    out.top = r.top;
+    out.right = r.right;
+    out.bottom = r.bottom;
+    return out;
+  }
+
+  void FillSolid(const Rect& r, Color c) override {
+    RECT rect = ToRect(r);
+    HBRUSH brush = ::CreateSolidBrush(Colorref(c));
+    if (!brush) return;
+    ::FillRect(dc_, &rect, brush);
+    ::DeleteObject(brush);
+  }
+
+  void FrameRect(const Rect& r, Color c) override {
+    RECT rect = ToRect(r);
+    HBRUSH brush = ::CreateSolidBrush(Colorref(c));
+    if (!brush) return;
+    ::FrameRect(dc_, &rect, brush);
+    ::DeleteObject(brush);
+  }
+
+  bool BitmapSize(int bitmapId, Size* out) override {
+    HBITMAP bitmap = ::LoadBitmapA(instance_, MAKEINTRESOURCEA(bitmapId));
+    if (!bitmap) return false;
+    BITMAP info;
+    std::memset(&info, 0, sizeof info);
+    bool ok = ::GetObjectA(bitmap, sizeof info, &info) != 0;
+    ::DeleteObject(bitmap);
+    if (ok && out) {
+      out->cx = info.bmWidth;
+      out->cy = info.bmHeight;
+    }
+    return ok;
+  }
+
+  bool DrawBitmap(int bitmapId, int x, int y, Rop rop) override {
+    HBITMAP bitmap = ::LoadBitmapA(instance_, MAKEINTRESOURCEA(bitmapId));
+    if (!bitmap) return false;
+    BITMAP info;
+    std::memset(&info, 0, sizeof info);
+    bool ok = ::GetObjectA(bitmap, sizeof info, &info) != 0;
+    HDC memory = ok ? ::CreateCompatibleDC(dc_) : nullptr;
+    if (memory) {
+      HGDIOBJ previous = ::SelectObject(memory, bitmap);
+      ok = ::BitBlt(dc_, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, RasterOp(rop)) != 0;
+      ::SelectObject(memory, previous);
+      ::DeleteDC(memory);
+    } else {
+      ok = false;
+    }
+    ::DeleteObject(bitmap);
+    return ok;
+  }
+
+  Size TextExtent(const std::string& text) override {
+    SIZE s = {0, 0};
+    std::string t = UpToZero(text);
+    ::GetTextExtentPoint32A(dc_, t.c_str(), static_cast<int>(t.size()), &s);
+    Size out;
+    out.cx = s.cx;
+    out.cy = s.cy;
+    return out;
+  }
+
+  void DrawTextClipped(int x, int y, const Rect& clip, const std::string& text, Color textColor,
+                       Color backColor) override {
+    RECT rect = ToRect(clip);
+    ::SetTextColor(dc_, Colorref(textColor));
+    ::SetBkColor(dc_, Colorref(backColor));
+    std::string t = UpToZero(text);
+    ::ExtTextOutA(dc_, x, y, ETO_OPAQUE | ETO_CLIPPED, &rect, t.c_str(),
+                  static_cast<UINT>(t.size()), nullptr);
+  }
+
+  // The paint context came from BeginPaint, which has already validated the
+  // window as the default window procedure would.
+  void DefaultPaint() override {}
+
+ private:
+  HWND window_;
+  HDC dc_;
+  HINSTANCE instance_;
+};
+
+DialogContext* ContextOf(HWND dialog) {
+  return reinterpret_cast<DialogContext*>(::GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* context = reinterpret_cast<DialogContext*>(lParam);
+    ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    // Set before the dialog is first shown, so that whoever sees the window
+    // can tell which template it came from.
+    ::SetPropA(dialog, kDialogIdProperty,
+               reinterpret_cast<HANDLE>(static_cast<INT_PTR>(context->templateId)));
+    return context->handler->OnInitDialog(W(dialog)) ? TRUE : FALSE;
+  }
+  DialogContext* context = ContextOf(dialog);
+  if (!context) return FALSE;
+  switch (message) {
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      int code = HIWORD(wParam);
+      if (context->handler->OnCommand(W(dialog), id, code)) return TRUE;
+      if (context->modal && (id == IDOK || id == IDCANCEL)) {
+        ::EndDialog(dialog, id);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_TIMER:
+      context->handler->OnTimer(W(dialog), static_cast<int>(wParam));
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = ::BeginPaint(dialog, &ps);
+      if (dc) {
+        GdiPainter painter(dialog, dc, context->instance);
+        context->handler->OnPaint(W(dialog), painter);
+      }
+      ::EndPaint(dialog, &ps);
+      return TRUE;
+    }
+    case WM_NCACTIVATE: {
+      bool result = false;
+      if (context->handler->OnNcActivate(W(dialog), wParam != 0, &result)) {
+        ::SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result ? TRUE : FALSE);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_DESTROY:
+      context->handler->OnDestroy(W(dialog));
+      return FALSE;
+    case WM_NCDESTROY:
+      ::RemovePropA(dialog, kDialogIdProperty);
+      ::SetWindowLongPtrA(dialog, DWLP_USER, 0);
+      if (!context->modal) delete context;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* context = reinterpret_cast<ControlContext*>(::GetPropA(control, kControlPaintProperty));
+  if (!context) return ::DefWindowProcA(control, message, wParam, lParam);
+  WNDPROC previous = context->previous;
+  if (message == WM_PAINT) {
+    DialogContext* dialogContext = ContextOf(context->dialog);
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(control, &ps);
+    if (dc && dialogContext) {
+      GdiPainter painter(control, dc, dialogContext->instance);
+      dialogContext->handler->OnPaintControl(W(context->dialog), context->controlId, painter);
+    }
+    ::EndPaint(control, &ps);
+    return 0;
+  }
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    ::RemovePropA(control, kControlPaintProperty);
+    delete context;
+  }
+  return ::CallWindowProcA(previous, control, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::string WindowText(HWND window) {
+  if (!window) return std::string();
+  int length = ::GetWindowTextLengthA(window);
+  if (length <= 0) return std::string();
+  std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+  int n = ::GetWindowTextA(window, buffer.data(), static_cast<int>(buffer.size()));
+  if (n < 0) n = 0;
+  if (static_cast<std::size_t>(n) >= buffer.size()) n = static_cast<int>(buffer.size()) - 1;
+  return std::string(buffer.data(), static_cast<std::size_t>(n));
+}
+
+int Win32Ui::MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                        std::uint32_t flags) {
+  return ::MessageBoxA(H(owner), UpToZero(text).c_str(), UpToZero(caption).c_str(), flags);
+}
+
+int Win32Ui::RunModal(int templateId, WindowHandle owner, DialogHandler& handler) {
+  DialogContext context;
+  context.handler = &handler;
+  context.instance = instance_;
+  context.templateId = templateId;
+  context.modal = true;
+  // As the framework does, a dialog without a parent is owned by the
+  // application's main window.
+  HWND parent = owner ? H(owner) : mainWindow_;
+  INT_PTR result = ::DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId), parent, DialogProc,
+                                     reinterpret_cast<LPARAM>(&context));
+  return static_cast<int>(result);
+}
+
+WindowHandle Win32Ui::CreateModeless(int templateId, WindowHandle owner, DialogHandler& handler) {
+  auto context = std::make_unique<DialogContext>();
+  context->handler = &handler;
+  context->instance = instance_;
+  context->templateId = templateId;
+  context->modal = false;
+  HWND parent = owner ? H(owner) : mainWindow_;
+  DialogContext* raw = context.get();
+  HWND dialog = ::CreateDialogParamA(instance_, MAKEINTRESOURCEA(templateId), parent, DialogProc,
+                                     reinterpret_cast<LPARAM>(raw));
+  if (!dialog) {
+    // When creation fails after WM_INITDIALOG, WM_NCDESTROY has freed it.
+    if (::GetLastError() == 0) context.release();
+    return kNoWindow;
+  }
+  context.release();  // owned by the window now, freed at WM_NCDESTROY
+  return W(dialog);
+}
+
+void Win32Ui::EndDialog(WindowHandle dialog, int result) { ::EndDialog(H(dialog), result); }
+
+void Win32Ui::DestroyWindow(WindowHandle window) {
+  if (H(window) == mainWindow_) mainWindow_ = nullptr;
+  if (window) ::DestroyWindow(H(window));
+}
+
+void Win32Ui::SetWindowText(WindowHandle window, const std::string& text) {
+  ::SetWindowTextA(H(window), UpToZero(text).c_str());
+}
+
+std::string Win32Ui::GetWindowText(WindowHandle window) { return WindowText(H(window)); }
+
+void Win32Ui::SetItemText(WindowHandle dialog, int controlId, const std::string& text) {
+  ::SetDlgItemTextA(H(dialog), controlId, UpToZero(text).c_str());
+}
+
+std::string Win32Ui::GetItemText(WindowHandle dialog, int controlId) {
+  return WindowText(::GetDlgItem(H(dialog), controlId));
+}
+
+bool Win32Ui::EnableWindow(WindowHandle window, bool enable) {
+  return ::EnableWindow(H(window), enable ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32Ui::IsWindowEnabled(WindowHandle window) {
+  return ::IsWindowEnabled(H(window)) != FALSE;
+}
+
+void Win32Ui::EnableItem(WindowHandle dialog, int controlId, bool enable) {
+  HWND control = ::GetDlgItem(H(dialog), controlId);
+  if (control) ::EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+void Win32Ui::ShowWindow(WindowHandle window, int command) { ::ShowWindow(H(window), command); }
+
+void Win32Ui::SetTopmostAndShow(WindowHandle window) {
+  ::SetWindowPos(H(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
+WindowHandle Win32Ui::GetOwner(WindowHandle window) {
+  return W(::GetWindow(H(window), GW_OWNER));
+}
+
+WindowHandle Win32Ui::GetMainWindow() { return W(mainWindow_); }
+
+void Win32Ui::SetMainWindow(WindowHandle window) { mainWindow_ = H(window); }
+
+void Win32Ui::OwnControlPaint(WindowHandle dialog, int controlId) {
+  HWND control = ::GetDlgItem(H(dialog), controlId);
+  if (!control || ::GetPropA(control, kControlPaintProperty)) return;
+  auto* context = new ControlContext;
+  context->dialog = H(dialog);
+  context->controlId = controlId;
+  context->previous = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(control, GWLP_WNDPROC));
+  if (!::SetPropA(control, kControlPaintProperty, context)) {
+    delete context;
+    return;
+  }
+  ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc));
+}
+
+void Win32Ui::InvalidateItem(WindowHandle dialog, int controlId, bool erase) {
+  HWND control = ::GetDlgItem(H(dialog), controlId);
+  if (control) ::InvalidateRect(control, nullptr, erase ? TRUE : FALSE);
+}
+
+void Win32Ui::UpdateItem(WindowHandle dialog, int controlId) {
+  HWND control = ::GetDlgItem(H(dialog), controlId);
+  if (control) ::UpdateWindow(control);
+}
+
+bool Win32Ui::SetTimer(WindowHandle window, int timerId, std::uint32_t milliseconds) {
+  return ::SetTimer(H(window), static_cast<UINT_PTR>(timerId), milliseconds, nullptr) != 0;
+}
+
+void Win32Ui::KillTimer(WindowHandle window, int timerId) {
+  ::KillTimer(H(window), static_cast<UINT_PTR>(timerId));
+}
+
+void Win32Ui::Dispatch(MSG& msg, HWND preferredDialog) {
+  if (preferredDialog) {
+    if (::IsWindow(preferredDialog) && ::IsDialogMessageA(preferredDialog, &msg)) return;
+  } else if (msg.hwnd) {
+    // Keyboard navigation for whichever of our dialogs the message is for.
+    HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
+    if (top && ::GetPropA(top, kDialogIdProperty) && ::IsDialogMessageA(top, &msg)) return;
+  }
+  ::TranslateMessage(&msg);
+  ::DispatchMessageA(&msg);
+}
+
+void Win32Ui::PumpMessages(WindowHandle dialog) {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit request for the loop that owns it.
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    Dispatch(msg, H(dialog));
+  }
+}
+
+void Win32Ui::RunMessagesUntil(const std::function<bool()>& done) {
+  MSG msg;
+  while (!done()) {
+    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (got == -1) return;
+    Dispatch(msg, nullptr);
+  }
+}
+
+Win32Machine::Win32Machine(HINSTANCE instance)
+    : ui_(instance), machine_{system_, files_, profile_, registry_, lz_, ui_} {}
+
+}  // namespace platform::win32
