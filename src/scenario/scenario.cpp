@@ -1,0 +1,569 @@
+#include "scenario/scenario.h"
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+namespace scenario {
+namespace {
+
+constexpr std::size_t kMaxFileSize = 16u * 1024 * 1024;
+
+struct Answer {
+  const char* name;
+  int value;
+};
+constexpr Answer kAnswers[] = {{"ok", 1},    {"cancel", 2}, {"abort", 3}, {"retry", 4},
+                               {"ignore", 5}, {"yes", 6},    {"no", 7}};
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string Trim(const std::string& s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+// A cursor over one line (or one action) with the small lexical pieces of
+// the language. Every reader reports failure through `error` and returns
+// false; nothing reads past the end.
+class Cursor {
+ public:
+  explicit Cursor(const std::string& text) : s_(text) {}
+
+  void SkipBlanks() {
+    while (pos_ < s_.size() && IsBlank(s_[pos_])) ++pos_;
+  }
+  bool AtEnd() {
+    SkipBlanks();
+    return pos_ >= s_.size();
+  }
+  char Peek() {
+    SkipBlanks();
+    return pos_ < s_.size() ? s_[pos_] : '\0';
+  }
+  // A run of characters up to a blank or one of `stops`.
+  std::string Word(const char* stops = "") {
+    SkipBlanks();
+    std::size_t b = pos_;
+    while (pos_ < s_.size() && !IsBlank(s_[pos_]) && std::string(stops).find(s_[pos_]) == std::string::npos)
+      ++pos_;
+    return s_.substr(b, pos_ - b);
+  }
+  bool Expect(char c, std::string* error, const char* what) {
+    if (Peek() != c) {
+      *error = std::string("expected ") + what;
+      return false;
+    }
+    ++pos_;
+    return true;
+  }
+  // A text in double quotes. Escapes: \n \t \r \\ \"; in Windows paths
+  // and key paths (path true) only \\ and \". A backslash before any other
+  // character stands for itself, so "C:\TAPE" reads as written.
+  bool Quoted(std::string* out, std::string* error, const char* what, bool path = false) {
+    if (Peek() != '"') {
+      *error = std::string("expected ") + what + " in double quotes";
+      return false;
+    }
+    ++pos_;
+    out->clear();
+    while (pos_ < s_.size()) {
+      char c = s_[pos_++];
+      if (c == '"') return true;
+      if (c != '\\') {
+        out->push_back(c);
+        continue;
+      }
+      if (pos_ >= s_.size()) break;
+      char e = s_[pos_];
+      if (e == '\\' || e == '"') {
+        out->push_back(e);
+        ++pos_;
+      } else if (!path && (e == 'n' || e == 't' || e == 'r')) {
+        out->push_back(e == 'n' ? '\n' : e == 't' ? '\t' : '\r');
+        ++pos_;
+      } else {
+        out->push_back('\\');
+      }
+    }
+    *error = std::string("unterminated quoted ") + what;
+    return false;
+  }
+  // A quoted text, or else a bare word up to a blank or one of `stops`.
+  bool PathLike(std::string* out, std::string* error, const char* what, const char* stops = "") {
+    if (Peek() == '"') return Quoted(out, error, what, true);
+    *out = Word(stops);
+    if (out->empty()) {
+      *error = std::string("expected ") + what;
+      return false;
+    }
+    return true;
+  }
+  bool Number(std::uint64_t max, std::uint64_t* out, std::string* error, const char* what) {
+    std::string w = Word(":;");
+    if (w.empty()) {
+      *error = std::string("expected ") + what;
+      return false;
+    }
+    std::uint64_t v = 0;
+    for (char c : w) {
+      if (c < '0' || c > '9') {
+        *error = std::string("expected ") + what + ", got '" + w + "'";
+        return false;
+      }
+      unsigned d = static_cast<unsigned>(c - '0');
+      if (v > max / 10 || v * 10 > max - d) {
+        *error = std::string(what) + " '" + w + "' is too large";
+        return false;
+      }
+      v = v * 10 + d;
+    }
+    *out = v;
+    return true;
+  }
+  bool Id(int* out, std::string* error, const char* what) {
+    std::uint64_t v = 0;
+    if (!Number(65535, &v, error, what)) return false;
+    *out = static_cast<int>(v);
+    return true;
+  }
+  // "A:" (any case) as an upper-case letter.
+  bool DriveLetter(char* out, std::string* error) {
+    std::string w = Word(";");
+    if (w.size() != 2 || w[1] != ':' || !std::isalpha(static_cast<unsigned char>(w[0]))) {
+      *error = "expected a drive such as A:, got '" + w + "'";
+      return false;
+    }
+    *out = static_cast<char>(std::toupper(static_cast<unsigned char>(w[0])));
+    return true;
+  }
+  std::string Rest() {
+    SkipBlanks();
+    std::string r = Trim(s_.substr(pos_));
+    pos_ = s_.size();
+    return r;
+  }
+  bool End(std::string* error) {
+    if (AtEnd()) return true;
+    *error = "unexpected '" + Trim(s_.substr(pos_)) + "' at the end of the statement";
+    return false;
+  }
+
+ private:
+  const std::string& s_;
+  std::size_t pos_ = 0;
+};
+
+// Splits an action list at ';' outside double quotes.
+std::vector<std::string> SplitActions(const std::string& text) {
+  std::vector<std::string> parts;
+  std::string current;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (quoted && c == '\\' && i + 1 < text.size()) {
+      current.push_back(c);
+      current.push_back(text[++i]);
+      continue;
+    }
+    if (c == '"') quoted = !quoted;
+    if (c == ';' && !quoted) {
+      parts.push_back(Trim(current));
+      current.clear();
+      continue;
+    }
+    current.push_back(c);
+  }
+  parts.push_back(Trim(current));
+  return parts;
+}
+
+std::string WrittenPath(const std::string& path) {
+  for (char c : path) {
+    if (IsBlank(c) || c == ';' || c == '"' || c == '\\' || c == '\n') return Quote(path);
+  }
+  return path;
+}
+
+bool ParseInsert(Cursor& c, Action* a, std::string* error) {
+  a->kind = ActionKind::kInsert;
+  if (!c.DriveLetter(&a->drive, error)) return false;
+  if (!c.PathLike(&a->text, error, "a host folder", ";")) return false;
+  if (!c.End(error)) return false;
+  a->written = std::string("insert ") + a->drive + ": " + WrittenPath(a->text);
+  return true;
+}
+
+bool ParseAnswerAction(Cursor& c, Action* a, std::string* error) {
+  std::string w = c.Word();
+  if (Lower(w) == "press") w = c.Word();
+  int answer = ParseAnswer(w);
+  if (answer == 0) {
+    *error = "expected an answer (ok, cancel, yes, no, abort, retry, ignore), got '" + w + "'";
+    return false;
+  }
+  if (!c.End(error)) return false;
+  a->kind = ActionKind::kAnswer;
+  a->answer = answer;
+  a->written = AnswerName(answer);
+  return true;
+}
+
+bool ParseBoxActions(const std::string& text, Statement* st, std::string* error) {
+  std::vector<std::string> parts = SplitActions(text);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (parts[i].empty()) {
+      *error = "empty action in the action list";
+      return false;
+    }
+    Cursor c(parts[i]);
+    Action a;
+    bool last = i + 1 == parts.size();
+    std::string first = Lower(Cursor(parts[i]).Word());
+    if (first == "insert") {
+      c.Word();
+      if (!ParseInsert(c, &a, error)) return false;
+      if (last) {
+        *error = "a box needs an answer after its insert actions";
+        return false;
+      }
+    } else {
+      if (!ParseAnswerAction(c, &a, error)) return false;
+      if (!last) {
+        *error = "the answer must be the last action of a box";
+        return false;
+      }
+    }
+    st->actions.push_back(a);
+  }
+  return true;
+}
+
+bool ParseDialogActions(const std::string& text, Statement* st, std::string* error) {
+  if (Trim(text).empty()) return true;
+  for (const std::string& part : SplitActions(text)) {
+    if (part.empty()) {
+      *error = "empty action in the action list";
+      return false;
+    }
+    Cursor c(part);
+    Action a;
+    std::string verb = Lower(c.Word());
+    if (verb == "set" || verb == "wait") {
+      a.kind = verb == "set" ? ActionKind::kSet : ActionKind::kWait;
+      if (!c.Id(&a.control, error, "a control id")) return false;
+      if (!c.Quoted(&a.text, error, "text")) return false;
+      if (!c.End(error)) return false;
+      a.written = verb + " " + std::to_string(a.control) + " " + Quote(a.text);
+    } else if (verb == "press") {
+      a.kind = ActionKind::kPress;
+      if (!c.Id(&a.control, error, "a control id")) return false;
+      if (!c.End(error)) return false;
+      a.written = "press " + std::to_string(a.control);
+    } else if (verb == "insert") {
+      if (!ParseInsert(c, &a, error)) return false;
+    } else {
+      *error = "unknown action '" + verb + "' (set, press, wait, insert)";
+      return false;
+    }
+    st->actions.push_back(a);
+  }
+  return true;
+}
+
+bool ValidKeyPath(const std::string& path) {
+  std::string upper = path;
+  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  for (const char* root : {"HKLM\\", "HKCU\\", "HKCR\\", "HKU\\", "HKEY_LOCAL_MACHINE\\",
+                           "HKEY_CURRENT_USER\\", "HKEY_CLASSES_ROOT\\", "HKEY_USERS\\"}) {
+    std::string r(root);
+    if (upper.compare(0, r.size(), r) == 0 && upper.size() > r.size()) return true;
+  }
+  return false;
+}
+
+// Parses one non-empty, non-comment line.
+bool ParseStatement(const std::string& line, Statement* st, std::string* error) {
+  Cursor c(line);
+  std::string verb = Lower(c.Word(":"));
+  if (verb == "platform") {
+    st->kind = Kind::kPlatform;
+    std::string w = Lower(c.Word());
+    if (w == "win95") st->platform = Platform::kWin95;
+    else if (w == "win98") st->platform = Platform::kWin98;
+    else if (w == "nt" || w == "nt40") st->platform = Platform::kNt;
+    else {
+      *error = "unknown platform '" + w + "' (win95, win98, nt)";
+      return false;
+    }
+    return c.End(error);
+  }
+  if (verb == "drive") {
+    st->kind = Kind::kDrive;
+    if (!c.DriveLetter(&st->drive, error)) return false;
+    if (st->drive == 'C') {
+      *error = "drive C: is the machine's own disk and cannot be mapped";
+      return false;
+    }
+    if (c.Peek() == '"') {
+      if (!c.Quoted(&st->hostPath, error, "host folder", true)) return false;
+      return c.End(error);
+    }
+    st->hostPath = c.Rest();
+    if (st->hostPath.empty()) {
+      *error = "expected a host folder";
+      return false;
+    }
+    return true;
+  }
+  if (verb == "copy") {
+    st->kind = Kind::kCopy;
+    if (!c.PathLike(&st->hostPath, error, "a host path")) return false;
+    if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+    return c.End(error);
+  }
+  if (verb == "registry") {
+    std::string op = Lower(c.Word());
+    if (op == "set") st->kind = Kind::kRegistrySet;
+    else if (op == "delete") st->kind = Kind::kRegistryDelete;
+    else if (op == "deletekey") st->kind = Kind::kRegistryDeleteKey;
+    else {
+      *error = "unknown registry operation '" + op + "' (set, delete, deletekey)";
+      return false;
+    }
+    if (!c.Quoted(&st->keyPath, error, "key path", true)) return false;
+    if (!ValidKeyPath(st->keyPath)) {
+      *error = "the key path must start with HKLM\\, HKCU\\, HKCR\\ or HKU\\ and name a key";
+      return false;
+    }
+    if (st->kind != Kind::kRegistryDeleteKey &&
+        !c.Quoted(&st->valueName, error, "value name"))
+      return false;
+    if (st->kind == Kind::kRegistrySet && !c.Quoted(&st->text, error, "value text")) return false;
+    return c.End(error);
+  }
+  if (verb == "disk") {
+    st->kind = Kind::kDiskFree;
+    if (!c.DriveLetter(&st->drive, error)) return false;
+    if (Lower(c.Word()) != "free") {
+      *error = "expected 'free' after the drive";
+      return false;
+    }
+    if (!c.Number(UINT64_MAX / 2, &st->bytes, error, "a number of bytes")) return false;
+    return c.End(error);
+  }
+  if (verb == "attrib") {
+    st->kind = Kind::kAttrib;
+    if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+    if (c.AtEnd()) {
+      *error = "expected attributes (readonly, hidden, system, archive, normal)";
+      return false;
+    }
+    while (!c.AtEnd()) {
+      std::string w = Lower(c.Word());
+      if (w == "readonly") st->attributes |= 0x01;
+      else if (w == "hidden") st->attributes |= 0x02;
+      else if (w == "system") st->attributes |= 0x04;
+      else if (w == "archive") st->attributes |= 0x20;
+      else if (w == "normal") st->attributes |= 0x80;
+      else {
+        *error = "unknown attribute '" + w + "' (readonly, hidden, system, archive, normal)";
+        return false;
+      }
+    }
+    return true;
+  }
+  if (verb == "mkdir") {
+    st->kind = Kind::kMkdir;
+    if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+    return c.End(error);
+  }
+  if (verb == "refuse") {
+    st->kind = Kind::kRefuseRestart;
+    if (Lower(c.Word()) != "restart") {
+      *error = "expected 'refuse restart'";
+      return false;
+    }
+    return c.End(error);
+  }
+  if (verb == "run") {
+    st->kind = Kind::kRun;
+    st->text = c.Rest();
+    if (st->text.empty()) {
+      *error = "expected the command line after 'run'";
+      return false;
+    }
+    return true;
+  }
+  if (verb == "box") {
+    st->kind = Kind::kBox;
+    if (!c.Quoted(&st->caption, error, "caption")) return false;
+    if (c.Peek() != ':') {
+      if (Lower(c.Word(":")) != "text") {
+        *error = "expected ':' or 'text' after the caption";
+        return false;
+      }
+      st->hasText = true;
+      if (!c.Quoted(&st->text, error, "text")) return false;
+    }
+    if (!c.Expect(':', error, "':' before the answer")) return false;
+    return ParseBoxActions(c.Rest(), st, error);
+  }
+  if (verb == "dialog") {
+    st->kind = Kind::kDialog;
+    if (!c.Id(&st->dialogId, error, "a dialog template id")) return false;
+    if (c.Peek() != ':') {
+      if (Lower(c.Word(":")) != "read") {
+        *error = "expected ':' or 'read' after the dialog id";
+        return false;
+      }
+      while (c.Peek() != ':' && !c.AtEnd()) {
+        int id = 0;
+        if (!c.Id(&id, error, "a control id to read")) return false;
+        st->readControls.push_back(id);
+      }
+      if (st->readControls.empty()) {
+        *error = "expected control ids after 'read'";
+        return false;
+      }
+    }
+    if (!c.Expect(':', error, "':' before the actions")) return false;
+    return ParseDialogActions(c.Rest(), st, error);
+  }
+  if (verb == "end") {
+    st->kind = Kind::kEnd;
+    return c.End(error);
+  }
+  *error = "unknown statement '" + verb + "'";
+  return false;
+}
+
+bool IsSetup(Kind k) {
+  return k != Kind::kRun && k != Kind::kBox && k != Kind::kDialog && k != Kind::kEnd;
+}
+
+}  // namespace
+
+const char* AnswerName(int answer) {
+  for (const Answer& a : kAnswers) {
+    if (a.value == answer) return a.name;
+  }
+  return "?";
+}
+
+int ParseAnswer(const std::string& name) {
+  std::string n = Lower(name);
+  for (const Answer& a : kAnswers) {
+    if (n == a.name) return a.value;
+  }
+  return 0;
+}
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\\': out += "\\\\"; break;
+      case '"': out += "\\\""; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+std::string Quote(const std::string& text) { return "\"" + Escape(text) + "\""; }
+
+std::string Where(const Scenario& scenario, const Statement& statement) {
+  return scenario.fileName + ":" + std::to_string(statement.line);
+}
+
+bool ParseScenario(const std::string& text, const std::string& fileName, Scenario* out,
+                   std::string* error) {
+  Scenario s;
+  s.fileName = fileName;
+  s.baseDir = out->baseDir;
+  bool haveRun = false;
+  int lineNo = 0;
+  std::size_t pos = 0;
+  auto fail = [&](int line, const std::string& what) {
+    *error = fileName + ":" + std::to_string(line) + ": " + what;
+    return false;
+  };
+  while (pos < text.size()) {
+    std::size_t nl = text.find('\n', pos);
+    std::string raw = text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
+    pos = nl == std::string::npos ? text.size() : nl + 1;
+    ++lineNo;
+    if (raw.find('\0') != std::string::npos) return fail(lineNo, "NUL byte in the line");
+    std::string line = Trim(raw);
+    if (line.empty() || line[0] == '#') continue;
+    if (s.hasEnd) return fail(lineNo, "statement after 'end'");
+
+    Statement st;
+    st.line = lineNo;
+    st.source = line;
+    std::string what;
+    if (!ParseStatement(line, &st, &what)) return fail(lineNo, what);
+
+    if (IsSetup(st.kind)) {
+      if (haveRun) return fail(lineNo, "machine set-up statement after 'run'");
+      s.setup.push_back(std::move(st));
+    } else if (st.kind == Kind::kRun) {
+      if (haveRun) return fail(lineNo, "second 'run' statement");
+      haveRun = true;
+      s.run = std::move(st);
+    } else if (st.kind == Kind::kEnd) {
+      if (!haveRun) return fail(lineNo, "'end' before 'run'");
+      s.hasEnd = true;
+    } else {
+      if (!haveRun) return fail(lineNo, "user statement before 'run'");
+      s.user.push_back(std::move(st));
+    }
+  }
+  if (!haveRun) {
+    *error = fileName + ": no 'run' statement";
+    return false;
+  }
+  *out = std::move(s);
+  return true;
+}
+
+bool LoadScenarioFile(const std::string& path, Scenario* out, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = path + ": cannot open the scenario file";
+    return false;
+  }
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  std::string text = buffer.str();
+  if (text.size() > kMaxFileSize) {
+    *error = path + ": the scenario file is too large";
+    return false;
+  }
+  std::size_t slash = path.find_last_of("/\\");
+  out->baseDir = slash == std::string::npos ? "" : path.substr(0, slash);
+  return ParseScenario(text, path, out, error);
+}
+
+std::string ResolveHostPath(const Scenario& scenario, const std::string& path) {
+  if (path.empty() || path[0] == '@') return path;
+  bool absolute = path[0] == '/' || path[0] == '\\' ||
+                  (path.size() >= 2 && path[1] == ':' &&
+                   std::isalpha(static_cast<unsigned char>(path[0])));
+  if (absolute || scenario.baseDir.empty()) return path;
+  return scenario.baseDir + "/" + path;
+}
+
+}  // namespace scenario

@@ -1,0 +1,118 @@
+// The scenario language: what the machine looks like and what the user does.
+//
+// docs/scenarios.md is the reference of the language and of the transcript.
+// This module is portable C++ (no POSIX, no <windows.h>): both runners use
+// it, the simulated machine (tools/simrun) and the Win32 UI driver that
+// drives the real program under Wine (tools/uidriver).
+//
+// API in short:
+//   scenario::Scenario s;  std::string error;
+//   if (!scenario::LoadScenarioFile("x.scn", &s, &error)) -> error is
+//       "x.scn:12: unknown statement 'boks'"
+//   s.setup   : machine set-up statements (before `run`), in order
+//   s.run     : the `run` statement (s.run.text is the command line, UTF-8)
+//   s.user    : the user's statements (after `run`), in order
+//   ResolveHostPath(s, path): a host path of the scenario, relative to the
+//       scenario file's folder.
+// The transcript records are made by transcript.h; the order in which the
+// user's statements answer windows is kept by ScriptedUser (user.h).
+//
+// Texts in a Scenario are UTF-8 as written; runners convert them to
+// Windows-1252 (setup::Utf8ToCp1252) before they type them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+enum class Platform { kWin95, kWin98, kNt };
+
+enum class Kind {
+  // Machine set-up.
+  kPlatform,        // platform
+  kDrive,           // drive, letter, hostPath
+  kCopy,            // hostPath, windowsPath
+  kRegistrySet,     // keyPath, valueName, text
+  kRegistryDelete,  // keyPath, valueName
+  kRegistryDeleteKey,  // keyPath
+  kDiskFree,        // drive, bytes
+  kAttrib,          // windowsPath, attributes
+  kMkdir,           // windowsPath
+  kRefuseRestart,   // (no fields)
+  kRun,             // text: the command line
+  // The user.
+  kBox,             // caption, hasText/text, actions (insert..., answer last)
+  kDialog,          // dialogId, readControls, actions
+  kEnd,
+};
+
+enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer };
+
+struct Action {
+  ActionKind kind = ActionKind::kPress;
+  int control = 0;       // set, press, wait
+  std::string text;      // set, wait: the text (UTF-8); insert: host folder
+  char drive = 0;        // insert: drive letter, upper case
+  int answer = 0;        // answer: platform::answer value (1 OK, 2 Cancel, ...)
+  std::string written;   // the action as the transcript repeats it
+};
+
+struct Statement {
+  Kind kind = Kind::kEnd;
+  int line = 0;            // 1-based line in the file
+  std::string source;      // the line as written, trimmed
+
+  Platform platform = Platform::kWin95;
+  char drive = 0;          // drive letter, upper case
+  std::string hostPath;    // as written (see ResolveHostPath)
+  std::string windowsPath; // UTF-8
+  std::string keyPath;
+  std::string valueName;
+  std::string text;        // registry text; run: the command line; box: substring of the text
+  bool hasText = false;    // box: a `text` condition was given
+  std::string caption;     // box
+  std::uint64_t bytes = 0;       // disk free
+  std::uint32_t attributes = 0;  // attrib: platform::attr bits to set
+  int dialogId = 0;
+  std::vector<int> readControls;
+  std::vector<Action> actions;
+};
+
+struct Scenario {
+  std::string fileName;   // as given, used in messages
+  std::string baseDir;    // folder of the scenario file ("" for the current one)
+  std::vector<Statement> setup;
+  Statement run;          // kind kRun
+  std::vector<Statement> user;
+  bool hasEnd = false;
+};
+
+// Parses scenario text. On failure returns false with *error as
+// "<fileName>:<line>: <what is wrong>".
+bool ParseScenario(const std::string& text, const std::string& fileName, Scenario* out,
+                   std::string* error);
+
+// Reads and parses a file; baseDir becomes the file's folder.
+bool LoadScenarioFile(const std::string& path, Scenario* out, std::string* error);
+
+// A host path of the scenario made usable: absolute paths stay, others are
+// taken relative to the scenario's folder. "@..." names (such as
+// "@SETUP.EXE", the program under test) are returned unchanged; the runner
+// decides what they stand for.
+std::string ResolveHostPath(const Scenario& scenario, const std::string& path);
+
+// Quoting of texts as in scenarios and transcripts: \n \t \r \\ \".
+std::string Escape(const std::string& text);
+std::string Quote(const std::string& text);  // "..." with Escape
+
+// The place of a statement for messages: "file:line".
+std::string Where(const Scenario& scenario, const Statement& statement);
+
+// Answer names: "ok" 1, "cancel" 2, "abort" 3, "retry" 4, "ignore" 5,
+// "yes" 6, "no" 7. ParseAnswer gives 0 for an unknown name (any case).
+const char* AnswerName(int answer);
+int ParseAnswer(const std::string& name);
+
+}  // namespace scenario

@@ -1,0 +1,77 @@
+#include "scenario/user.h"
+
+#include "scenario/transcript.h"
+#include "setup/catalog.h"
+
+namespace scenario {
+
+bool BoxMatches(const Statement& statement, const std::string& caption, const std::string& text) {
+  if (statement.kind != Kind::kBox) return false;
+  if (setup::Cp1252ToUtf8(caption) != statement.caption) return false;
+  if (statement.hasText && setup::Cp1252ToUtf8(text).find(statement.text) == std::string::npos)
+    return false;
+  return true;
+}
+
+int BoxAnswer(const Statement& statement) {
+  if (statement.actions.empty() || statement.actions.back().kind != ActionKind::kAnswer) return 0;
+  return statement.actions.back().answer;
+}
+
+bool WaitHolds(const Action& wait, const std::string& controlText) {
+  return setup::Cp1252ToUtf8(controlText).find(wait.text) != std::string::npos;
+}
+
+const Statement* ScriptedUser::Next() const {
+  return Done() ? nullptr : &scenario_.user[next_];
+}
+
+const Statement* ScriptedUser::Take() {
+  if (Done()) return nullptr;
+  return &scenario_.user[next_++];
+}
+
+std::string ScriptedUser::DescribeNext() const {
+  const Statement* st = Next();
+  if (st == nullptr) return "no statements are left";
+  return "the next statement (" + Where(scenario_, *st) + ") is '" + st->source + "'";
+}
+
+const Statement* ScriptedUser::TakeBox(const std::string& caption, const std::string& text,
+                                       std::uint32_t flags, std::string* error) {
+  const Statement* st = Next();
+  if (st == nullptr || !BoxMatches(*st, caption, text)) {
+    *error = "unexpected window: message box caption=" + Quote(setup::Cp1252ToUtf8(caption)) +
+             " text=" + Quote(setup::Cp1252ToUtf8(text)) + " buttons=" + ButtonsName(flags) +
+             "; " + DescribeNext();
+    return nullptr;
+  }
+  int answer = BoxAnswer(*st);
+  if (!BoxHasButton(flags, answer)) {
+    *error = Where(scenario_, *st) + ": the answer '" + AnswerName(answer) +
+             "' is not a button of the box (buttons=" + ButtonsName(flags) + ")";
+    return nullptr;
+  }
+  return Take();
+}
+
+const Statement* ScriptedUser::TakeDialog(int templateId, std::string* error) {
+  const Statement* st = Next();
+  if (st == nullptr || st->kind != Kind::kDialog || st->dialogId != templateId) {
+    *error = "unexpected window: dialog " + std::to_string(templateId) + " waits for the user; " +
+             DescribeNext();
+    return nullptr;
+  }
+  return Take();
+}
+
+std::string ScriptedUser::UnusedError() const {
+  std::string out;
+  for (std::size_t i = next_; i < scenario_.user.size(); ++i) {
+    if (!out.empty()) out += "\n";
+    out += Where(scenario_, scenario_.user[i]) + ": unused statement: " + scenario_.user[i].source;
+  }
+  return out;
+}
+
+}  // namespace scenario

@@ -1,0 +1,259 @@
+// The scenario language: parsing, transcript records and the scripted
+// user's order of statements.
+#include <gtest/gtest.h>
+
+#include "scenario/scenario.h"
+#include "scenario/transcript.h"
+#include "scenario/user.h"
+
+namespace scenario {
+namespace {
+
+Scenario MustParse(const std::string& text) {
+  Scenario s;
+  std::string error;
+  EXPECT_TRUE(ParseScenario(text, "t.scn", &s, &error)) << error;
+  return s;
+}
+
+TEST(ScenarioParser, ReadsEveryStatement) {
+  Scenario s = MustParse(
+      "# comment\n"
+      "platform NT\n"
+      "\n"
+      "drive a: disks/my disk 1\n"
+      "copy \"host file\" \"C:\\TAPE\\X.DAT\"\n"
+      "copy disks/a.txt \"C:\\A.TXT\"\n"
+      "registry set \"HKLM\\SOFTWARE\\X\" \"Name\" \"a \\\"b\\\" c\\\\d\"\n"
+      "registry delete \"HKCU\\Software\\Y\" \"\"\n"
+      "registry deletekey \"HKLM\\SOFTWARE\\Z\"\n"
+      "disk C: free 100000\n"
+      "attrib \"C:\\windows\\A.DLL\" readonly hidden\n"
+      "mkdir \"C:\\TAPE\\SUB\"\n"
+      "refuse restart\n"
+      "  run   C:\\windows\\UNINSTX$.EXE /restart \"C:\\TAPE\"  \r\n"
+      "box \"Next Diskette Needed\" text \"disk #2\": insert A: disks/disk2; OK\n"
+      "box \"\": press No\n"
+      "dialog 102 read 1001 1000: set 1000 \"C:\\\\TAPE\";  press 1\n"
+      "dialog 135: wait 1001 \"FILE3\"; press 2\n"
+      "dialog 140:\n"
+      "end\n");
+  ASSERT_EQ(s.setup.size(), 11u);
+  EXPECT_EQ(s.setup[0].kind, Kind::kPlatform);
+  EXPECT_EQ(s.setup[0].platform, Platform::kNt);
+  EXPECT_EQ(s.setup[1].drive, 'A');
+  EXPECT_EQ(s.setup[1].hostPath, "disks/my disk 1");
+  EXPECT_EQ(s.setup[2].hostPath, "host file");
+  EXPECT_EQ(s.setup[2].windowsPath, "C:\\TAPE\\X.DAT");
+  EXPECT_EQ(s.setup[3].hostPath, "disks/a.txt");
+  EXPECT_EQ(s.setup[4].kind, Kind::kRegistrySet);
+  EXPECT_EQ(s.setup[4].keyPath, "HKLM\\SOFTWARE\\X");
+  EXPECT_EQ(s.setup[4].text, "a \"b\" c\\d");
+  EXPECT_EQ(s.setup[5].kind, Kind::kRegistryDelete);
+  EXPECT_EQ(s.setup[5].valueName, "");
+  EXPECT_EQ(s.setup[6].kind, Kind::kRegistryDeleteKey);
+  EXPECT_EQ(s.setup[7].kind, Kind::kDiskFree);
+  EXPECT_EQ(s.setup[7].bytes, 100000u);
+  EXPECT_EQ(s.setup[8].attributes, 0x03u);
+  EXPECT_EQ(s.setup[9].kind, Kind::kMkdir);
+  EXPECT_EQ(s.setup[10].kind, Kind::kRefuseRestart);
+  EXPECT_EQ(s.run.text, "C:\\windows\\UNINSTX$.EXE /restart \"C:\\TAPE\"");
+  EXPECT_EQ(s.run.line, 14);
+
+  ASSERT_EQ(s.user.size(), 5u);
+  const Statement& box = s.user[0];
+  EXPECT_EQ(box.kind, Kind::kBox);
+  EXPECT_EQ(box.caption, "Next Diskette Needed");
+  EXPECT_TRUE(box.hasText);
+  ASSERT_EQ(box.actions.size(), 2u);
+  EXPECT_EQ(box.actions[0].kind, ActionKind::kInsert);
+  EXPECT_EQ(box.actions[0].drive, 'A');
+  EXPECT_EQ(box.actions[0].text, "disks/disk2");
+  EXPECT_EQ(BoxAnswer(box), 1);
+  EXPECT_EQ(BoxAnswer(s.user[1]), 7);
+
+  const Statement& d = s.user[2];
+  EXPECT_EQ(d.dialogId, 102);
+  EXPECT_EQ(d.readControls, (std::vector<int>{1001, 1000}));
+  ASSERT_EQ(d.actions.size(), 2u);
+  EXPECT_EQ(d.actions[0].text, "C:\\TAPE");
+  EXPECT_EQ(WrittenActions(d), "set 1000 \"C:\\\\TAPE\"; press 1");
+  EXPECT_EQ(s.user[3].actions[0].kind, ActionKind::kWait);
+  EXPECT_TRUE(s.user[4].actions.empty());
+  EXPECT_TRUE(s.hasEnd);
+}
+
+TEST(ScenarioParser, ReportsFileLineAndCause) {
+  struct Case {
+    const char* text;
+    const char* expected;  // start of the message
+  } cases[] = {
+      {"platform win31\nrun A:\\SETUP.EXE\n", "t.scn:1: unknown platform 'win31'"},
+      {"\n\nrun A:\\SETUP.EXE\nbox \"x: ok\n", "t.scn:4: unterminated quoted caption"},
+      {"run A:\\SETUP.EXE\nbox \"x\": maybe\n", "t.scn:2: expected an answer"},
+      {"run A:\\SETUP.EXE\nbox \"x\": ok; insert A: d\n", "t.scn:2: the answer must be the last"},
+      {"run A:\\SETUP.EXE\nbox \"x\": insert A: d\n", "t.scn:2: a box needs an answer"},
+      {"run A:\\SETUP.EXE\ndialog 102: click 1\n", "t.scn:2: unknown action 'click'"},
+      {"run A:\\SETUP.EXE\ndialog 102 press 1\n", "t.scn:2: expected ':' or 'read'"},
+      {"run A:\\SETUP.EXE\ndialog 99999999: press 1\n", "t.scn:2: a dialog template id"},
+      {"run A:\\SETUP.EXE\ndialog 102: press 1;; press 2\n", "t.scn:2: empty action"},
+      {"drive C: x\nrun A:\\SETUP.EXE\n", "t.scn:1: drive C: is the machine's own disk"},
+      {"registry set \"HKXX\\a\" \"n\" \"v\"\nrun A:\\SETUP.EXE\n", "t.scn:1: the key path"},
+      {"disk C: free 99999999999999999999999\nrun x\n", "t.scn:1: a number of bytes '99999999999999999999999' is too large"},
+      {"attrib \"C:\\x\" purple\nrun x\n", "t.scn:1: unknown attribute 'purple'"},
+      {"box \"x\": ok\nrun A:\\SETUP.EXE\n", "t.scn:1: user statement before 'run'"},
+      {"run A:\\SETUP.EXE\nplatform nt\n", "t.scn:2: machine set-up statement after 'run'"},
+      {"run a\nrun b\n", "t.scn:2: second 'run'"},
+      {"run a\nend\nbox \"x\": ok\n", "t.scn:3: statement after 'end'"},
+      {"run\n", "t.scn:1: expected the command line"},
+      {"frobnicate\nrun a\n", "t.scn:1: unknown statement 'frobnicate'"},
+      {"platform nt\n", "t.scn: no 'run' statement"},
+      {"platform nt extra\nrun a\n", "t.scn:1: unexpected 'extra'"},
+  };
+  for (const Case& c : cases) {
+    Scenario s;
+    std::string error;
+    EXPECT_FALSE(ParseScenario(c.text, "t.scn", &s, &error)) << c.text;
+    EXPECT_EQ(error.rfind(c.expected, 0), 0u) << "for: " << c.text << "\ngot: " << error;
+  }
+}
+
+TEST(ScenarioParser, BackslashesInPathsStandForThemselves) {
+  Scenario s = MustParse(
+      "mkdir \"C:\\TAPE\\new\\test\"\n"
+      "registry deletekey \"HKLM\\SOFTWARE\\\\x\\\"q\"\n"
+      "run x\n"
+      "dialog 102: set 1000 \"C:\\TAPE\\new\"; set 1001 \"a\\\\b\\tc\\nd\"\n");
+  // In Windows paths only \\ and \" are escapes.
+  EXPECT_EQ(s.setup[0].windowsPath, "C:\\TAPE\\new\\test");
+  EXPECT_EQ(s.setup[1].keyPath, "HKLM\\SOFTWARE\\x\"q");
+  // In texts \n and \t are line feed and tab; other letters keep the backslash.
+  // (so a path typed into a control needs \\n where it means backslash-n).
+  EXPECT_EQ(s.user[0].actions[0].text, "C:\\TAPE\new");
+  EXPECT_EQ(s.user[0].actions[1].text, "a\\b\tc\nd");
+}
+
+TEST(ScenarioParser, SurvivesHostileInput) {
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 131 + 7) % 256));
+  for (const std::string& text :
+       {garbage, std::string("run x\nbox \""), std::string("run x\ndialog"),
+        std::string("run x\ndialog 1 read"), std::string("run x\nbox \"a\" text"),
+        std::string(100000, '"'), std::string("run x\nbox \"\\")}) {
+    Scenario s;
+    std::string error;
+    EXPECT_FALSE(ParseScenario(text, "t.scn", &s, &error));
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(ScenarioParser, HostPathsAreRelativeToTheScenarioFolder) {
+  Scenario s;
+  s.baseDir = "tests/scenarios";
+  EXPECT_EQ(ResolveHostPath(s, "disks/d1"), "tests/scenarios/disks/d1");
+  EXPECT_EQ(ResolveHostPath(s, "/abs/d1"), "/abs/d1");
+  EXPECT_EQ(ResolveHostPath(s, "@SETUP.EXE"), "@SETUP.EXE");
+}
+
+TEST(Transcript, FormatsRecordsWithEscapesAndNames) {
+  EXPECT_EQ(FormatBox(OwnerName(132), 0x24, "Confirm \"it\"", "Line 1\n\nC:\\X\t\r", 6),
+            "box owner=background icon=question buttons=yesno caption=\"Confirm \\\"it\\\"\" "
+            "text=\"Line 1\\n\\nC:\\\\X\\t\\r\" -> yes");
+  EXPECT_EQ(FormatBox(OwnerName(0), 0x30 | 0x1, "", "", 2),
+            "box owner=none icon=warning buttons=okcancel caption=\"\" text=\"\" -> cancel");
+  // Windows-1252 texts come out as UTF-8.
+  EXPECT_EQ(FormatWindow(135, OwnerName(102), "Kopieren \xE4\x80"),
+            "window 135 owner=dialog:102 title=\"Kopieren \xC3\xA4\xE2\x82\xAC\"");
+  Scenario s = MustParse("run x\ndialog 102 read 1001:  set 1000 \"C:\\\\A B\" ;press 1\n");
+  EXPECT_EQ(FormatDialog(102, "background", "Setup", {{1001, "Dir"}}, s.user[0]),
+            "dialog 102 owner=background title=\"Setup\" 1001=\"Dir\" -> set 1000 \"C:\\\\A B\"; "
+            "press 1");
+  EXPECT_EQ(FormatExit(3), "exit 3");
+
+  struct {
+    std::uint32_t flags;
+    const char* icon;
+    const char* buttons;
+  } names[] = {{0x10, "error", "ok"},
+               {0x40 | 2, "information", "abortretryignore"},
+               {0x3, "none", "yesnocancel"},
+               {0x5, "none", "retrycancel"}};
+  for (const auto& n : names) {
+    EXPECT_EQ(IconName(n.flags), n.icon);
+    EXPECT_EQ(ButtonsName(n.flags), n.buttons);
+  }
+  EXPECT_TRUE(BoxHasButton(0x3, 2));
+  EXPECT_FALSE(BoxHasButton(0x4, 2));  // Yes/No has no Cancel
+  EXPECT_FALSE(BoxHasButton(0x0, 6));
+}
+
+class ScriptedUserTest : public ::testing::Test {
+ protected:
+  ScriptedUserTest()
+      : s_(MustParse("run A:\\SETUP.EXE\n"
+                     "box \"Install Complete\": ok\n"
+                     "box \"\" text \"README\": no\n"
+                     "dialog 102: press 1\n")),
+        user_(s_) {}
+  Scenario s_;
+  ScriptedUser user_;
+  std::string error_;
+};
+
+TEST_F(ScriptedUserTest, AnswersWindowsInOrder) {
+  const Statement* st = user_.TakeBox("Install Complete", "Setup has completed.", 0x40, &error_);
+  ASSERT_NE(st, nullptr) << error_;
+  EXPECT_EQ(st->line, 2);
+  st = user_.TakeBox("", "Would you like to view README.TXT now?", 0x24, &error_);
+  ASSERT_NE(st, nullptr) << error_;
+  st = user_.TakeDialog(102, &error_);
+  ASSERT_NE(st, nullptr) << error_;
+  EXPECT_TRUE(user_.Done());
+  EXPECT_EQ(user_.UnusedError(), "");
+}
+
+TEST_F(ScriptedUserTest, UnexpectedBoxNamesTheBoxAndTheNextStatement) {
+  EXPECT_EQ(user_.TakeBox("Exiting Install", "Setup canceled by user.", 0x30, &error_), nullptr);
+  EXPECT_EQ(error_,
+            "unexpected window: message box caption=\"Exiting Install\" text=\"Setup canceled by "
+            "user.\" buttons=ok; the next statement (t.scn:2) is 'box \"Install Complete\": ok'");
+  // Nothing was used.
+  EXPECT_EQ(user_.Next()->line, 2);
+}
+
+TEST_F(ScriptedUserTest, TextConditionAndButtonsAreChecked) {
+  ASSERT_NE(user_.TakeBox("Install Complete", "", 0x40, &error_), nullptr);
+  // Same caption, but the text does not contain the substring.
+  EXPECT_EQ(user_.TakeBox("", "Something else", 0x24, &error_), nullptr);
+  // Text fits but the box has no No button.
+  EXPECT_EQ(user_.TakeBox("", "View README?", 0x0, &error_), nullptr);
+  EXPECT_NE(error_.find("t.scn:3: the answer 'no' is not a button of the box (buttons=ok)"),
+            std::string::npos)
+      << error_;
+}
+
+TEST_F(ScriptedUserTest, UnexpectedDialogAndUnusedStatements) {
+  EXPECT_EQ(user_.TakeDialog(103, &error_), nullptr);
+  EXPECT_NE(error_.find("dialog 103 waits for the user; the next statement (t.scn:2)"),
+            std::string::npos)
+      << error_;
+  ASSERT_NE(user_.TakeBox("Install Complete", "", 0x40, &error_), nullptr);
+  EXPECT_FALSE(user_.Done());
+  EXPECT_EQ(user_.UnusedError(),
+            "t.scn:3: unused statement: box \"\" text \"README\": no\n"
+            "t.scn:4: unused statement: dialog 102: press 1");
+  user_.Take();
+  user_.Take();
+  EXPECT_EQ(user_.TakeDialog(102, &error_), nullptr);
+  EXPECT_NE(error_.find("no statements are left"), std::string::npos);
+}
+
+TEST(ScriptedUser, WaitComparesInUtf8) {
+  Scenario s = MustParse("run x\ndialog 135: wait 1001 \"K\xC3\xB6ln\"\n");
+  const Action& wait = s.user[0].actions[0];
+  EXPECT_TRUE(WaitHolds(wait, "Copying K\xF6ln.DAT"));
+  EXPECT_FALSE(WaitHolds(wait, "Copying Koln.DAT"));
+}
+
+}  // namespace
+}  // namespace scenario
