@@ -1,0 +1,514 @@
+// mkdisks: builds the numbered distribution disks of a product from its
+// product description (see docs/disk-sets.md for the format).
+//
+//   mkdisks [--setup-exe PATH] [--out DIR] [--time SECS] DESCRIPTION
+//
+// Writes DIR/disk1, DIR/disk2, ...: the files (compressed in the SZDD format
+// where asked, named with the last character replaced by "_"), SETUP.EXE and
+// SETUP.DAT on disk 1, and DISK.00n on each disk. Every error is reported on
+// stderr with the description's file name and line; nothing is written then.
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lz/szdd.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxDisks = 9;
+constexpr int kMaxFilesPerDisk = 100;  // taken entries of one disk table
+constexpr std::size_t kMaxLine = 78;   // without CR LF: 79 with the line feed
+constexpr std::size_t kMaxSubDir = 63;
+constexpr std::uint64_t kDefaultDiskSize = 1457664;  // 1.44 MB floppy data area
+constexpr std::uint64_t kDefaultCluster = 512;
+
+struct Failure {
+  std::string message;
+};
+
+[[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
+
+std::string Trim(const std::string& s) {
+  const char* ws = " \t\r\n\v\f";
+  const std::size_t b = s.find_first_not_of(ws);
+  if (b == std::string::npos) return "";
+  const std::size_t e = s.find_last_not_of(ws);
+  return s.substr(b, e - b + 1);
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool Is83Char(char c) {
+  if (c >= 'A' && c <= 'Z') return true;
+  if (c >= '0' && c <= '9') return true;
+  return std::strchr("!#$%&'()-@^_`{}~", c) != nullptr && c != '\0';
+}
+
+// Empty when `name` is a valid upper-case 8.3 file name; else why not.
+std::string Check83(const std::string& name) {
+  if (name.empty()) return "the name is empty";
+  if (name.size() > 12) return "the name is longer than 12 characters";
+  const std::size_t dot = name.find('.');
+  const std::string base = name.substr(0, dot);
+  const std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
+  if (base.empty() || base.size() > 8) return "the part before the dot must have 1 to 8 characters";
+  if (dot != std::string::npos && (ext.empty() || ext.size() > 3))
+    return "the part after the dot must have 1 to 3 characters";
+  for (char c : base + ext) {
+    if (!Is83Char(c)) return std::string("the character '") + c + "' is not allowed in an 8.3 name";
+  }
+  return "";
+}
+
+// ---------------------------------------------------------------- model
+
+struct FileSpec {
+  int line = 0;
+  std::string hostPath;     // as resolved
+  std::string name;         // name on the disk before compression
+  bool compress = true;
+  std::string installName;  // /R
+  std::string subDir;       // /X
+  std::string platform;     // /P
+  std::optional<long long> time;  // /T given in the description
+};
+
+struct Description {
+  std::string path;
+  std::map<std::string, std::string> keys;  // lng prd aux ver plt ifc
+  std::uint64_t diskSize = kDefaultDiskSize;
+  std::uint64_t cluster = kDefaultCluster;
+  std::string setupExe;
+  std::string diskLabel;  // first line of each DISK.00n
+  std::vector<FileSpec> files;
+};
+
+std::string Where(const Description& d, int line) {
+  return d.path + ":" + std::to_string(line) + ": ";
+}
+
+std::uint64_t ParseSize(const std::string& v, const std::string& where) {
+  if (v == "1.44M" || v == "1.44m") return kDefaultDiskSize;
+  if (v == "720K" || v == "720k") return 730112;
+  if (v == "1.2M" || v == "1.2m") return 1213952;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
+  if (v.empty() || *end != '\0' || errno != 0 || n == 0)
+    Fail(where + "a size must be a positive number of bytes (or 1.44M, 1.2M, 720K): " + v);
+  return n;
+}
+
+Description ReadDescription(const std::string& path) {
+  Description d;
+  d.path = path;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail("cannot open the product description " + path);
+  const fs::path baseDir = fs::path(path).parent_path();
+  std::string raw;
+  int lineNo = 0;
+  bool inFiles = false;
+  static const std::set<std::string> kKeys = {"lng", "prd", "aux", "ver", "plt", "ifc"};
+  static const std::map<std::string, std::size_t> kKeyMax = {
+      {"lng", 3}, {"aux", 3}, {"prd", 15}, {"ver", 7}, {"plt", 7}, {"ifc", 7}};
+  while (std::getline(in, raw)) {
+    ++lineNo;
+    const std::string line = Trim(raw);
+    if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+    const std::string where = Where(d, lineNo);
+    if (line == "[files]") {
+      inFiles = true;
+      continue;
+    }
+    if (!inFiles) {
+      const std::size_t eq = line.find('=');
+      if (eq == std::string::npos) Fail(where + "expected key = value or [files]");
+      const std::string key = Trim(line.substr(0, eq));
+      const std::string value = Trim(line.substr(eq + 1));
+      if (key == "mct" || key == "fct")
+        Fail(where + key + " is computed by mkdisks; leave it out");
+      if (kKeys.count(key)) {
+        if (value.empty()) Fail(where + key + " needs a value");
+        if (value.size() > kKeyMax.at(key))
+          Fail(where + key + " may have at most " + std::to_string(kKeyMax.at(key)) +
+               " characters: " + value);
+        if (value.find_first_of(",\t") != std::string::npos)
+          Fail(where + key + " must not hold commas or tabs");
+        d.keys[key] = value;
+      } else if (key == "disk-size") {
+        d.diskSize = ParseSize(value, where);
+      } else if (key == "cluster") {
+        d.cluster = ParseSize(value, where);
+      } else if (key == "setup-exe") {
+        d.setupExe = (baseDir / value).string();
+      } else if (key == "label") {
+        d.diskLabel = value;
+      } else {
+        Fail(where + "unknown key " + key);
+      }
+      continue;
+    }
+    // A file line: host path, then options.
+    std::istringstream words(line);
+    std::vector<std::string> tok;
+    for (std::string w; words >> w;) tok.push_back(w);
+    FileSpec f;
+    f.line = lineNo;
+    f.hostPath = (baseDir / tok[0]).string();
+    f.name = Upper(fs::path(tok[0]).filename().string());
+    auto value = [&](std::size_t& i, const std::string& opt) -> std::string {
+      if (tok[i].size() > opt.size()) return tok[i].substr(opt.size());
+      if (i + 1 >= tok.size()) Fail(where + opt + " needs a value");
+      return tok[++i];
+    };
+    for (std::size_t i = 1; i < tok.size(); ++i) {
+      const std::string& t = tok[i];
+      if (t == "compress") {
+        f.compress = true;
+      } else if (t == "plain") {
+        f.compress = false;
+      } else if (t.rfind("/R", 0) == 0) {
+        f.installName = Upper(value(i, "/R"));
+      } else if (t.rfind("/X", 0) == 0) {
+        f.subDir = value(i, "/X");
+      } else if (t.rfind("/P", 0) == 0) {
+        f.platform = Upper(value(i, "/P"));
+      } else if (t.rfind("/N", 0) == 0) {
+        f.name = Upper(value(i, "/N"));
+      } else if (t.rfind("/T", 0) == 0) {
+        const std::string v = value(i, "/T");
+        char* end = nullptr;
+        const long long n = std::strtoll(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0') Fail(where + "/T needs a number of seconds: " + v);
+        f.time = n;
+      } else {
+        Fail(where + "unknown option " + t +
+             " (compress, plain, /R name, /X dir, /P 95|NT, /N name, /T secs)");
+      }
+    }
+    d.files.push_back(f);
+  }
+  for (const std::string& k : kKeys) {
+    if (!d.keys.count(k)) Fail(path + ": the key " + k + " is missing");
+  }
+  if (d.cluster == 0 || d.cluster > d.diskSize) Fail(path + ": the cluster size must be below the disk size");
+  return d;
+}
+
+// ---------------------------------------------------------------- files
+
+struct Item {
+  std::string listName;     // name in SETUP.DAT and on the disk
+  std::string data;         // bytes as written to the disk
+  std::string installName;  // /R value, empty when expansion gives it
+  std::string subDir;
+  std::string platform;
+  long long time = 0;
+  int disk = 0;
+  bool taken = true;  // counts towards the disk table
+};
+
+std::string ReadFile(const std::string& path, const std::string& where) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail(where + "cannot read " + path);
+  std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) Fail(where + "cannot read " + path);
+  return s;
+}
+
+long long ModTime(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return 0;
+  return static_cast<long long>(st.st_mtime);
+}
+
+std::uint64_t OnDisk(std::uint64_t size, std::uint64_t cluster) {
+  return (size + cluster - 1) / cluster * cluster;
+}
+
+std::string CompressedName(const std::string& name) {
+  // Only a name with an extension can carry the "_": GetExpandedNameA
+  // changes nothing else.
+  if (name.find('.') == std::string::npos) return name;
+  std::string n = name;
+  n.back() = '_';
+  return n;
+}
+
+void CheckSubDir(const std::string& dir, const std::string& where) {
+  if (dir.size() > kMaxSubDir)
+    Fail(where + "the sub-directory has more than 63 characters: " + dir);
+  if (dir.empty() || dir.front() == '\\' || dir.back() == '\\' ||
+      dir.find("\\\\") != std::string::npos)
+    Fail(where + "the sub-directory must be a relative path like HELP or HELP\\DE: " + dir);
+  for (char c : dir) {
+    if (static_cast<unsigned char>(c) < 32 || std::strchr(" ,/:*?\"<>|", c))
+      Fail(where + std::string("the sub-directory must not hold '") + c + "': " + dir);
+  }
+  std::string rest = dir;
+  for (std::size_t p = 0; p <= rest.size();) {
+    const std::size_t q = std::min(rest.find('\\', p), rest.size());
+    const std::string part = rest.substr(p, q - p);
+    if (part == "." || part == "..") Fail(where + "the sub-directory must not use . or ..: " + dir);
+    p = q + 1;
+  }
+}
+
+std::string Line(const Item& it) {
+  std::string s = it.listName + ",/D" + std::to_string(it.disk) + " /T" + std::to_string(it.time);
+  if (!it.installName.empty()) s += " /R" + it.installName;
+  if (!it.subDir.empty()) s += " /X" + it.subDir;
+  if (!it.platform.empty()) s += " /P" + it.platform;
+  return s;
+}
+
+void SetTime(const fs::path& p, long long secs) {
+  struct timeval tv[2] = {};
+  tv[0].tv_sec = tv[1].tv_sec = static_cast<time_t>(secs);
+  ::utimes(p.c_str(), tv);
+}
+
+int Run(const std::string& descPath, std::string setupExe, const std::string& outDir,
+        std::optional<long long> buildTime) {
+  Description d = ReadDescription(descPath);
+  if (setupExe.empty()) setupExe = d.setupExe;
+  if (setupExe.empty()) Fail("no SETUP.EXE given: use --setup-exe or the key setup-exe");
+  const long long now = buildTime ? *buildTime : static_cast<long long>(::time(nullptr));
+
+  std::vector<Item> items;
+  std::set<std::string> listNames = {"SETUP.EXE", "SETUP.DAT"};
+  std::set<std::string> dirs;  // sub-directories created by earlier lines
+  for (const FileSpec& f : d.files) {
+    const std::string where = Where(d, f.line);
+    if (std::string why = Check83(f.name); !why.empty())
+      Fail(where + "the file name " + f.name + " cannot be used: " + why);
+    if (f.name.find("DISK.00") != std::string::npos)
+      Fail(where + "names holding DISK.00 are the disk identification files; mkdisks writes them");
+    if (!f.installName.empty()) {
+      if (std::string why = Check83(f.installName); !why.empty())
+        Fail(where + "the install name " + f.installName + " cannot be used: " + why);
+    }
+    if (!f.platform.empty() && f.platform != "95" && f.platform != "NT")
+      Fail(where + "/P must be 95 or NT: " + f.platform);
+    if (!f.subDir.empty()) {
+      CheckSubDir(f.subDir, where);
+      const std::size_t slash = f.subDir.rfind('\\');
+      if (slash != std::string::npos && !dirs.count(Upper(f.subDir.substr(0, slash))))
+        Fail(where + "the sub-directory " + f.subDir +
+             " is created one level at a time: an earlier file must go to " +
+             f.subDir.substr(0, slash));
+      dirs.insert(Upper(f.subDir));
+    }
+    Item it;
+    const std::string raw = ReadFile(f.hostPath, where);
+    if (f.compress) {
+      it.listName = CompressedName(f.name);
+      it.data = szdd::Compress(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(),
+                               f.name.back());
+    } else {
+      it.listName = f.name;
+      it.data = raw;
+    }
+    if (!listNames.insert(it.listName).second)
+      Fail(where + "the name " + it.listName + " is already used by another file of the set");
+    // What GetExpandedNameA will give for the file on the disk.
+    szdd::Header header;
+    const bool packed = szdd::ParseHeader(reinterpret_cast<const std::uint8_t*>(it.data.data()),
+                                          it.data.size(), &header);
+    const std::string expanded = szdd::ExpandedName(it.listName, packed ? &header : nullptr);
+    if (!packed && f.compress)
+      Fail(where + "internal error: the compressed file has no header");
+    if (!f.compress && szdd::ParseHeader(reinterpret_cast<const std::uint8_t*>(raw.data()),
+                                         raw.size(), nullptr))
+      std::fprintf(stderr, "%swarning: %s is already compressed; it is copied as it is\n",
+                   where.c_str(), f.name.c_str());
+    const std::string wanted = f.installName.empty() ? f.name : f.installName;
+    it.installName = wanted == expanded ? "" : wanted;
+    it.subDir = f.subDir;
+    it.platform = f.platform;
+    it.time = f.time ? *f.time : ModTime(f.hostPath);
+    items.push_back(std::move(it));
+  }
+
+  const std::string exe = ReadFile(setupExe, "");
+
+  // SETUP.EXE, SETUP.DAT and DISK.001 lead disk 1; SETUP.DAT's size is
+  // known only when the list is done, so the placement is repeated with
+  // the room it needs until it fits.
+  auto label = [&](int disk, int count) {
+    const std::string title =
+        d.diskLabel.empty() ? d.keys["prd"] + " " + d.keys["ver"] : d.diskLabel;
+    return title + "\r\nDisk " + std::to_string(disk) + " of " + std::to_string(count) + "\r\n";
+  };
+  std::uint64_t datReserve = 4096;
+  std::vector<Item> all;
+  std::string dat;
+  int diskCount = 0;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    all.clear();
+    // Disk 1's fixed files.
+    Item exeItem;
+    exeItem.listName = "SETUP.EXE";
+    exeItem.data = exe;
+    exeItem.time = ModTime(setupExe);
+    exeItem.disk = 1;
+    Item datItem;
+    datItem.listName = "SETUP.DAT";
+    datItem.time = now;
+    datItem.disk = 1;
+    int disk = 1;
+    const std::uint64_t labelRoom = OnDisk(64, d.cluster);
+    std::uint64_t used = labelRoom + OnDisk(exe.size(), d.cluster) + OnDisk(datReserve, d.cluster);
+    if (used > d.diskSize) Fail("SETUP.EXE and SETUP.DAT alone do not fit on disk 1");
+    int taken = 2;
+    std::vector<Item> placed;
+    for (Item it : items) {
+      const std::uint64_t need = OnDisk(it.data.size(), d.cluster);
+      if (need + labelRoom > d.diskSize)
+        Fail(it.listName + " (" + std::to_string(it.data.size()) + " bytes) does not fit on a disk");
+      if (used + need > d.diskSize || taken + 1 > kMaxFilesPerDisk) {
+        ++disk;
+        if (disk > kMaxDisks) Fail("the files need more than 9 disks");
+        used = labelRoom;
+        taken = 0;
+      }
+      it.disk = disk;
+      used += need;
+      ++taken;
+      placed.push_back(std::move(it));
+    }
+    diskCount = disk;
+
+    // The list: per disk its identification file first; on disk 1 then
+    // SETUP.EXE (installed as UNINSTAL.EXE) and SETUP.DAT.
+    std::vector<Item> ordered;
+    for (int n = 1; n <= diskCount; ++n) {
+      Item id;
+      id.listName = "DISK.00" + std::to_string(n);
+      id.data = label(n, diskCount);
+      id.time = now;
+      id.disk = n;
+      id.taken = false;
+      ordered.push_back(id);
+      if (n == 1) {
+        ordered.push_back(exeItem);
+        ordered.push_back(datItem);
+      }
+      for (const Item& it : placed)
+        if (it.disk == n) ordered.push_back(it);
+    }
+    int fileCount = 0;
+    std::string list;
+    for (const Item& it : ordered) {
+      const std::string l = Line(it);
+      if (l.size() > kMaxLine)
+        Fail("the file-list line \"" + l + "\" has " + std::to_string(l.size()) +
+             " characters; at most " + std::to_string(kMaxLine) + " fit");
+      list += l + "\r\n";
+      if (it.taken) ++fileCount;
+    }
+    if (fileCount > 999) Fail("more than 999 files");
+    dat = "[Setup]\r\n";
+    dat += "mct=" + std::to_string(diskCount) + "\r\n";
+    dat += "fct=" + std::to_string(fileCount) + "\r\n";
+    for (const char* k : {"lng", "prd", "aux", "ver", "plt", "ifc"}) dat += std::string(k) + "=" + d.keys[k] + "\r\n";
+    dat += "\r\n[Filelist]\r\n" + list;
+    if (dat.size() > 499 * 80) Fail("the file list is too long");
+    if (OnDisk(dat.size(), d.cluster) <= OnDisk(datReserve, d.cluster)) {
+      for (Item& it : ordered)
+        if (it.listName == "SETUP.DAT") it.data = dat;
+      all = std::move(ordered);
+      break;
+    }
+    datReserve = dat.size();
+  }
+  if (all.empty()) Fail("internal error: SETUP.DAT does not settle");
+
+  // Write.
+  fs::create_directories(outDir);
+  for (int n = 1; n <= diskCount; ++n) {
+    const fs::path dir = fs::path(outDir) / ("disk" + std::to_string(n));
+    if (fs::exists(dir) && !fs::is_empty(dir)) Fail(dir.string() + " exists and is not empty");
+  }
+  for (int n = 1; n <= diskCount; ++n) fs::create_directories(fs::path(outDir) / ("disk" + std::to_string(n)));
+  std::map<int, std::pair<int, std::uint64_t>> perDisk;
+  for (const Item& it : all) {
+    const fs::path p = fs::path(outDir) / ("disk" + std::to_string(it.disk)) / it.listName;
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(it.data.data(), static_cast<std::streamsize>(it.data.size()));
+    out.close();
+    if (!out) Fail("cannot write " + p.string());
+    SetTime(p, it.time);
+    perDisk[it.disk].first++;
+    perDisk[it.disk].second += OnDisk(it.data.size(), d.cluster);
+  }
+  for (const auto& [n, v] : perDisk) {
+    std::printf("disk%d: %d files, %llu of %llu bytes\n", n, v.first,
+                static_cast<unsigned long long>(v.second), static_cast<unsigned long long>(d.diskSize));
+  }
+  return 0;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: mkdisks [--setup-exe PATH] [--out DIR] [--time SECS] DESCRIPTION\n"
+               "  --out DIR      where disk1/, disk2/ ... are written (default: disks)\n"
+               "  --time SECS    time stamp of SETUP.DAT and the DISK.00n files\n"
+               "                 (default: SOURCE_DATE_EPOCH, else now)\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string setupExe;
+  std::string outDir = "disks";
+  std::string desc;
+  std::optional<long long> buildTime;
+  if (const char* sde = std::getenv("SOURCE_DATE_EPOCH")) buildTime = std::atoll(sde);
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--setup-exe" && i + 1 < argc) {
+      setupExe = argv[++i];
+    } else if (a == "--out" && i + 1 < argc) {
+      outDir = argv[++i];
+    } else if (a == "--time" && i + 1 < argc) {
+      buildTime = std::atoll(argv[++i]);
+    } else if (a.rfind("--", 0) == 0 || !desc.empty()) {
+      return Usage();
+    } else {
+      desc = a;
+    }
+  }
+  if (desc.empty()) return Usage();
+  try {
+    return Run(desc, setupExe, outDir, buildTime);
+  } catch (const Failure& f) {
+    std::fprintf(stderr, "mkdisks: %s\n", f.message.c_str());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mkdisks: %s\n", e.what());
+    return 1;
+  }
+}
