@@ -25,20 +25,32 @@ std::string ExpandedDestination(const std::string& expandedPath) {
   return expandedPath.substr(slash);
 }
 
+void RefuseEntry(setup::SetupState& state, const DiskEntry& entry, const char* reason) {
+  std::string text = "Invalid file list entry:\n" + entry.sourceName + "\n(" + reason + ")\nExiting.";
+  state.machine.ui.MessageBox(state.backgroundWindow, text, "Program Error",
+                              platform::mb::kOk | platform::mb::kIconError);
+}
+
 // The name a compressed file records in its header is outside input as
 // well: an entry without "/R" whose expanded name is not a plain file name
-// is refused before anything of its disk is copied.
-bool CheckExpandedNames(setup::SetupState& state, const DiskTable& table) {
+// is refused before anything of its disk is copied. So is an entry that
+// would be installed over the uninstall log, which must keep naming every
+// installed file.
+bool CheckDestinations(setup::SetupState& state, const DiskTable& table) {
   for (const DiskEntry& entry : table.entries) {
-    if (!entry.installName.empty()) continue;
-    std::string expanded = state.machine.lz.GetExpandedName(state.sourceDir + "\\" + entry.sourceName);
-    std::string name = ExpandedDestination(expanded).substr(1);
-    if (IsPlainFileName(name) && name.size() <= kLastEntryNameMax) continue;
-    std::string text = "Invalid file list entry:\n" + entry.sourceName +
-                       "\n(the name stored in the compressed file is not a plain file name)\nExiting.";
-    state.machine.ui.MessageBox(state.backgroundWindow, text, "Program Error",
-                                platform::mb::kOk | platform::mb::kIconError);
-    return false;
+    std::string name = entry.installName;
+    if (name.empty()) {
+      std::string expanded = state.machine.lz.GetExpandedName(state.sourceDir + "\\" + entry.sourceName);
+      name = ExpandedDestination(expanded).substr(1);
+      if (!IsPlainFileName(name) || name.size() > kLastEntryNameMax) {
+        RefuseEntry(state, entry, "the name stored in the compressed file is not a plain file name");
+        return false;
+      }
+    }
+    if (entry.subDir.empty() && EqualsNoCase(name, kUninstallLogName)) {
+      RefuseEntry(state, entry, "it would replace the uninstall log");
+      return false;
+    }
   }
   return true;
 }
@@ -47,7 +59,7 @@ bool CheckExpandedNames(setup::SetupState& state, const DiskTable& table) {
 // failure has been reported.
 int PrepareDisk(setup::SetupState& state, int disk, DiskTable* table) {
   int count = BuildDiskTable(state, disk, table);
-  if (count > 0 && !CheckExpandedNames(state, *table)) count = kDiskTableFailed;
+  if (count > 0 && !CheckDestinations(state, *table)) count = kDiskTableFailed;
   return count;
 }
 
