@@ -399,12 +399,19 @@ std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) 
       if (best < kMinMatch) best = 0;
       matchLen[i - blockStart] = static_cast<std::uint8_t>(best);
       matchDist[i - blockStart] = static_cast<std::uint16_t>(bestDist);
-      // Inside a long match the following positions are taken as the rest
-      // of it, not searched: little is lost and long runs stay fast.
+      // Inside a long match the following positions are not searched: they
+      // get the match at the same distance, which is at least the rest of
+      // this one. Little is lost and long runs stay fast.
       if (best >= kNiceMatch) {
-        for (unsigned k = 1; k + kMinMatch <= best && i + 1 < blockEnd; ++k) {
+        const std::size_t skipEnd = std::min<std::size_t>(i + best - kMinMatch + 1, blockEnd);
+        while (i + 1 < skipEnd) {
           ++i;
-          matchLen[i - blockStart] = static_cast<std::uint8_t>(best - k);
+          const std::size_t room = std::min<std::size_t>(kMaxMatch, xend - i);
+          const std::uint8_t* a = x + i;
+          const std::uint8_t* b = a - bestDist;
+          unsigned l = 0;
+          while (l < room && a[l] == b[l]) ++l;
+          matchLen[i - blockStart] = static_cast<std::uint8_t>(l >= kMinMatch ? l : 0);
           matchDist[i - blockStart] = static_cast<std::uint16_t>(bestDist);
         }
       }
