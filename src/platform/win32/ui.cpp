@@ -159,6 +159,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     // can tell which template it came from.
     ::SetPropA(dialog, kDialogIdProperty,
                reinterpret_cast<HANDLE>(static_cast<INT_PTR>(context->templateId)));
+    if (context->modal) ::SetPropA(dialog, kDialogModalProperty, reinterpret_cast<HANDLE>(1));
     return context->handler->OnInitDialog(W(dialog)) ? TRUE : FALSE;
   }
   DialogContext* context = ContextOf(dialog);
@@ -200,6 +201,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       return FALSE;
     case WM_NCDESTROY:
       ::RemovePropA(dialog, kDialogIdProperty);
+      ::RemovePropA(dialog, kDialogModalProperty);
+      ::RemovePropA(dialog, kTimersProperty);
       ::SetWindowLongPtrA(dialog, DWLP_USER, 0);
       if (!context->modal) delete context;
       return FALSE;
@@ -354,12 +357,43 @@ void Win32Ui::UpdateItem(WindowHandle dialog, int controlId) {
   if (control) ::UpdateWindow(control);
 }
 
+namespace {
+
+void PublishTimerCount(HWND window, const std::vector<std::pair<HWND, UINT_PTR>>& timers) {
+  INT_PTR count = 0;
+  for (const auto& t : timers) {
+    if (t.first == window) ++count;
+  }
+  if (count > 0) {
+    ::SetPropA(window, kTimersProperty, reinterpret_cast<HANDLE>(count));
+  } else {
+    ::RemovePropA(window, kTimersProperty);
+  }
+}
+
+}  // namespace
+
 bool Win32Ui::SetTimer(WindowHandle window, int timerId, std::uint32_t milliseconds) {
-  return ::SetTimer(H(window), static_cast<UINT_PTR>(timerId), milliseconds, nullptr) != 0;
+  HWND w = H(window);
+  UINT_PTR id = static_cast<UINT_PTR>(timerId);
+  if (::SetTimer(w, id, milliseconds, nullptr) == 0) return false;
+  // Forget timers of windows that are gone, then count this one once.
+  std::erase_if(timers_, [&](const std::pair<HWND, UINT_PTR>& t) {
+    return !::IsWindow(t.first) || (t.first == w && t.second == id);
+  });
+  timers_.emplace_back(w, id);
+  PublishTimerCount(w, timers_);
+  return true;
 }
 
 void Win32Ui::KillTimer(WindowHandle window, int timerId) {
-  ::KillTimer(H(window), static_cast<UINT_PTR>(timerId));
+  HWND w = H(window);
+  UINT_PTR id = static_cast<UINT_PTR>(timerId);
+  ::KillTimer(w, id);
+  std::erase_if(timers_, [&](const std::pair<HWND, UINT_PTR>& t) {
+    return t.first == w && t.second == id;
+  });
+  if (::IsWindow(w)) PublishTimerCount(w, timers_);
 }
 
 void Win32Ui::Dispatch(MSG& msg, HWND preferredDialog) {

@@ -5,6 +5,7 @@
 #include "platform/win32/win32_api.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/machine.h"
@@ -14,6 +15,11 @@ namespace platform::win32 {
 // The window property that names the template a dialog was made from. Our
 // UI driver reads it to tell our dialogs from message boxes.
 inline constexpr char kDialogIdProperty[] = "SetupDialogId";
+// Set (to 1) on dialogs run modally.
+inline constexpr char kDialogModalProperty[] = "SetupDialogModal";
+// The number of timers running on a window, while there are any: a modal
+// dialog with a timer is busy rather than waiting for the user.
+inline constexpr char kTimersProperty[] = "SetupTimers";
 
 class Win32System : public System {
  public:
@@ -123,6 +129,8 @@ class Win32Ui : public Ui {
 
   HINSTANCE instance_;
   HWND mainWindow_ = nullptr;
+  // Timers running, to publish their number on each window.
+  std::vector<std::pair<HWND, UINT_PTR>> timers_;
 };
 
 // The whole machine, owning its parts.

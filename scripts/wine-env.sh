@@ -1,0 +1,72 @@
+# Environment for running our Windows programs under Wine, sourced by the
+# other wine-*.sh scripts:
+#
+#   WINE_TEST_DIR=<folder of this run> . scripts/wine-env.sh
+#
+# Everything Wine writes goes below $WINE_TEST_DIR: the prefix
+# ($WINE_TEST_DIR/prefix unless WINEPREFIX is set), the home and XDG
+# folders. Without a DISPLAY an Xvfb server is started for the run;
+# wine_env_cleanup stops it and this prefix's wineserver (and nothing else).
+
+: "${WINE_TEST_DIR:?set WINE_TEST_DIR to the folder of the run}"
+mkdir -p "$WINE_TEST_DIR"
+WINE_TEST_DIR=$(cd "$WINE_TEST_DIR" && pwd)
+export WINE_TEST_DIR
+
+export WINEPREFIX=${WINEPREFIX:-$WINE_TEST_DIR/prefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+export TZ=UTC
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+export HOME=$WINE_TEST_DIR/home
+export XDG_DATA_HOME=$WINE_TEST_DIR/xdg/data
+export XDG_CONFIG_HOME=$WINE_TEST_DIR/xdg/config
+export XDG_CACHE_HOME=$WINE_TEST_DIR/xdg/cache
+export XDG_RUNTIME_DIR=$WINE_TEST_DIR/xdg/runtime
+mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+WINE_ENV_XVFB_PID=""
+if [ -z "${DISPLAY:-}" ]; then
+  # A free display number: no lock file and no socket.
+  for n in $(seq 90 189); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$WINE_TEST_DIR/xvfb.log" 2>&1 &
+      WINE_ENV_XVFB_PID=$!
+      # Wait until the server accepts connections.
+      for _ in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null || break
+        sleep 0.05
+      done
+      if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then
+        export DISPLAY=":$n"
+        break
+      fi
+      WINE_ENV_XVFB_PID=""
+    fi
+  done
+  if [ -z "${DISPLAY:-}" ]; then
+    echo "wine-env: could not start Xvfb" >&2
+    return 1 2>/dev/null || exit 1
+  fi
+fi
+
+# wine without the launcher's note about a missing 32-bit Wine.
+wine_quiet() {
+  wine "$@" 2> >(grep -v -e 'wine32 is missing' -e 'multiarch needs to be enabled' \
+                        -e 'dpkg --add-architecture' -e 'apt-get install wine32' >&2)
+}
+
+# Stops this prefix's wineserver and our Xvfb.
+wine_env_cleanup() {
+  if [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "$WINE_ENV_XVFB_PID" ]; then
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    WINE_ENV_XVFB_PID=""
+  fi
+}

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Runs one scenario with the real SETUP.EXE under Wine, driven by our UI
+# driver, in a fresh copy of the test prefix.
+#
+#   wine-run.sh SCENARIO OUTDIR
+#
+# OUTDIR gets the transcript (OUTDIR/transcript), the driver's messages
+# (OUTDIR/driver.log) and PNG screenshots (OUTDIR/shots/). Everything else
+# of the run (prefix, disk copies, home) lives in OUTDIR/work and is removed
+# at the end unless KEEP_PREFIX=1. Nothing is written outside OUTDIR.
+#
+# Programs: SETUP_EXE and UIDRIVER, by default those of build/mingw64.
+# Drives: each `drive`/`insert` folder is copied into OUTDIR/work/disks and
+# the prefix's drive link (dosdevices/a:) is pointed at the copy, so the
+# program under test can be put on a disk without touching the sources.
+# Exit status: the driver's (0 the run matched the scenario, 1 it did not,
+# 2 bad scenario).
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ $# -ne 2 ]; then
+  echo "usage: wine-run.sh SCENARIO OUTDIR" >&2
+  exit 2
+fi
+scenario=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+scndir=$(dirname "$scenario")
+setup_exe=${SETUP_EXE:-$root/build/mingw64/src/platform/win32/SETUP.EXE}
+uidriver=${UIDRIVER:-$root/build/mingw64/tools/uidriver/uidriver.exe}
+for f in "$scenario" "$setup_exe" "$uidriver"; do
+  [ -f "$f" ] || { echo "wine-run: $f not found" >&2; exit 2; }
+done
+setup_exe=$(cd "$(dirname "$setup_exe")" && pwd)/$(basename "$setup_exe")
+uidriver=$(cd "$(dirname "$uidriver")" && pwd)/$(basename "$uidriver")
+
+out=$2
+rm -rf "$out"
+mkdir -p "$out/shots"
+out=$(cd "$out" && pwd)
+
+export WINE_TEST_DIR=$out/work
+# shellcheck source=wine-env.sh
+. "$root/scripts/wine-env.sh"
+finish() {
+  wine_env_cleanup
+  if [ -z "${KEEP_PREFIX:-}" ]; then rm -rf "$WINE_TEST_DIR"; fi
+}
+trap finish EXIT
+
+"$root/scripts/wine-prefix.sh" copy "$WINEPREFIX" || { echo "wine-run: no prefix" >&2; exit 2; }
+mkdir -p "$WINE_TEST_DIR/disks"
+
+# A host path as Windows programs in the prefix reach it (drive Z: is /).
+winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+
+disk_count=0
+# Points drive $1 (a letter) at a copy of host folder $2 (as written in the
+# scenario, relative to its folder). Prints "ok" or the reason.
+map_drive() {
+  local letter=$1 host=$2 src copy
+  case $host in
+    /*) src=$host ;;
+    *) src=$scndir/$host ;;
+  esac
+  if [ ! -d "$src" ]; then
+    echo "no folder $src"
+    return
+  fi
+  disk_count=$((disk_count + 1))
+  copy=$WINE_TEST_DIR/disks/$disk_count-$(basename "$src")
+  if ! cp -a "$src" "$copy"; then
+    echo "cannot copy $src"
+    return
+  fi
+  letter=$(printf '%s' "$letter" | tr 'A-Z' 'a-z')
+  ln -sfn "$copy" "$WINEPREFIX/dosdevices/$letter:"
+  echo ok
+}
+
+coproc DRIVER {
+  wine_quiet "$uidriver" --scenario "$(winpath "$scenario")" \
+    --transcript "$(winpath "$out/transcript")" --shots "$(winpath "$out/shots")" \
+    --program "$(winpath "$setup_exe")" 2>"$out/driver.log"
+}
+driver_pid=$DRIVER_PID
+# Requests of the driver: "drive X: <folder>", one answer line each.
+while IFS= read -r line <&"${DRIVER[0]}"; do
+  line=${line%$'\r'}
+  case $line in
+    "drive "?": "*)
+      letter=${line:6:1}
+      folder=${line:9}
+      answer=$(map_drive "$letter" "$folder")
+      echo "drive $letter: $folder -> $answer" >>"$out/drives.log"
+      printf '%s\n' "$answer" >&"${DRIVER[1]}"
+      ;;
+    *)
+      printf '%s\n' "$line" >>"$out/driver.log"
+      ;;
+  esac
+done
+wait "$driver_pid"
+rc=$?
+
+# Screenshots as PNG.
+for bmp in "$out"/shots/*.bmp; do
+  [ -f "$bmp" ] || continue
+  if bmptopnm "$bmp" 2>/dev/null | pnmtopng >"${bmp%.bmp}.png" 2>/dev/null; then
+    rm -f "$bmp"
+  fi
+done
+exit $rc

@@ -1,0 +1,880 @@
+// uidriver.exe: runs SETUP.EXE and plays the user of a scenario against its
+// real windows.
+//
+//   uidriver --scenario FILE --transcript FILE [--shots DIR]
+//            [--timeout SECONDS] [--settle MILLISECONDS]
+//
+// It starts the scenario's `run` command line, then polls the top-level
+// windows of that process about every 20 ms:
+//  - our dialogs carry the window property "SetupDialogId" (the template
+//    number; "SetupDialogModal" on modal ones, "SetupTimers" while timers
+//    run on them);
+//  - message boxes are dialogs of class #32770 without that property, made
+//    of static texts and buttons only;
+//  - any other window is unexpected and fails the run.
+// The transcript gets one record per window as docs/scenarios.md describes
+// it, and `exit <code>` at the end. Each recorded window is saved as a BMP
+// screenshot in the shots folder (NN-<what>.bmp), and the whole screen when
+// the background window first appears and when a `wait` condition holds.
+//
+// Before the run it makes the machine as the scenario's set-up says: copy,
+// mkdir, attrib and registry statements are carried out here, with the
+// Win32 calls; the platform becomes the Windows version Wine reports to our
+// programs (HKCU\Software\Wine\AppDefaults\<exe>\Version); the program of
+// the run statement is put in place (from --program) when it is missing.
+//
+// Drives (`drive A: <folder>`, and the disk swaps `insert A: <folder>`) are
+// asked of whoever started the driver: it writes the line
+// "drive A: <host folder as written>" to standard output and waits for one
+// line on standard input, "ok" or an error text. scripts/wine-run.sh answers
+// by pointing the prefix's drive link at (a copy of) the folder.
+//
+// Exit status: 0 when the run matched the scenario, 1 when it did not (the
+// reason on standard error), 2 for a bad command line or scenario.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "scenario/scenario.h"
+#include "scenario/transcript.h"
+#include "scenario/user.h"
+#include "screen.h"
+#include "setup/catalog.h"
+
+namespace {
+
+using scenario::Action;
+using scenario::ActionKind;
+using scenario::Kind;
+using scenario::Statement;
+
+constexpr char kDialogIdProperty[] = "SetupDialogId";
+constexpr char kDialogModalProperty[] = "SetupDialogModal";
+constexpr char kTimersProperty[] = "SetupTimers";
+constexpr int kBackgroundTemplate = 132;
+constexpr DWORD kPollMs = 20;
+constexpr UINT kSendTimeoutMs = 5000;
+
+struct Options {
+  std::string scenarioPath;
+  std::string transcriptPath;
+  std::string shotsDir;
+  std::string program;  // the program under test, for "@SETUP.EXE"
+  DWORD timeoutMs = 30000;
+  DWORD settleMs = 150;
+};
+
+int TemplateOf(HWND window) {
+  if (!window) return 0;
+  return static_cast<int>(reinterpret_cast<INT_PTR>(::GetPropA(window, kDialogIdProperty)));
+}
+
+std::string ClassOf(HWND window) {
+  char name[128] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+// The text of a window or control of the other process, asked of the
+// window itself (edit controls keep their text to themselves).
+bool ReadText(HWND window, std::string* out) {
+  out->clear();
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &length)) {
+    return false;
+  }
+  if (length > (1u << 20)) length = 1u << 20;
+  std::vector<char> buffer(length + 2, '\0');
+  DWORD_PTR got = 0;
+  if (!::SendMessageTimeoutA(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &got)) {
+    return false;
+  }
+  buffer.back() = '\0';
+  out->assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+  return true;
+}
+
+// The stored title of any window, without asking it (cheap; for noticing
+// changes).
+std::string StoredText(HWND window) {
+  wchar_t buffer[512] = {};
+  int n = ::InternalGetWindowText(window, buffer, 512);
+  std::string out;
+  for (int i = 0; i < n; ++i) {
+    out += static_cast<char>(buffer[i] & 0x7F);
+  }
+  return out;
+}
+
+struct WindowInfo {
+  HWND hwnd = nullptr;
+  DWORD firstSeen = 0;
+  std::uint64_t order = 0;
+  bool handled = false;      // recorded or answered
+  bool gone = false;
+};
+
+class Driver {
+ public:
+  Driver(const Options& options, const scenario::Scenario& s)
+      : options_(options), scenario_(s), user_(s) {}
+
+  int Run();
+
+ private:
+  // ------------------------------------------------------------ helpers
+  void Fail(const std::string& message);
+  void Progress() { lastProgress_ = ::GetTickCount(); }
+  void Record(const std::string& line);
+  std::string ShotPath(const std::string& what);
+  void ShotOfWindow(HWND window, const std::string& what);
+  void ShotOfScreen(const std::string& what);
+  std::string OwnerName(HWND window);
+  bool Insert(const Action& action);
+  bool MapDrive(char drive, const std::string& hostPath);
+  std::string HostPath(const std::string& written);
+  bool Prepare();
+  bool PrepareStatement(const Statement& st);
+  void PumpOwnMessages();
+
+  // ------------------------------------------------------------ windows
+  std::vector<HWND> ProcessWindows();
+  void Poll();
+  bool HandleWindow(WindowInfo& info);
+  bool IsMessageBox(HWND window);
+  bool HandleMessageBox(WindowInfo& info);
+  bool HandleOurDialog(WindowInfo& info, int templateId);
+  void StartModelessStatement();
+  void StepActive();
+  std::string Fingerprint();
+
+  static void CALLBACK SendDone(HWND, UINT, ULONG_PTR data, LRESULT);
+
+  const Options& options_;
+  const scenario::Scenario& scenario_;
+  scenario::ScriptedUser user_;
+  FILE* transcript_ = nullptr;
+  PROCESS_INFORMATION process_{};
+  std::map<HWND, WindowInfo> windows_;
+  std::uint64_t nextOrder_ = 0;
+  int shotNumber_ = 0;
+  bool backgroundShot_ = false;
+  bool failed_ = false;
+  DWORD lastProgress_ = 0;
+  std::string lastFingerprint_;
+
+  // The dialog statement whose actions are running.
+  struct Active {
+    const Statement* statement = nullptr;
+    HWND dialog = nullptr;
+    int templateId = 0;
+    std::size_t next = 0;
+    bool recorded = false;
+    bool waitingForSend = false;
+    bool sendDone = false;
+  } active_;
+};
+
+void Driver::Fail(const std::string& message) {
+  if (failed_) return;
+  failed_ = true;
+  std::fprintf(stderr, "uidriver: %s\n", message.c_str());
+  std::fflush(stderr);
+  if (process_.hProcess) ::TerminateProcess(process_.hProcess, 255);
+}
+
+void Driver::Record(const std::string& line) {
+  if (transcript_) {
+    std::fputs(line.c_str(), transcript_);
+    std::fputc('\n', transcript_);
+    std::fflush(transcript_);
+  }
+  Progress();
+}
+
+std::string Driver::ShotPath(const std::string& what) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%02d", ++shotNumber_);
+  return options_.shotsDir + "\\" + number + "-" + what + ".bmp";
+}
+
+void Driver::ShotOfWindow(HWND window, const std::string& what) {
+  if (options_.shotsDir.empty()) return;
+  uidriver::SaveWindowShot(window, ShotPath(what));
+}
+
+void Driver::ShotOfScreen(const std::string& what) {
+  if (options_.shotsDir.empty()) return;
+  uidriver::SaveScreenShot(ShotPath(what));
+}
+
+std::string Driver::OwnerName(HWND window) {
+  HWND owner = ::GetWindow(window, GW_OWNER);
+  return scenario::OwnerName(TemplateOf(owner));
+}
+
+// Asks whoever started the driver to show a host folder as a drive.
+bool Driver::MapDrive(char drive, const std::string& hostPath) {
+  std::printf("drive %c: %s\n", drive, hostPath.c_str());
+  std::fflush(stdout);
+  char reply[1024] = {};
+  if (!std::fgets(reply, sizeof reply, stdin)) {
+    Fail(std::string(1, drive) + ": " + hostPath + ": nobody answered the drive request");
+    return false;
+  }
+  std::string answer = reply;
+  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+  if (answer != "ok") {
+    Fail(std::string(1, drive) + ": " + hostPath + ": " + answer);
+    return false;
+  }
+  Progress();
+  return true;
+}
+
+bool Driver::Insert(const Action& action) { return MapDrive(action.drive, action.text); }
+
+// A host path of the scenario as this process reaches it.
+std::string Driver::HostPath(const std::string& written) {
+  if (written == "@SETUP.EXE") return options_.program;
+  std::string path = written;
+  if (!path.empty() && path[0] == '/') {
+    path = "Z:" + path;  // the host's root folder is drive Z:
+  } else {
+    path = scenario::ResolveHostPath(scenario_, path);
+  }
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+namespace {
+
+bool SplitKeyPath(const std::string& path, HKEY* root, std::string* subkey) {
+  std::size_t slash = path.find('\\');
+  std::string head = path.substr(0, slash);
+  *subkey = slash == std::string::npos ? "" : path.substr(slash + 1);
+  if (lstrcmpiA(head.c_str(), "HKLM") == 0) *root = HKEY_LOCAL_MACHINE;
+  else if (lstrcmpiA(head.c_str(), "HKCU") == 0) *root = HKEY_CURRENT_USER;
+  else if (lstrcmpiA(head.c_str(), "HKCR") == 0) *root = HKEY_CLASSES_ROOT;
+  else if (lstrcmpiA(head.c_str(), "HKU") == 0) *root = HKEY_USERS;
+  else return false;
+  return true;
+}
+
+// Creates a directory and its missing parents.
+bool MakeDirectories(const std::string& path) {
+  if (path.empty()) return false;
+  DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES) return (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  std::size_t slash = path.find_last_of('\\');
+  if (slash != std::string::npos && slash > 2) {
+    if (!MakeDirectories(path.substr(0, slash))) return false;
+  }
+  return ::CreateDirectoryA(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::string ParentOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+bool SetAppVersion(const std::string& exe, const char* version) {
+  HKEY key = nullptr;
+  std::string path = "Software\\Wine\\AppDefaults\\" + exe;
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  LONG r = ::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                            static_cast<DWORD>(std::strlen(version) + 1));
+  ::RegCloseKey(key);
+  return r == ERROR_SUCCESS;
+}
+
+std::string ProgramOf(const std::string& commandLine) {
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    std::size_t end = commandLine.find('"', 1);
+    return commandLine.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+  }
+  return commandLine.substr(0, commandLine.find_first_of(" \t"));
+}
+
+}  // namespace
+
+bool Driver::PrepareStatement(const Statement& st) {
+  std::string where = scenario::Where(scenario_, st) + ": ";
+  switch (st.kind) {
+    case Kind::kPlatform:
+    case Kind::kDiskFree:       // the prefix's real free space applies
+    case Kind::kRefuseRestart:  // Wine's ExitWindowsEx is not under our control
+      return true;
+    case Kind::kDrive:
+      return MapDrive(st.drive, st.hostPath);
+    case Kind::kCopy: {
+      std::string from = HostPath(st.hostPath);
+      std::string to = setup::Utf8ToCp1252(st.windowsPath);
+      MakeDirectories(ParentOf(to));
+      if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        Fail(where + "cannot copy " + from + " to " + to + " (error " +
+             std::to_string(::GetLastError()) + ")");
+        return false;
+      }
+      return true;
+    }
+    case Kind::kMkdir:
+      if (!MakeDirectories(setup::Utf8ToCp1252(st.windowsPath))) {
+        Fail(where + "cannot create the directory");
+        return false;
+      }
+      return true;
+    case Kind::kAttrib:
+      if (!::SetFileAttributesA(setup::Utf8ToCp1252(st.windowsPath).c_str(),
+                                st.attributes == 0 ? FILE_ATTRIBUTE_NORMAL : st.attributes)) {
+        Fail(where + "cannot set the attributes (error " + std::to_string(::GetLastError()) + ")");
+        return false;
+      }
+      return true;
+    case Kind::kRegistrySet:
+    case Kind::kRegistryDelete:
+    case Kind::kRegistryDeleteKey: {
+      HKEY root = nullptr;
+      std::string subkey;
+      if (!SplitKeyPath(setup::Utf8ToCp1252(st.keyPath), &root, &subkey)) {
+        Fail(where + "unknown registry root");
+        return false;
+      }
+      std::string name = setup::Utf8ToCp1252(st.valueName);
+      if (st.kind == Kind::kRegistryDeleteKey) {
+        LONG r = ::RegDeleteTreeA(root, subkey.c_str());
+        if (r == ERROR_SUCCESS) ::RegDeleteKeyA(root, subkey.c_str());
+        return true;
+      }
+      HKEY key = nullptr;
+      if (st.kind == Kind::kRegistryDelete) {
+        if (::RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+          ::RegDeleteValueA(key, name.c_str());
+          ::RegCloseKey(key);
+        }
+        return true;
+      }
+      if (::RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS) {
+        Fail(where + "cannot create the registry key");
+        return false;
+      }
+      std::string text = setup::Utf8ToCp1252(st.text);
+      LONG r = ::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(text.c_str()),
+                                static_cast<DWORD>(text.size() + 1));
+      ::RegCloseKey(key);
+      if (r != ERROR_SUCCESS) {
+        Fail(where + "cannot set the registry value");
+        return false;
+      }
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+// Makes the machine look as the scenario's set-up says.
+bool Driver::Prepare() {
+  const char* version = "win95";
+  for (const Statement& st : scenario_.setup) {
+    if (st.kind == Kind::kPlatform) {
+      version = st.platform == scenario::Platform::kNt    ? "nt40"
+                : st.platform == scenario::Platform::kWin98 ? "win98"
+                                                            : "win95";
+    }
+  }
+  for (const Statement& st : scenario_.setup) {
+    if (!PrepareStatement(st)) return false;
+  }
+  // The program of the run statement is the program under test unless the
+  // scenario put something else there.
+  std::string program = ProgramOf(setup::Utf8ToCp1252(scenario_.run.text));
+  if (::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (options_.program.empty()) {
+      Fail(program + " does not exist and no --program was given");
+      return false;
+    }
+    MakeDirectories(ParentOf(program));
+    if (!::CopyFileA(options_.program.c_str(), program.c_str(), FALSE)) {
+      Fail("cannot put the program under test at " + program + " (error " +
+           std::to_string(::GetLastError()) + ")");
+      return false;
+    }
+  }
+  // The Windows version each of our programs sees: the installer, the
+  // installed uninstaller, its temporary copy, and the program run.
+  std::string runName = program.substr(program.find_last_of("\\:") + 1);
+  for (const std::string& exe : {std::string("setup.exe"), std::string("uninstal.exe"),
+                                 std::string("uninstx$.exe"), runName}) {
+    if (!SetAppVersion(exe, version)) {
+      Fail("cannot set the Windows version for " + exe);
+      return false;
+    }
+  }
+  return true;
+}
+
+void Driver::PumpOwnMessages() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+void CALLBACK Driver::SendDone(HWND, UINT, ULONG_PTR data, LRESULT) {
+  reinterpret_cast<Driver*>(data)->active_.sendDone = true;
+}
+
+struct EnumContext {
+  DWORD pid;
+  std::vector<HWND>* out;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
+  auto* context = reinterpret_cast<EnumContext*>(lParam);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (pid == context->pid && ::IsWindowVisible(window)) context->out->push_back(window);
+  return TRUE;
+}
+
+// Visible top-level windows of the program, bottom of the z-order first.
+std::vector<HWND> Driver::ProcessWindows() {
+  std::vector<HWND> found;
+  EnumContext context{process_.dwProcessId, &found};
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&context));
+  std::reverse(found.begin(), found.end());
+  return found;
+}
+
+bool Driver::IsMessageBox(HWND window) {
+  if (ClassOf(window) != "#32770" || TemplateOf(window) != 0) return false;
+  bool hasText = false;
+  for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    std::string cls = ClassOf(child);
+    int id = ::GetDlgCtrlID(child);
+    if (lstrcmpiA(cls.c_str(), "Static") == 0) {
+      if (id == 0xFFFF) hasText = true;
+      continue;
+    }
+    if (lstrcmpiA(cls.c_str(), "Button") == 0) continue;
+    return false;
+  }
+  return hasText;
+}
+
+bool Driver::HandleMessageBox(WindowInfo& info) {
+  HWND box = info.hwnd;
+  std::string caption, text;
+  ReadText(box, &caption);
+  HWND textControl = ::GetDlgItem(box, 0xFFFF);
+  if (textControl) ReadText(textControl, &text);
+
+  // The buttons the box shows give its MB_ type.
+  auto shows = [&](int id) {
+    HWND b = ::GetDlgItem(box, id);
+    return b && ::IsWindowVisible(b);
+  };
+  std::uint32_t buttons;
+  if (shows(IDABORT) && shows(IDRETRY) && shows(IDIGNORE)) buttons = MB_ABORTRETRYIGNORE;
+  else if (shows(IDYES) && shows(IDNO) && shows(IDCANCEL)) buttons = MB_YESNOCANCEL;
+  else if (shows(IDYES) && shows(IDNO)) buttons = MB_YESNO;
+  else if (shows(IDRETRY) && shows(IDCANCEL)) buttons = MB_RETRYCANCEL;
+  else if (shows(IDOK) && shows(IDCANCEL)) buttons = MB_OKCANCEL;
+  else buttons = MB_OK;
+  std::string iconDiagnostic;
+  std::uint32_t icon = uidriver::MessageBoxIcon(box, &iconDiagnostic);
+  if (std::getenv("UIDRIVER_DEBUG")) {
+    std::fprintf(stderr, "uidriver: box icon %u (%s)\n", icon, iconDiagnostic.c_str());
+  }
+  std::uint32_t flags = buttons | icon;
+
+  std::string error;
+  const Statement* st = user_.TakeBox(caption, text, flags, &error);
+  if (!st) {
+    ShotOfWindow(box, "unexpected-box");
+    Fail(error);
+    return false;
+  }
+  int answer = scenario::BoxAnswer(*st);
+  Record(scenario::FormatBox(OwnerName(box), flags, caption, text, answer));
+  ShotOfWindow(box, "box");
+  for (const Action& a : st->actions) {
+    if (a.kind == ActionKind::kInsert && !Insert(a)) return false;
+  }
+  HWND button = ::GetDlgItem(box, answer);
+  if (!button) {
+    Fail(scenario::Where(scenario_, *st) + ": the box has no button for the answer");
+    return false;
+  }
+  ::PostMessageA(button, BM_CLICK, 0, 0);
+  info.handled = true;
+  return true;
+}
+
+bool Driver::HandleOurDialog(WindowInfo& info, int templateId) {
+  HWND dialog = info.hwnd;
+  bool modal = ::GetPropA(dialog, kDialogModalProperty) != nullptr;
+  if (!modal) {
+    std::string title;
+    ReadText(dialog, &title);
+    Record(scenario::FormatWindow(templateId, OwnerName(dialog), title));
+    ShotOfWindow(dialog, "window-" + std::to_string(templateId));
+    if (templateId == kBackgroundTemplate && !backgroundShot_) {
+      backgroundShot_ = true;
+      ShotOfScreen("screen");
+    }
+    info.handled = true;
+    return true;
+  }
+  // A modal dialog: the next statement must be for it, unless it is busy
+  // with a timer (it then ends by itself) or a window of its own is up.
+  if (active_.statement) return false;
+  const Statement* next = user_.Next();
+  if (next && next->kind == Kind::kDialog && next->dialogId == templateId) {
+    active_ = Active{};
+    active_.statement = user_.Take();
+    active_.dialog = dialog;
+    active_.templateId = templateId;
+    info.handled = true;
+    Progress();
+    return true;
+  }
+  if (::GetPropA(dialog, kTimersProperty) != nullptr || !::IsWindowEnabled(dialog)) return false;
+  std::string error;
+  user_.TakeDialog(templateId, &error);
+  ShotOfWindow(dialog, "unexpected-dialog-" + std::to_string(templateId));
+  Fail(error);
+  return false;
+}
+
+// Returns false when later windows must wait for this one.
+bool Driver::HandleWindow(WindowInfo& info) {
+  if (info.handled) return true;
+  if (::GetTickCount() - info.firstSeen < options_.settleMs) return false;
+  int templateId = TemplateOf(info.hwnd);
+  if (templateId != 0) return HandleOurDialog(info, templateId);
+  if (IsMessageBox(info.hwnd)) return HandleMessageBox(info);
+  std::string title;
+  ReadText(info.hwnd, &title);
+  ShotOfWindow(info.hwnd, "unexpected-window");
+  Fail("unexpected window: class " + ClassOf(info.hwnd) + " title " +
+       scenario::Quote(setup::Cp1252ToUtf8(title)) + "; " + user_.DescribeNext());
+  return false;
+}
+
+// A dialog statement for an open modeless dialog starts once its leading
+// wait conditions hold.
+void Driver::StartModelessStatement() {
+  if (active_.statement) return;
+  const Statement* next = user_.Next();
+  if (!next || next->kind != Kind::kDialog) return;
+  for (auto& [hwnd, info] : windows_) {
+    if (info.gone || !info.handled || TemplateOf(hwnd) != next->dialogId) continue;
+    if (::GetPropA(hwnd, kDialogModalProperty)) continue;
+    active_ = Active{};
+    active_.statement = user_.Take();
+    active_.dialog = hwnd;
+    active_.templateId = next->dialogId;
+    Progress();
+    return;
+  }
+}
+
+void Driver::StepActive() {
+  if (!active_.statement) return;
+  const Statement& st = *active_.statement;
+  if (active_.waitingForSend) {
+    if (!active_.sendDone) return;
+    active_.waitingForSend = false;
+    Progress();
+  }
+  while (active_.next < st.actions.size()) {
+    if (!::IsWindow(active_.dialog)) {
+      const Action& a = st.actions[active_.next];
+      if (a.kind == ActionKind::kWait) {
+        Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
+             " went away before its control " + std::to_string(a.control) + " showed " +
+             scenario::Quote(a.text));
+      } else {
+        Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
+             " went away before the action '" + a.written + "'");
+      }
+      return;
+    }
+    const Action& a = st.actions[active_.next];
+    if (a.kind != ActionKind::kWait && !active_.recorded) {
+      std::vector<std::pair<int, std::string>> controls;
+      for (int id : st.readControls) {
+        std::string text;
+        HWND control = ::GetDlgItem(active_.dialog, id);
+        if (control) ReadText(control, &text);
+        controls.emplace_back(id, text);
+      }
+      std::string title;
+      ReadText(active_.dialog, &title);
+      Record(scenario::FormatDialog(active_.templateId, OwnerName(active_.dialog), title, controls, st));
+      ShotOfWindow(active_.dialog, "dialog-" + std::to_string(active_.templateId));
+      active_.recorded = true;
+    }
+    switch (a.kind) {
+      case ActionKind::kWait: {
+        std::string text;
+        HWND control = ::GetDlgItem(active_.dialog, a.control);
+        if (!control) {
+          Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
+               " has no control " + std::to_string(a.control));
+          return;
+        }
+        ReadText(control, &text);
+        if (!scenario::WaitHolds(a, text)) return;  // again at the next poll
+        ShotOfScreen("wait-" + std::to_string(active_.templateId));
+        Progress();
+        break;
+      }
+      case ActionKind::kSet: {
+        HWND control = ::GetDlgItem(active_.dialog, a.control);
+        if (!control) {
+          Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
+               " has no control " + std::to_string(a.control));
+          return;
+        }
+        std::string text = setup::Utf8ToCp1252(a.text);
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+        Progress();
+        break;
+      }
+      case ActionKind::kPress: {
+        HWND control = ::GetDlgItem(active_.dialog, a.control);
+        if (!control) {
+          Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
+               " has no control " + std::to_string(a.control));
+          return;
+        }
+        if (!::IsWindowEnabled(control)) {
+          Fail(scenario::Where(scenario_, st) + ": control " + std::to_string(a.control) +
+               " of dialog " + std::to_string(active_.templateId) + " is disabled");
+          return;
+        }
+        // The click runs in the program; the next action waits until it has
+        // been handled (a message box it raises is answered meanwhile).
+        active_.sendDone = false;
+        active_.waitingForSend = true;
+        ++active_.next;
+        if (!::SendMessageCallbackA(control, BM_CLICK, 0, 0, SendDone,
+                                    reinterpret_cast<ULONG_PTR>(this))) {
+          Fail("could not click control " + std::to_string(a.control));
+        }
+        Progress();
+        return;
+      }
+      case ActionKind::kInsert:
+        if (!Insert(a)) return;
+        break;
+      case ActionKind::kAnswer:
+        Fail(scenario::Where(scenario_, st) + ": a box answer in a dialog statement");
+        return;
+    }
+    ++active_.next;
+  }
+  if (!active_.recorded && ::IsWindow(active_.dialog)) {
+    std::vector<std::pair<int, std::string>> controls;
+    for (int id : st.readControls) {
+      std::string text;
+      HWND control = ::GetDlgItem(active_.dialog, id);
+      if (control) ReadText(control, &text);
+      controls.emplace_back(id, text);
+    }
+    std::string title;
+    ReadText(active_.dialog, &title);
+    Record(scenario::FormatDialog(active_.templateId, OwnerName(active_.dialog), title, controls, st));
+    ShotOfWindow(active_.dialog, "dialog-" + std::to_string(active_.templateId));
+  }
+  active_ = Active{};
+}
+
+std::string Driver::Fingerprint() {
+  std::string f;
+  for (auto& [hwnd, info] : windows_) {
+    if (info.gone) continue;
+    char h[32];
+    std::snprintf(h, sizeof h, "%p:", static_cast<void*>(hwnd));
+    f += h + StoredText(hwnd);
+    for (HWND c = ::GetWindow(hwnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      f += "|" + StoredText(c);
+    }
+    f += "\n";
+  }
+  return f;
+}
+
+void Driver::Poll() {
+  DWORD now = ::GetTickCount();
+  std::vector<HWND> visible = ProcessWindows();
+  for (auto& [hwnd, info] : windows_) {
+    if (!info.gone && std::find(visible.begin(), visible.end(), hwnd) == visible.end() &&
+        !::IsWindow(hwnd)) {
+      info.gone = true;
+    }
+  }
+  for (HWND w : visible) {
+    auto it = windows_.find(w);
+    if (it == windows_.end() || it->second.gone) {
+      WindowInfo info;
+      info.hwnd = w;
+      info.firstSeen = now;
+      info.order = nextOrder_++;
+      windows_[w] = info;
+      Progress();
+    }
+  }
+  // Windows in the order they appeared; a window not yet settled holds back
+  // those after it.
+  std::vector<WindowInfo*> order;
+  for (auto& [hwnd, info] : windows_) {
+    if (!info.gone && std::find(visible.begin(), visible.end(), hwnd) != visible.end()) {
+      order.push_back(&info);
+    }
+  }
+  std::sort(order.begin(), order.end(),
+            [](const WindowInfo* a, const WindowInfo* b) { return a->order < b->order; });
+  for (WindowInfo* info : order) {
+    if (failed_) return;
+    if (!HandleWindow(*info)) break;
+  }
+  if (failed_) return;
+  StartModelessStatement();
+  StepActive();
+  std::string fingerprint = Fingerprint();
+  if (fingerprint != lastFingerprint_) {
+    lastFingerprint_ = fingerprint;
+    Progress();
+  }
+}
+
+int Driver::Run() {
+  transcript_ = std::fopen(options_.transcriptPath.c_str(), "wb");
+  if (!transcript_) {
+    std::fprintf(stderr, "uidriver: cannot write %s\n", options_.transcriptPath.c_str());
+    return 2;
+  }
+  if (!Prepare()) {
+    std::fclose(transcript_);
+    return 1;
+  }
+  std::string commandLine = setup::Utf8ToCp1252(scenario_.run.text);
+  // The working directory is the program's folder.
+  std::string program = commandLine;
+  if (!program.empty() && program[0] == '"') {
+    program = program.substr(1, program.find('"', 1) - 1);
+  } else {
+    program = program.substr(0, program.find(' '));
+  }
+  std::string workdir = program.substr(0, program.find_last_of("\\:") + 1);
+  if (workdir.size() == 2 && workdir[1] == ':') workdir += "\\";
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workdir.empty() ? nullptr : workdir.c_str(), &startup, &process_)) {
+    std::fprintf(stderr, "uidriver: cannot start %s (error %lu)\n", commandLine.c_str(),
+                 static_cast<unsigned long>(::GetLastError()));
+    std::fclose(transcript_);
+    return 1;
+  }
+  ::CloseHandle(process_.hThread);
+  Progress();
+
+  for (;;) {
+    PumpOwnMessages();
+    bool exited = ::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+    if (!exited) Poll();
+    if (failed_) break;
+    if (exited) break;
+    if (::GetTickCount() - lastProgress_ > options_.timeoutMs) {
+      std::string what = active_.statement
+                             ? scenario::Where(scenario_, *active_.statement) + ": '" +
+                                   active_.statement->source + "' did not complete"
+                             : user_.DescribeNext();
+      ShotOfScreen("timeout");
+      Fail("nothing happened for " + std::to_string(options_.timeoutMs / 1000) + " seconds; " +
+           what);
+      break;
+    }
+    ::MsgWaitForMultipleObjects(1, &process_.hProcess, FALSE, kPollMs, QS_ALLINPUT);
+  }
+  ::WaitForSingleObject(process_.hProcess, 5000);
+  DWORD code = 0;
+  ::GetExitCodeProcess(process_.hProcess, &code);
+  ::CloseHandle(process_.hProcess);
+  process_.hProcess = nullptr;
+  if (!failed_) {
+    if (active_.statement) {
+      Fail(scenario::Where(scenario_, *active_.statement) + ": the program ended before '" +
+           active_.statement->source + "' completed");
+    } else if (!user_.Done()) {
+      Fail("the program ended (exit " + std::to_string(code) + ") with statements left:\n" +
+           user_.UnusedError());
+    }
+  }
+  if (!failed_) Record(scenario::FormatExit(static_cast<int>(code)));
+  std::fclose(transcript_);
+  return failed_ ? 1 : 0;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: uidriver --scenario FILE --transcript FILE [--shots DIR] [--program FILE]\n"
+               "                [--timeout SECONDS] [--settle MILLISECONDS]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    const char* v = nullptr;
+    if (arg == "--scenario" && (v = value())) options.scenarioPath = v;
+    else if (arg == "--transcript" && (v = value())) options.transcriptPath = v;
+    else if (arg == "--shots" && (v = value())) options.shotsDir = v;
+    else if (arg == "--program" && (v = value())) options.program = v;
+    else if (arg == "--timeout" && (v = value())) options.timeoutMs = static_cast<DWORD>(std::atoi(v)) * 1000;
+    else if (arg == "--settle" && (v = value())) options.settleMs = static_cast<DWORD>(std::atoi(v));
+    else return Usage();
+  }
+  if (options.scenarioPath.empty() || options.transcriptPath.empty() || options.timeoutMs == 0) {
+    return Usage();
+  }
+  scenario::Scenario s;
+  std::string error;
+  if (!scenario::LoadScenarioFile(options.scenarioPath, &s, &error)) {
+    std::fprintf(stderr, "uidriver: %s\n", error.c_str());
+    return 2;
+  }
+  if (s.run.text.empty()) {
+    std::fprintf(stderr, "uidriver: %s has no run statement\n", options.scenarioPath.c_str());
+    return 2;
+  }
+  Driver driver(options, s);
+  return driver.Run();
+}
