@@ -1,0 +1,139 @@
+// Files and profile files of the simulated machine.
+//
+// Drives are host folders: C: is <machine>/C, other letters are mapped to
+// any host folder (the disks). Windows paths follow the Windows rules:
+// drive letters, "\" or "/", relative paths against a current directory,
+// "." and ".." (never above the drive's root), trailing dots and blanks
+// dropped, names compared without regard to case (Windows-1252 folding)
+// against the existing host entries, new names keeping the case given.
+// Host names are the UTF-8 form of the Windows-1252 names.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/machine.h"
+
+namespace sim {
+
+class SimRegistry;
+
+// Windows-1252 case folding (to upper case), used for every name comparison.
+std::string FoldCase(const std::string& name);
+
+class SimFiles : public platform::FileSystem {
+ public:
+  SimFiles() = default;
+  ~SimFiles() override;
+
+  // Drives. C: must be mapped before use.
+  void MapDrive(char letter, const std::string& hostFolder);
+  const std::map<char, std::string>& drives() const { return drives_; }
+  // A free-space limit for a drive; writes that would grow its files
+  // beyond it fail with 112.
+  void SetFreeSpace(char letter, std::uint64_t bytes);
+  // Free bytes left on a limited drive; UINT64_MAX when unlimited.
+  std::uint64_t FreeSpace(char letter) const;
+  // Where pending renames go on Windows NT; null: none.
+  void SetRegistry(SimRegistry* registry, bool nt) {
+    registry_ = registry;
+    nt_ = nt;
+  }
+
+  // A Windows path resolved against the drives.
+  struct Resolved {
+    char drive = 0;
+    std::string host;         // host path (existing parts with their host names)
+    std::string windows;      // canonical Windows path, existing parts as stored
+    std::size_t parts = 0;    // path components below the root
+    std::size_t existing = 0; // leading components that exist
+    bool isDirectory = false; // the whole path exists and is a directory
+    bool Exists() const { return existing == parts; }
+    bool ParentExists() const { return existing + 1 >= parts; }
+  };
+  // 0, or 3 (unknown drive, bad form), 21 (drive without a disk), 123
+  // (invalid name), 206 (too long). Wildcards are allowed in the last
+  // component when `pattern` is set.
+  std::uint32_t Resolve(const std::string& path, Resolved* out, bool pattern = false) const;
+
+  // Set-up helpers (all directories created as needed).
+  std::uint32_t MakeDirectories(const std::string& path);
+  std::uint32_t PutFile(const std::string& path, const std::string& data);
+  // Host path of a Windows path (for tests and the runner), "" when invalid.
+  std::string HostPath(const std::string& path) const;
+
+  // Attributes other than the defaults, kept as "<canonical path>=<hex>".
+  std::string ExportAttributes() const;
+  void ImportAttributes(const std::string& text);
+
+  // FileSystem.
+  std::uint32_t GetFileStatus(const std::string& path, platform::FileStatus* out) override;
+  platform::FileHandle Open(const std::string& path, platform::OpenMode mode,
+                            std::uint32_t* error) override;
+  std::uint32_t Read(platform::FileHandle h, void* buffer, std::uint32_t size,
+                     std::uint32_t* read) override;
+  std::uint32_t Write(platform::FileHandle h, const void* data, std::uint32_t size,
+                      std::uint32_t* written) override;
+  void Close(platform::FileHandle h) override;
+  std::uint32_t DeleteFile(const std::string& path) override;
+  std::uint32_t CreateDirectory(const std::string& path) override;
+  std::uint32_t RemoveDirectory(const std::string& path) override;
+  std::uint32_t MoveFile(const std::string& from, const std::string& to) override;
+  std::uint32_t MoveFileAtReboot(const std::string& from, const std::string& to) override;
+  std::uint32_t GetFileAttributes(const std::string& path, std::uint32_t* attributes) override;
+  std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
+  std::uint32_t SetFileTimes(const std::string& path, std::int64_t unixSeconds) override;
+  std::uint32_t GetShortPathName(const std::string& path, std::string* out) override;
+  std::uint32_t FindFiles(const std::string& pattern, std::vector<platform::FindData>* out) override;
+  std::uint32_t SetCurrentDirectory(const std::string& path) override;
+
+  const std::string& currentDirectory() const { return cwd_; }
+  std::size_t OpenHandleCount() const { return handles_.size(); }
+
+ private:
+  struct OpenFile {
+    std::string host;
+    char drive = 0;
+    int fd = -1;
+    bool read = false, write = false, append = false;
+    bool shareRead = false, shareWrite = false;
+  };
+  std::uint32_t AttributesOf(const Resolved& r) const;
+  bool IsOpen(const std::string& host) const;
+  bool Shares(const std::string& host, bool read, bool write, bool shareRead,
+              bool shareWrite) const;
+  void Charge(char drive, std::int64_t bytes);
+  std::uint32_t NotFound(const Resolved& r) const { return r.ParentExists() ? 2 : 3; }
+
+  std::map<char, std::string> drives_;
+  std::map<char, std::uint64_t> freeSpace_;
+  std::map<std::string, std::uint32_t> attributes_;  // key: FoldCase(canonical path)
+  std::map<platform::FileHandle, OpenFile> handles_;
+  platform::FileHandle nextHandle_ = 0x100;
+  std::string cwd_ = "C:\\";
+  SimRegistry* registry_ = nullptr;
+  bool nt_ = false;
+};
+
+// Private profile (INI) files with the Windows rules: a bare file name
+// means the Windows directory; sections and keys compared without regard
+// to case; values trimmed, one pair of surrounding quotes removed.
+class SimProfile : public platform::Profile {
+ public:
+  SimProfile(platform::FileSystem& files, std::string windowsDir)
+      : files_(files), windowsDir_(std::move(windowsDir)) {}
+  std::string GetString(const std::string& section, const std::string& key,
+                        const std::string& defaultValue, std::uint32_t size,
+                        const std::string& file) override;
+  bool WriteString(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) override;
+
+ private:
+  std::string FullPath(const std::string& file) const;
+  platform::FileSystem& files_;
+  std::string windowsDir_;
+};
+
+}  // namespace sim

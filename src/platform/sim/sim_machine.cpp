@@ -1,0 +1,398 @@
+#include "platform/sim/sim_machine.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "lz/szdd.h"
+#include "setup/catalog.h"
+
+namespace fs = std::filesystem;
+
+namespace sim {
+namespace {
+
+bool ReadHostFile(const std::string& path, std::string* out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  *out = s.str();
+  return true;
+}
+
+bool WriteHostFile(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << data;
+  return static_cast<bool>(out);
+}
+
+const char* PlatformName(scenario::Platform p) {
+  switch (p) {
+    case scenario::Platform::kWin98: return "win98";
+    case scenario::Platform::kNt: return "nt";
+    default: return "win95";
+  }
+}
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- system
+
+void SimSystem::SetCommandLine(const std::string& commandLine) {
+  commandLine_ = commandLine;
+  std::string program;
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    std::size_t close = commandLine.find('"', 1);
+    program = commandLine.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+  } else {
+    program = commandLine.substr(0, commandLine.find_first_of(" \t"));
+  }
+  moduleFileName_ = program;
+}
+
+platform::OsVersion SimSystem::GetVersion() {
+  // The numbers Wine gives for its win95, win98 and nt40 settings.
+  switch (platform_) {
+    case scenario::Platform::kWin98: return {1, 4, 10, 0x040A08AE};
+    case scenario::Platform::kNt: return {2, 4, 0, 1381};
+    default: return {1, 4, 0, 0x040003B6};
+  }
+}
+
+void SimSystem::Log(const std::string& line) {
+  log_.push_back(line);
+  std::ofstream out(logPath_, std::ios::binary | std::ios::app);
+  out << line << "\n";
+}
+
+std::uint32_t SimSystem::WinExec(const std::string& commandLine, int show) {
+  Log("winexec " + std::to_string(show) + " " + commandLine);
+  return 33;
+}
+
+int SimSystem::SpawnNoWait(const std::string& program, const std::vector<std::string>& args) {
+  std::string line = "spawn " + Quoted(program);
+  for (const std::string& a : args) line += " " + Quoted(a);
+  Log(line);
+  return 0x1234;
+}
+
+void SimSystem::EnableShutdownPrivilege() {
+  shutdownPrivilege_ = true;
+  Log("privilege SeShutdownPrivilege");
+}
+
+int SimSystem::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
+  // Windows NT refuses without the shutdown privilege.
+  int result = 1;
+  if (refuseRestart_) result = 0;
+  if (platform_ == scenario::Platform::kNt && !shutdownPrivilege_) result = 0;
+  Log("exitwindows " + std::to_string(flags) + " " + std::to_string(reason) + " -> " +
+      std::to_string(result));
+  return result;
+}
+
+// ---------------------------------------------------------------- LZ
+
+SimLz::~SimLz() = default;
+
+int SimLz::Open(const std::string& path) {
+  std::string data;
+  if (platform::ReadWholeFile(files_, path, &data) != 0) return -1;  // LZERROR_BADINHANDLE
+  auto f = std::make_unique<File>();
+  f->data.assign(data.begin(), data.end());
+  f->compressed = szdd::ParseHeader(f->data.data(), f->data.size(), &f->header);
+  if (f->compressed) {
+    f->expander = std::make_unique<szdd::Expander>(f->data.data(), f->data.size());
+    f->handle = nextCompressed_++;
+  } else {
+    f->handle = nextPlain_++;
+  }
+  int h = f->handle;
+  open_.push_back(std::move(f));
+  return h;
+}
+
+int SimLz::Read(int handle, void* buffer, int size) {
+  if (size < 0) return -1;
+  for (auto& f : open_) {
+    if (f->handle != handle) continue;
+    if (f->compressed) return f->expander->Read(static_cast<std::uint8_t*>(buffer), size);
+    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), f->data.size() - f->pos);
+    if (n > 0) std::memcpy(buffer, f->data.data() + f->pos, n);
+    f->pos += n;
+    return static_cast<int>(n);
+  }
+  return -1;
+}
+
+void SimLz::Close(int handle) {
+  for (auto it = open_.begin(); it != open_.end(); ++it) {
+    if ((*it)->handle == handle) {
+      open_.erase(it);
+      return;
+    }
+  }
+}
+
+std::string SimLz::GetExpandedName(const std::string& path) {
+  std::uint32_t error = 0;
+  platform::FileHandle h = files_.Open(path, platform::OpenMode::kRead, &error);
+  if (h == platform::kInvalidFile) return path;
+  std::uint8_t head[szdd::kHeaderSize];
+  std::uint32_t got = 0;
+  files_.Read(h, head, sizeof head, &got);
+  files_.Close(h);
+  szdd::Header header;
+  if (!szdd::ParseHeader(head, got, &header)) return path;
+  return szdd::ExpandedName(path, &header);
+}
+
+std::int64_t SimLz::ExpandedLength(int handle) {
+  for (auto& f : open_) {
+    if (f->handle == handle)
+      return f->compressed ? static_cast<std::int64_t>(f->header.expandedLength)
+                           : static_cast<std::int64_t>(f->data.size());
+  }
+  return -1;
+}
+
+// ---------------------------------------------------------------- machine
+
+SimMachine::SimMachine(std::string dir)
+    : dir_(std::move(dir)),
+      system_(dir_ + "/programs.log"),
+      profile_(files_, "C:\\windows"),
+      lz_(files_),
+      machine_{system_, files_, profile_, registry_, lz_, ui_} {}
+
+SimMachine::~SimMachine() = default;
+
+std::unique_ptr<SimMachine> SimMachine::Open(const std::string& dir, std::string* error) {
+  std::error_code ec;
+  std::string absolute = fs::absolute(dir, ec).lexically_normal().string();
+  if (ec) absolute = dir;
+  while (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
+  std::unique_ptr<SimMachine> m(new SimMachine(absolute));
+  bool fresh = !fs::exists(absolute + "/machine.ini", ec);
+  fs::create_directories(absolute + "/C", ec);
+  if (ec) {
+    *error = absolute + ": cannot create the machine folder: " + ec.message();
+    return nullptr;
+  }
+  m->files_.MapDrive('C', absolute + "/C");
+  if (fresh) {
+    m->files_.MakeDirectories("C:\\windows\\system");
+    // As a fresh Wine prefix has it.
+    m->files_.MakeDirectories("C:\\Program Files");
+    m->registry_.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                           "C:\\Program Files");
+    m->SetPlatform(scenario::Platform::kWin95);
+    if (!m->Save(error)) return nullptr;
+  } else if (!m->Load(error)) {
+    return nullptr;
+  }
+  return m;
+}
+
+void SimMachine::SetPlatform(scenario::Platform p) {
+  system_.SetPlatform(p);
+  bool nt = p == scenario::Platform::kNt;
+  registry_.SetNt(nt);
+  files_.SetRegistry(&registry_, nt);
+}
+
+void SimMachine::MapDrive(char letter, const std::string& hostFolder) {
+  files_.MapDrive(letter, hostFolder);
+}
+
+void SimMachine::SetRun(const std::string& commandLine) {
+  system_.SetCommandLine(setup::Utf8ToCp1252(commandLine));
+}
+
+bool SimMachine::Load(std::string* error) {
+  std::string ini;
+  if (!ReadHostFile(dir_ + "/machine.ini", &ini)) {
+    *error = dir_ + "/machine.ini: cannot read";
+    return false;
+  }
+  std::istringstream lines(ini);
+  std::string line, section;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (line[0] == '[') {
+      section = line;
+      continue;
+    }
+    std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (section == "[machine]" && key == "platform") {
+      if (value == "nt") SetPlatform(scenario::Platform::kNt);
+      else if (value == "win98") SetPlatform(scenario::Platform::kWin98);
+      else SetPlatform(scenario::Platform::kWin95);
+    } else if (section == "[drives]" && key.size() == 1 && std::isalpha(static_cast<unsigned char>(key[0])) &&
+               std::toupper(static_cast<unsigned char>(key[0])) != 'C') {
+      files_.MapDrive(key[0], value);
+    }
+  }
+  std::string reg;
+  if (ReadHostFile(dir_ + "/registry.reg", &reg) && !registry_.Import(reg, error)) {
+    *error = dir_ + "/" + *error;
+    return false;
+  }
+  std::string attributes;
+  if (ReadHostFile(dir_ + "/attributes.ini", &attributes)) files_.ImportAttributes(attributes);
+  return true;
+}
+
+bool SimMachine::Save(std::string* error) {
+  std::string ini = "[machine]\nplatform=";
+  ini += PlatformName(system_.platform());
+  ini += "\n\n[drives]\n";
+  for (const auto& [letter, host] : files_.drives()) {
+    if (letter != 'C') ini += std::string(1, letter) + "=" + host + "\n";
+  }
+  if (!WriteHostFile(dir_ + "/machine.ini", ini) ||
+      !WriteHostFile(dir_ + "/registry.reg", registry_.Export()) ||
+      !WriteHostFile(dir_ + "/attributes.ini", files_.ExportAttributes())) {
+    *error = dir_ + ": cannot save the machine";
+    return false;
+  }
+  return true;
+}
+
+bool SimMachine::Apply(const scenario::Statement& st, const scenario::Scenario& scenario,
+                       const std::string& programFile, std::string* error) {
+  std::string where = scenario::Where(scenario, st) + ": ";
+  auto win = [](const std::string& utf8) { return setup::Utf8ToCp1252(utf8); };
+  std::uint32_t e = 0;
+  switch (st.kind) {
+    case scenario::Kind::kPlatform:
+      SetPlatform(st.platform);
+      return true;
+    case scenario::Kind::kDrive: {
+      std::error_code ec;
+      std::string host = scenario::ResolveHostPath(scenario, st.hostPath);
+      std::string absolute = fs::absolute(host, ec).lexically_normal().string();
+      MapDrive(st.drive, ec ? host : absolute);
+      return true;
+    }
+    case scenario::Kind::kCopy: {
+      std::string data;
+      if (st.hostPath == "@SETUP.EXE" && programFile.empty()) {
+        data = "MZ stand-in for SETUP.EXE on the simulated machine\r\n";
+      } else {
+        std::string host = st.hostPath == "@SETUP.EXE" ? programFile
+                                                       : scenario::ResolveHostPath(scenario, st.hostPath);
+        if (!ReadHostFile(host, &data)) {
+          *error = where + "cannot read the host file '" + host + "'";
+          return false;
+        }
+      }
+      e = files_.PutFile(win(st.windowsPath), data);
+      break;
+    }
+    case scenario::Kind::kRegistrySet:
+      e = registry_.SetString(win(st.keyPath), win(st.valueName), win(st.text));
+      break;
+    case scenario::Kind::kRegistryDelete:
+      registry_.DeleteValueAt(win(st.keyPath), win(st.valueName));
+      return true;
+    case scenario::Kind::kRegistryDeleteKey:
+      registry_.DeleteTreeAt(win(st.keyPath));
+      return true;
+    case scenario::Kind::kDiskFree:
+      files_.SetFreeSpace(st.drive, st.bytes);
+      return true;
+    case scenario::Kind::kAttrib: {
+      std::uint32_t current = 0;
+      e = files_.GetFileAttributes(win(st.windowsPath), &current);
+      if (e == 0) {
+        current &= ~(platform::attr::kNormal | platform::attr::kDirectory);
+        e = files_.SetFileAttributes(win(st.windowsPath), current | st.attributes);
+      }
+      break;
+    }
+    case scenario::Kind::kMkdir:
+      e = files_.MakeDirectories(win(st.windowsPath));
+      break;
+    case scenario::Kind::kRefuseRestart:
+      system_.SetRefuseRestart(true);
+      return true;
+    default:
+      *error = where + "not a machine set-up statement";
+      return false;
+  }
+  if (e != 0) {
+    *error = where + "failed with Windows error " + std::to_string(e);
+    return false;
+  }
+  return true;
+}
+
+void SimMachine::ApplyPendingRenames() {
+  // WININIT.INI [rename]: "destination=source", NUL as destination deletes.
+  std::string wininit = "C:\\windows\\WININIT.INI";
+  std::string data;
+  if (platform::ReadWholeFile(files_, wininit, &data) == 0) {
+    std::istringstream lines(data);
+    std::string line;
+    bool inRename = false;
+    while (std::getline(lines, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty() && line[0] == '[') {
+        inRename = FoldCase(line) == "[RENAME]";
+        continue;
+      }
+      std::size_t eq = line.find('=');
+      if (!inRename || eq == std::string::npos) continue;
+      std::string to = line.substr(0, eq), from = line.substr(eq + 1);
+      files_.SetFileAttributes(from, platform::attr::kNormal);
+      if (FoldCase(to) == "NUL") {
+        files_.DeleteFile(from);
+      } else {
+        files_.SetFileAttributes(to, platform::attr::kNormal);
+        files_.DeleteFile(to);
+        files_.MoveFile(from, to);
+      }
+    }
+    files_.DeleteFile("C:\\windows\\WININIT.BAK");
+    files_.MoveFile(wininit, "C:\\windows\\WININIT.BAK");
+  }
+  const char* key = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  std::uint32_t type = 0;
+  if (registry_.GetValueAt(key, "PendingFileRenameOperations", &type, &data) == 0) {
+    std::vector<std::string> items;
+    std::size_t pos = 0;
+    while (pos < data.size()) {
+      std::size_t end = data.find('\0', pos);
+      if (end == std::string::npos) end = data.size();
+      items.push_back(data.substr(pos, end - pos));
+      pos = end + 1;
+    }
+    auto strip = [](std::string s) {
+      if (!s.empty() && s[0] == '!') s.erase(0, 1);
+      if (s.rfind("\\??\\", 0) == 0) s.erase(0, 4);
+      return s;
+    };
+    for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
+      if (items[i].empty()) break;
+      std::string from = strip(items[i]), to = strip(items[i + 1]);
+      if (to.empty()) {
+        files_.DeleteFile(from);
+      } else {
+        files_.DeleteFile(to);
+        files_.MoveFile(from, to);
+      }
+    }
+    registry_.DeleteValueAt(key, "PendingFileRenameOperations");
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,133 @@
+// The simulated Windows 95/98/NT machine, kept in a host directory:
+//
+//   <dir>/C/              drive C: (fresh: C:\windows, C:\windows\system)
+//   <dir>/machine.ini     platform and drive mappings
+//   <dir>/registry.reg    the registry (REGEDIT4)
+//   <dir>/attributes.ini  file attributes other than the defaults
+//   <dir>/programs.log    programs started and restarts asked for (never run)
+//
+//   std::string error;
+//   auto m = sim::SimMachine::Open("out/m1", &error);
+//   m->Apply(statement, scenario, &error);       // set-up statements
+//   m->SetRun(scenario.run.text);
+//   int code = setup::RunSetup(m->machine());
+//   m->Save(&error);
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lz/szdd.h"
+#include "platform/machine.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_ui.h"
+#include "scenario/scenario.h"
+
+namespace sim {
+
+class SimSystem : public platform::System {
+ public:
+  explicit SimSystem(std::string logPath) : logPath_(std::move(logPath)) {}
+  void SetPlatform(scenario::Platform p) { platform_ = p; }
+  scenario::Platform platform() const { return platform_; }
+  void SetCommandLine(const std::string& commandLine);
+  void SetRefuseRestart(bool refuse) { refuseRestart_ = refuse; }
+  // Lines written to programs.log during this run.
+  const std::vector<std::string>& log() const { return log_; }
+
+  platform::OsVersion GetVersion() override;
+  std::string GetModuleFileName() override { return moduleFileName_; }
+  std::string GetCommandLine() override { return commandLine_; }
+  std::string GetWindowsDirectory() override { return "C:\\windows"; }
+  std::uint32_t WinExec(const std::string& commandLine, int show) override;
+  int SpawnNoWait(const std::string& program, const std::vector<std::string>& args) override;
+  void EnableShutdownPrivilege() override;
+  int ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+
+ private:
+  void Log(const std::string& line);
+  std::string logPath_;
+  scenario::Platform platform_ = scenario::Platform::kWin95;
+  std::string commandLine_;
+  std::string moduleFileName_;
+  bool refuseRestart_ = false;
+  bool shutdownPrivilege_ = false;
+  std::vector<std::string> log_;
+};
+
+// LZ expansion over the machine's files with our SZDD reader. Handles of
+// compressed files start at 0x400, plain files get small ones, as lz32.
+class SimLz : public platform::Lz {
+ public:
+  explicit SimLz(platform::FileSystem& files) : files_(files) {}
+  ~SimLz() override;
+  int Open(const std::string& path) override;
+  int Read(int handle, void* buffer, int size) override;
+  void Close(int handle) override;
+  std::string GetExpandedName(const std::string& path) override;
+  std::int64_t ExpandedLength(int handle) override;
+
+ private:
+  struct File {
+    int handle = 0;
+    std::vector<std::uint8_t> data;
+    bool compressed = false;
+    szdd::Header header;
+    std::unique_ptr<szdd::Expander> expander;
+    std::size_t pos = 0;
+  };
+  platform::FileSystem& files_;
+  std::vector<std::unique_ptr<File>> open_;
+  int nextCompressed_ = 0x400;
+  int nextPlain_ = 5;
+};
+
+class SimMachine {
+ public:
+  // Opens the machine kept in `dir`, creating a fresh one when missing.
+  static std::unique_ptr<SimMachine> Open(const std::string& dir, std::string* error);
+  ~SimMachine();
+
+  platform::Machine& machine() { return machine_; }
+  SimSystem& system() { return system_; }
+  SimFiles& files() { return files_; }
+  SimProfile& profile() { return profile_; }
+  SimRegistry& registry() { return registry_; }
+  SimLz& lz() { return lz_; }
+  SimUi& ui() { return ui_; }
+  const std::string& dir() const { return dir_; }
+
+  void SetPlatform(scenario::Platform p);
+  // Maps a drive letter (not C:) to a host folder.
+  void MapDrive(char letter, const std::string& hostFolder);
+  // Applies a machine set-up statement; host paths are resolved against
+  // the scenario's folder; `programFile` stands for "@SETUP.EXE" (empty:
+  // a small stand-in file).
+  bool Apply(const scenario::Statement& st, const scenario::Scenario& scenario,
+             const std::string& programFile, std::string* error);
+  // The `run` statement: command line, module file name.
+  void SetRun(const std::string& commandLine);
+  // What Windows does at its next start with pending renames (WININIT.INI
+  // [rename] and PendingFileRenameOperations); Wine does the same when a
+  // prefix's server starts.
+  void ApplyPendingRenames();
+
+  bool Save(std::string* error);
+
+ private:
+  explicit SimMachine(std::string dir);
+  bool Load(std::string* error);
+
+  std::string dir_;
+  SimSystem system_;
+  SimFiles files_;
+  SimProfile profile_;
+  SimRegistry registry_;
+  SimLz lz_;
+  SimUi ui_;
+  platform::Machine machine_;
+};
+
+}  // namespace sim

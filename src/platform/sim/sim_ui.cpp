@@ -1,0 +1,588 @@
+#include "platform/sim/sim_ui.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "scenario/transcript.h"
+#include "setup/catalog.h"
+#include "ui/dialog_templates.h"
+
+namespace sim {
+namespace {
+
+using platform::WindowHandle;
+
+constexpr int kEnChange = 0x300;
+constexpr std::uint64_t kMaxVirtualMs = 24ull * 3600 * 1000;
+constexpr std::uint64_t kMaxPumps = 50'000'000;
+constexpr int kMaximizedWidth = 1024;
+constexpr int kMaximizedHeight = 742;
+
+std::string Color(platform::Color c) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", static_cast<unsigned>(c & 0xFF),
+                static_cast<unsigned>((c >> 8) & 0xFF), static_cast<unsigned>((c >> 16) & 0xFF));
+  return buf;
+}
+
+std::string RectText(const platform::Rect& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+         "," + std::to_string(r.bottom);
+}
+
+// Dialog units of "MS Sans Serif" 8 to pixels.
+int DluX(int v) { return v * 3 / 2; }
+int DluY(int v) { return v * 13 / 8; }
+
+class RecordingPainter : public platform::Painter {
+ public:
+  RecordingPainter(std::vector<PaintOp>* ops, int templateId, int controlId, platform::Rect client)
+      : ops_(ops), templateId_(templateId), controlId_(controlId), client_(client) {}
+  platform::Rect ClientRect() override { return client_; }
+  void FillSolid(const platform::Rect& r, platform::Color c) override {
+    Add("fill " + RectText(r) + " " + Color(c));
+  }
+  void FrameRect(const platform::Rect& r, platform::Color c) override {
+    Add("frame " + RectText(r) + " " + Color(c));
+  }
+  bool BitmapSize(int bitmapId, platform::Size* out) override {
+    if (bitmapId == ui::kLogoBitmap) {
+      *out = {230, 110};
+      return true;
+    }
+    if (bitmapId == ui::kOemLogoBitmap) {
+      *out = {148, 33};
+      return true;
+    }
+    return false;
+  }
+  bool DrawBitmap(int bitmapId, int x, int y, platform::Rop rop) override {
+    platform::Size size;
+    if (!BitmapSize(bitmapId, &size)) return false;
+    const char* name = rop == platform::Rop::kSrcCopy  ? "srccopy"
+                       : rop == platform::Rop::kSrcAnd ? "srcand"
+                                                       : "mergepaint";
+    Add("bitmap " + std::to_string(bitmapId) + " " + std::to_string(x) + "," + std::to_string(y) +
+        " " + name);
+    return true;
+  }
+  platform::Size TextExtent(const std::string& text) override {
+    return {static_cast<int>(text.size()) * 6, 13};
+  }
+  void DrawTextClipped(int x, int y, const platform::Rect& clip, const std::string& text,
+                       platform::Color textColor, platform::Color backColor) override {
+    Add("text " + std::to_string(x) + "," + std::to_string(y) + " clip=" + RectText(clip) +
+        " fg=" + Color(textColor) + " bg=" + Color(backColor) + " " +
+        scenario::Quote(setup::Cp1252ToUtf8(text)));
+  }
+  void DefaultPaint() override { Add("defaultpaint"); }
+
+ private:
+  void Add(std::string op) { ops_->push_back(PaintOp{templateId_, controlId_, std::move(op)}); }
+  std::vector<PaintOp>* ops_;
+  int templateId_;
+  int controlId_;
+  platform::Rect client_;
+};
+
+}  // namespace
+
+SimUi::SimUi() = default;
+SimUi::~SimUi() = default;
+
+SimUi::Window* SimUi::Find(WindowHandle h) {
+  auto it = windows_.find(h);
+  return it == windows_.end() ? nullptr : &it->second;
+}
+
+int SimUi::TemplateOf(WindowHandle window) const {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? 0 : it->second.templateId;
+}
+
+void SimUi::Record(const std::string& line) {
+  records_.push_back(line);
+  if (record_) record_(line);
+}
+
+void SimUi::Abort(const std::string& message) { throw RunAborted(message); }
+
+std::string SimUi::OwnerName(WindowHandle owner) {
+  return scenario::OwnerName(owner == platform::kNoWindow ? 0 : TemplateOf(owner));
+}
+
+WindowHandle SimUi::Create(int templateId, WindowHandle owner, platform::DialogHandler& handler,
+                           bool modal) {
+  Window w;
+  w.templateId = templateId;
+  w.owner = Find(owner) ? owner : platform::kNoWindow;
+  w.handler = &handler;
+  w.modal = modal;
+  bool visible = true;
+  if (const ui::DialogTemplate* t = ui::FindDialogTemplate(templateId)) {
+    w.knownTemplate = true;
+    w.title = t->caption;
+    w.cx = DluX(t->cx);
+    w.cy = DluY(t->cy);
+    visible = t->visible;
+    for (const ui::ControlTemplate& c : t->controls) {
+      if (c.id == -1) continue;
+      Control control;
+      control.id = c.id;
+      control.text = c.text;
+      control.cx = DluX(c.cx);
+      control.cy = DluY(c.cy);
+      w.controls[c.id] = control;
+    }
+  }
+  WindowHandle h = nextWindow_;
+  nextWindow_ += 0x10;
+  windows_[h] = w;
+  handler.OnInitDialog(h);
+  Window* created = Find(h);
+  if (created != nullptr && (modal || visible) && !created->visible) ShowWindow(h, platform::sw::kShow);
+  return h;
+}
+
+int SimUi::MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                      std::uint32_t flags) {
+  PaintPending();
+  std::string error;
+  const scenario::Statement* st = nullptr;
+  if (user_ == nullptr) {
+    Abort("unexpected window: message box caption=" + scenario::Quote(setup::Cp1252ToUtf8(caption)) +
+          " (no scenario answers it)");
+  }
+  st = user_->TakeBox(caption, text, flags, &error);
+  if (st == nullptr) Abort(error);
+  int answer = scenario::BoxAnswer(*st);
+  Record(scenario::FormatBox(OwnerName(owner), flags, caption, text, answer));
+  for (const scenario::Action& a : st->actions) {
+    if (a.kind == scenario::ActionKind::kInsert && insert_) insert_(a.drive, a.text);
+  }
+  return answer;
+}
+
+int SimUi::RunModal(int templateId, WindowHandle owner, platform::DialogHandler& handler) {
+  Window* ownerWindow = Find(owner);
+  bool ownerWasEnabled = ownerWindow != nullptr && ownerWindow->enabled;
+  if (ownerWindow != nullptr) ownerWindow->enabled = false;
+  WindowHandle h = Create(templateId, owner, handler, true);
+  for (;;) {
+    Window* w = Find(h);
+    if (w == nullptr || w->ended) break;
+    PaintPending();
+    if (RunStatements(h)) continue;
+    w = Find(h);
+    if (w == nullptr || w->ended) break;
+    if (now_ > kMaxVirtualMs) {
+      Abort("dialog " + std::to_string(templateId) +
+            " is still open after 24 hours of virtual time; " +
+            (user_ ? user_->DescribeNext() : std::string("no scenario")));
+    }
+    if (FireNextTimer()) continue;
+    std::string why = "unexpected window: dialog " + std::to_string(templateId) +
+                      " waits for the user; ";
+    if (active_.statement != nullptr) {
+      const scenario::Action& a = active_.statement->actions[active_.next];
+      why = scenario::Where(user_->scenario(), *active_.statement) + ": dialog " +
+            std::to_string(templateId) + " waits for the user, but '" + a.written +
+            "' does not hold (control " + std::to_string(a.control) + " shows " +
+            scenario::Quote(setup::Cp1252ToUtf8(GetItemText(active_.window, a.control))) + ")";
+    } else {
+      why += user_ ? user_->DescribeNext() : std::string("no scenario");
+    }
+    Abort(why);
+  }
+  Window* w = Find(h);
+  int result = w != nullptr ? w->result : 2;
+  DestroyWindow(h);
+  ownerWindow = Find(owner);
+  if (ownerWindow != nullptr && ownerWasEnabled) ownerWindow->enabled = true;
+  return result;
+}
+
+WindowHandle SimUi::CreateModeless(int templateId, WindowHandle owner,
+                                   platform::DialogHandler& handler) {
+  return Create(templateId, owner, handler, false);
+}
+
+void SimUi::EndDialog(WindowHandle dialog, int result) {
+  if (Window* w = Find(dialog)) {
+    w->ended = true;
+    w->result = result;
+    if (!w->modal) w->visible = false;
+  }
+}
+
+void SimUi::DestroyWindow(WindowHandle window) {
+  Window* w = Find(window);
+  if (w == nullptr) return;
+  // Owned windows go first, as on Windows.
+  std::vector<WindowHandle> owned;
+  for (const auto& [h, other] : windows_) {
+    if (other.owner == window) owned.push_back(h);
+  }
+  for (WindowHandle h : owned) DestroyWindow(h);
+  w = Find(window);
+  if (w == nullptr) return;
+  int templateId = w->templateId;
+  bool modal = w->modal;
+  if (w->handler != nullptr) w->handler->OnDestroy(window);
+  timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                               [&](const Timer& t) { return t.window == window; }),
+                timers_.end());
+  windows_.erase(window);
+  if (mainWindow_ == window) mainWindow_ = platform::kNoWindow;
+
+  // A statement waiting on this dialog can no longer be satisfied.
+  const scenario::Statement* waiting = nullptr;
+  if (active_.statement != nullptr && active_.window == window) {
+    waiting = active_.statement;
+  } else if (!modal && active_.statement == nullptr && user_ != nullptr) {
+    const scenario::Statement* next = user_->Next();
+    bool another = false;
+    for (const auto& [h, other] : windows_) another = another || other.templateId == templateId;
+    if (next != nullptr && next->kind == scenario::Kind::kDialog &&
+        next->dialogId == templateId && !another)
+      waiting = next;
+  }
+  if (waiting != nullptr) {
+    active_ = Active();
+    Abort(scenario::Where(user_->scenario(), *waiting) + ": dialog " + std::to_string(templateId) +
+          " went away before the statement '" + waiting->source + "' could run");
+  }
+}
+
+void SimUi::SetWindowText(WindowHandle window, const std::string& text) {
+  if (Window* w = Find(window)) {
+    w->title = text;
+  }
+}
+
+std::string SimUi::GetWindowText(WindowHandle window) {
+  Window* w = Find(window);
+  return w != nullptr ? w->title : std::string();
+}
+
+void SimUi::SetItemText(WindowHandle dialog, int controlId, const std::string& text) {
+  Window* w = Find(dialog);
+  if (w == nullptr) return;
+  auto it = w->controls.find(controlId);
+  if (it == w->controls.end()) {
+    if (w->knownTemplate) return;  // no such control: SetDlgItemText fails
+    it = w->controls.emplace(controlId, Control{controlId, "", true, false, false, 0, 0}).first;
+  }
+  it->second.text = text;
+  it->second.invalid = true;
+}
+
+std::string SimUi::GetItemText(WindowHandle dialog, int controlId) {
+  Window* w = Find(dialog);
+  if (w == nullptr) return "";
+  auto it = w->controls.find(controlId);
+  return it == w->controls.end() ? std::string() : it->second.text;
+}
+
+bool SimUi::EnableWindow(WindowHandle window, bool enable) {
+  Window* w = Find(window);
+  if (w == nullptr) return false;
+  bool wasDisabled = !w->enabled;
+  w->enabled = enable;
+  return wasDisabled;
+}
+
+bool SimUi::IsWindowEnabled(WindowHandle window) {
+  Window* w = Find(window);
+  return w != nullptr && w->enabled;
+}
+
+void SimUi::EnableItem(WindowHandle dialog, int controlId, bool enable) {
+  Window* w = Find(dialog);
+  if (w == nullptr) return;
+  auto it = w->controls.find(controlId);
+  if (it == w->controls.end()) {
+    if (w->knownTemplate) return;
+    it = w->controls.emplace(controlId, Control{controlId, "", true, false, false, 0, 0}).first;
+  }
+  it->second.enabled = enable;
+}
+
+void SimUi::ShowWindow(WindowHandle window, int command) {
+  Window* w = Find(window);
+  if (w == nullptr) return;
+  if (command == platform::sw::kHide) {
+    w->visible = false;
+    return;
+  }
+  bool wasVisible = w->visible;
+  bool wasMaximized = w->maximized;
+  w->visible = true;
+  if (command == platform::sw::kShowMaximized) w->maximized = true;
+  if (command == platform::sw::kShowNormal) w->maximized = false;
+  if (w->maximized) {
+    w->cx = kMaximizedWidth;
+    w->cy = kMaximizedHeight;
+  }
+  if (!wasVisible || wasMaximized != w->maximized) {
+    w->invalid = true;
+    for (auto& [id, c] : w->controls) c.invalid = true;
+  }
+  if (!w->shownOnce) {
+    w->shownOnce = true;
+    if (!w->modal) Record(scenario::FormatWindow(w->templateId, OwnerName(w->owner), w->title));
+  }
+}
+
+void SimUi::SetTopmostAndShow(WindowHandle window) {
+  Window* w = Find(window);
+  if (w == nullptr) return;
+  // SWP_SHOWWINDOW keeps the window's size and state.
+  ShowWindow(window, w->maximized ? platform::sw::kShowMaximized : platform::sw::kShow);
+}
+
+WindowHandle SimUi::GetOwner(WindowHandle window) {
+  Window* w = Find(window);
+  return w != nullptr ? w->owner : platform::kNoWindow;
+}
+
+void SimUi::OwnControlPaint(WindowHandle dialog, int controlId) {
+  Window* w = Find(dialog);
+  if (w == nullptr) return;
+  auto it = w->controls.find(controlId);
+  if (it == w->controls.end()) {
+    it = w->controls.emplace(controlId, Control{controlId, "", true, false, false, 0, 0}).first;
+  }
+  it->second.ownPaint = true;
+  it->second.invalid = true;
+}
+
+void SimUi::InvalidateItem(WindowHandle dialog, int controlId, bool) {
+  Window* w = Find(dialog);
+  if (w == nullptr) return;
+  auto it = w->controls.find(controlId);
+  if (it != w->controls.end()) it->second.invalid = true;
+}
+
+void SimUi::UpdateItem(WindowHandle dialog, int controlId) {
+  Window* w = Find(dialog);
+  if (w == nullptr || !w->visible) return;
+  auto it = w->controls.find(controlId);
+  if (it != w->controls.end() && it->second.invalid && it->second.ownPaint) PaintControl(dialog, controlId);
+}
+
+bool SimUi::SetTimer(WindowHandle window, int timerId, std::uint32_t milliseconds) {
+  if (Find(window) == nullptr) return false;
+  std::uint32_t period = std::max<std::uint32_t>(milliseconds, 10);  // USER_TIMER_MINIMUM
+  for (Timer& t : timers_) {
+    if (t.window == window && t.id == timerId) {
+      t.period = period;
+      t.due = now_ + period;
+      return true;
+    }
+  }
+  timers_.push_back(Timer{window, timerId, period, now_ + period});
+  return true;
+}
+
+void SimUi::KillTimer(WindowHandle window, int timerId) {
+  timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                               [&](const Timer& t) { return t.window == window && t.id == timerId; }),
+                timers_.end());
+}
+
+bool SimUi::FireDueTimers() {
+  std::vector<std::pair<WindowHandle, int>> due;
+  for (Timer& t : timers_) {
+    if (t.due <= now_) {
+      due.emplace_back(t.window, t.id);
+      t.due = now_ + t.period;
+    }
+  }
+  for (const auto& [h, id] : due) {
+    Window* w = Find(h);
+    if (w != nullptr && w->handler != nullptr) w->handler->OnTimer(h, id);
+  }
+  return !due.empty();
+}
+
+bool SimUi::FireNextTimer() {
+  if (timers_.empty()) return false;
+  auto next = std::min_element(timers_.begin(), timers_.end(),
+                               [](const Timer& a, const Timer& b) { return a.due < b.due; });
+  now_ = std::max(now_, next->due);
+  return FireDueTimers();
+}
+
+void SimUi::PumpMessages(WindowHandle) {
+  if (++pumps_ > kMaxPumps) Abort("the program pumps messages without end");
+  PaintPending();
+  FireDueTimers();
+  RunStatements(platform::kNoWindow);
+}
+
+void SimUi::RunMessagesUntil(const std::function<bool()>& done) {
+  for (;;) {
+    PaintPending();
+    if (done()) return;
+    if (RunStatements(platform::kNoWindow)) continue;
+    if (done()) return;
+    if (now_ > kMaxVirtualMs) Abort("the program waited for 24 hours of virtual time");
+    if (!FireNextTimer()) {
+      Abort("the program waits for messages, but no timer runs; " +
+            (user_ ? user_->DescribeNext() : std::string("no scenario")));
+    }
+  }
+}
+
+void SimUi::PaintPending() {
+  std::vector<WindowHandle> handles;
+  for (const auto& [h, w] : windows_) handles.push_back(h);
+  for (WindowHandle h : handles) {
+    Window* w = Find(h);
+    if (w == nullptr || !w->visible) continue;
+    if (w->invalid) PaintWindow(h);
+    std::vector<int> controls;
+    w = Find(h);
+    if (w == nullptr) continue;
+    for (const auto& [id, c] : w->controls) {
+      if (c.ownPaint && c.invalid) controls.push_back(id);
+    }
+    for (int id : controls) PaintControl(h, id);
+  }
+}
+
+void SimUi::PaintWindow(WindowHandle h) {
+  Window* w = Find(h);
+  if (w == nullptr) return;
+  w->invalid = false;
+  RecordingPainter painter(&paintOps_, w->templateId, 0, platform::Rect{0, 0, w->cx, w->cy});
+  if (w->handler == nullptr || !w->handler->OnPaint(h, painter)) painter.DefaultPaint();
+}
+
+void SimUi::PaintControl(WindowHandle h, int controlId) {
+  Window* w = Find(h);
+  if (w == nullptr) return;
+  auto it = w->controls.find(controlId);
+  if (it == w->controls.end()) return;
+  it->second.invalid = false;
+  RecordingPainter painter(&paintOps_, w->templateId, controlId,
+                           platform::Rect{0, 0, it->second.cx, it->second.cy});
+  if (w->handler != nullptr) w->handler->OnPaintControl(h, controlId, painter);
+}
+
+WindowHandle SimUi::OpenWindowFor(int templateId, WindowHandle modal) {
+  if (modal != platform::kNoWindow) {
+    Window* m = Find(modal);
+    if (m != nullptr && !m->ended && m->templateId == templateId) return modal;
+  }
+  for (const auto& [h, w] : windows_) {
+    if (!w.modal && !w.ended && w.templateId == templateId) return h;
+  }
+  return platform::kNoWindow;
+}
+
+bool SimUi::RunStatements(WindowHandle modal) {
+  if (user_ == nullptr) return false;
+  // A pump inside an action's own handling starts no further statement;
+  // a modal dialog opened by an action runs its own statements.
+  if (inStatement_ && modal == platform::kNoWindow) return false;
+  bool ran = false;
+  for (;;) {
+    if (active_.statement == nullptr) {
+      const scenario::Statement* st = user_->Next();
+      if (st == nullptr || st->kind != scenario::Kind::kDialog) break;
+      WindowHandle target = OpenWindowFor(st->dialogId, modal);
+      if (target == platform::kNoWindow) break;
+      user_->Take();
+      active_ = Active{st, target, 0, false};
+    }
+    std::size_t before = active_.next;
+    bool wasRecorded = active_.recorded;
+    bool done = Continue(active_);
+    if (active_.next != before || active_.recorded != wasRecorded) ran = true;
+    if (!done) break;
+    active_ = Active();
+    ran = true;
+  }
+  return ran;
+}
+
+bool SimUi::Continue(Active& active) {
+  struct Guard {
+    bool& flag;
+    bool old;
+    explicit Guard(bool& f) : flag(f), old(f) { flag = true; }
+    ~Guard() { flag = old; }
+  } guard(inStatement_);
+  const scenario::Statement& st = *active.statement;
+  auto record = [&]() {
+    if (active.recorded) return;
+    active.recorded = true;
+    Window* w = Find(active.window);
+    std::vector<std::pair<int, std::string>> controls;
+    for (int id : st.readControls) controls.emplace_back(id, GetItemText(active.window, id));
+    Record(scenario::FormatDialog(st.dialogId, OwnerName(w ? w->owner : 0), w ? w->title : "",
+                                  controls, st));
+  };
+  while (active.next < st.actions.size()) {
+    const scenario::Action& a = st.actions[active.next];
+    WindowHandle h = active.window;
+    Window* w = Find(h);
+    if (w == nullptr) {
+      Abort(scenario::Where(user_->scenario(), st) + ": dialog " + std::to_string(st.dialogId) +
+            " went away before '" + a.written + "'");
+    }
+    if (a.kind == scenario::ActionKind::kWait) {
+      if (!scenario::WaitHolds(a, GetItemText(h, a.control))) return false;
+      ++active.next;
+      continue;
+    }
+    record();
+    ++active.next;
+    switch (a.kind) {
+      case scenario::ActionKind::kSet: {
+        if (w->knownTemplate && w->controls.count(a.control) == 0) {
+          Abort(scenario::Where(user_->scenario(), st) + ": dialog " +
+                std::to_string(st.dialogId) + " has no control " + std::to_string(a.control));
+        }
+        SetItemText(h, a.control, setup::Utf8ToCp1252(a.text));
+        if (w->handler != nullptr) w->handler->OnCommand(h, a.control, kEnChange);
+        break;
+      }
+      case scenario::ActionKind::kPress:
+        Press(h, a.control, st);
+        break;
+      case scenario::ActionKind::kInsert:
+        if (insert_) insert_(a.drive, a.text);
+        break;
+      default:
+        break;
+    }
+  }
+  record();
+  return true;
+}
+
+void SimUi::Press(WindowHandle h, int controlId, const scenario::Statement& st) {
+  Window* w = Find(h);
+  std::string where = scenario::Where(user_->scenario(), st) + ": ";
+  if (w == nullptr) return;
+  if (!w->enabled) Abort(where + "dialog " + std::to_string(w->templateId) + " is disabled");
+  auto it = w->controls.find(controlId);
+  if (it == w->controls.end() && w->knownTemplate) {
+    Abort(where + "dialog " + std::to_string(w->templateId) + " has no control " +
+          std::to_string(controlId));
+  }
+  if (it != w->controls.end() && !it->second.enabled) {
+    Abort(where + "control " + std::to_string(controlId) + " of dialog " +
+          std::to_string(w->templateId) + " is disabled");
+  }
+  bool handled = w->handler != nullptr && w->handler->OnCommand(h, controlId, 0);
+  w = Find(h);
+  if (!handled && w != nullptr && w->modal && (controlId == 1 || controlId == 2)) {
+    EndDialog(h, controlId);
+  }
+}
+
+}  // namespace sim
