@@ -218,8 +218,10 @@ std::uint32_t SimFiles::Resolve(const std::string& path, Resolved* out, bool pat
         }
       }
       if (found) {
-        ++out->existing;
         directory = fs::is_directory(host + "/" + hostName, ec);
+        // A file in the middle of a path: the rest is "path not found".
+        if (directory || &name == &parts.back()) ++out->existing;
+        else existing = false;
       } else {
         existing = false;
       }
@@ -507,10 +509,17 @@ std::uint32_t SimFiles::MoveFile(const std::string& from, const std::string& to)
     if (a.isDirectory) return kNotSameDevice;
     if (size > FreeSpace(b.drive)) return platform::err::kDiskFull;
   }
-  fs::rename(a.host, b.host, ec);
+  std::string target = b.host;
+  if (fa == fb) {
+    // A change of case only: the new name as given.
+    std::string given = to.substr(to.find_last_of("\\/:") == std::string::npos ? 0 : to.find_last_of("\\/:") + 1);
+    while (!given.empty() && (given.back() == '.' || given.back() == ' ')) given.pop_back();
+    target = fs::path(a.host).parent_path().string() + "/" + HostName(given);
+  }
+  fs::rename(a.host, target, ec);
   if (ec) {
     if (a.isDirectory) return platform::err::kAccessDenied;
-    fs::copy_file(a.host, b.host, ec);
+    fs::copy_file(a.host, target, ec);
     if (ec) return platform::err::kAccessDenied;
     fs::remove(a.host, ec);
   }

@@ -533,6 +533,11 @@ bool SimUi::Continue(Active& active) {
       Abort(scenario::Where(user_->scenario(), st) + ": dialog " + std::to_string(st.dialogId) +
             " went away before '" + a.written + "'");
     }
+    if (a.kind != scenario::ActionKind::kInsert && w->knownTemplate &&
+        w->controls.count(a.control) == 0) {
+      Abort(scenario::Where(user_->scenario(), st) + ": dialog " + std::to_string(st.dialogId) +
+            " has no control " + std::to_string(a.control));
+    }
     if (a.kind == scenario::ActionKind::kWait) {
       if (!scenario::WaitHolds(a, GetItemText(h, a.control))) return false;
       ++active.next;
@@ -542,10 +547,6 @@ bool SimUi::Continue(Active& active) {
     ++active.next;
     switch (a.kind) {
       case scenario::ActionKind::kSet: {
-        if (w->knownTemplate && w->controls.count(a.control) == 0) {
-          Abort(scenario::Where(user_->scenario(), st) + ": dialog " +
-                std::to_string(st.dialogId) + " has no control " + std::to_string(a.control));
-        }
         SetItemText(h, a.control, setup::Utf8ToCp1252(a.text));
         if (w->handler != nullptr) w->handler->OnCommand(h, a.control, kEnChange);
         break;

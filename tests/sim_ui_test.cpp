@@ -1,0 +1,252 @@
+// The simulated user interface: the scripted user answering boxes and
+// dialogs, modeless dialogs with wait conditions, timers on virtual time,
+// and painting.
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_ui.h"
+#include "scenario/scenario.h"
+#include "scenario/user.h"
+
+namespace sim {
+namespace {
+
+using platform::WindowHandle;
+
+// A dialog handler that remembers what happened to it.
+class TestDialog : public platform::DialogHandler {
+ public:
+  explicit TestDialog(platform::Ui& ui) : ui_(ui) {}
+  bool OnInitDialog(WindowHandle dialog) override {
+    window = dialog;
+    ++inits;
+    if (!title.empty()) ui_.SetWindowText(dialog, title);
+    if (timerMs) ui_.SetTimer(dialog, 1, timerMs);
+    return true;
+  }
+  bool OnCommand(WindowHandle dialog, int id, int notify) override {
+    commands.push_back(std::to_string(id) + "/" + std::to_string(notify) + "=" +
+                       ui_.GetItemText(dialog, 1000));
+    if (onCommand) return onCommand(dialog, id);
+    return false;
+  }
+  void OnTimer(WindowHandle dialog, int id) override {
+    ++ticks;
+    if (ticks == endAfterTicks) ui_.EndDialog(dialog, 0);
+    (void)id;
+  }
+  bool OnPaint(WindowHandle, platform::Painter& painter) override {
+    platform::Rect r = painter.ClientRect();
+    painter.FillSolid(r, platform::Rgb(0, 0, 255));
+    painter.DrawBitmap(131, 3, 3, platform::Rop::kSrcAnd);
+    painter.DefaultPaint();
+    return true;
+  }
+  void OnDestroy(WindowHandle) override { ++destroys; }
+
+  platform::Ui& ui_;
+  WindowHandle window = 0;
+  std::string title;
+  std::uint32_t timerMs = 0;
+  int endAfterTicks = -1;
+  int inits = 0, ticks = 0, destroys = 0;
+  std::vector<std::string> commands;
+  std::function<bool(WindowHandle, int)> onCommand;
+};
+
+class SimUiTest : public ::testing::Test {
+ protected:
+  void Use(const std::string& userStatements) {
+    std::string error;
+    ASSERT_TRUE(scenario::ParseScenario("run A:\\SETUP.EXE\n" + userStatements, "t.scn", &scn_, &error))
+        << error;
+    user_ = std::make_unique<scenario::ScriptedUser>(scn_);
+    ui_.SetUser(user_.get());
+  }
+  std::string AbortOf(const std::function<void()>& f) {
+    try {
+      f();
+    } catch (const RunAborted& e) {
+      return e.what();
+    }
+    return "(no abort)";
+  }
+
+  SimUi ui_;
+  scenario::Scenario scn_;
+  std::unique_ptr<scenario::ScriptedUser> user_;
+};
+
+TEST_F(SimUiTest, MessageBoxesAreAnsweredAndRecorded) {
+  Use("box \"Confirm Uninstall\": yes\nbox \"\" text \"README\": insert A: disks/d2; no\n");
+  std::vector<std::pair<char, std::string>> inserted;
+  ui_.SetInsertHandler([&](char d, const std::string& f) { inserted.emplace_back(d, f); });
+  TestDialog bg(ui_);
+  WindowHandle background = ui_.CreateModeless(132, 0, bg);
+  EXPECT_EQ(ui_.MessageBox(background, "Remove?", "Confirm Uninstall", 0x24), 6);
+  EXPECT_EQ(ui_.MessageBox(0, "View README.TXT?", "", 0x24), 7);
+  EXPECT_EQ(inserted, (std::vector<std::pair<char, std::string>>{{'A', "disks/d2"}}));
+  ASSERT_EQ(ui_.records().size(), 3u);
+  EXPECT_EQ(ui_.records()[0], "window 132 owner=none title=\"hi\"");
+  EXPECT_EQ(ui_.records()[1],
+            "box owner=background icon=question buttons=yesno caption=\"Confirm Uninstall\" "
+            "text=\"Remove?\" -> yes");
+  EXPECT_TRUE(user_->Done());
+  // A box nobody expects aborts the run.
+  EXPECT_EQ(AbortOf([&] { ui_.MessageBox(0, "x", "Surprise", 0); }),
+            "unexpected window: message box caption=\"Surprise\" text=\"x\" buttons=ok; no "
+            "statements are left");
+}
+
+TEST_F(SimUiTest, ModalDialogRunsItsStatementAndEndsWithTheButton) {
+  Use("dialog 102 read 1000: set 1000 \"C:\\TAPE\"; press 1\n");
+  TestDialog d(ui_);
+  d.title = "Install Directory";
+  int result = ui_.RunModal(102, 0, d);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(d.inits, 1);
+  EXPECT_EQ(d.destroys, 1);
+  // The change notification of the edit control, then the click.
+  EXPECT_EQ(d.commands, (std::vector<std::string>{"1000/768=C:\\TAPE", "1/0=C:\\TAPE"}));
+  ASSERT_EQ(ui_.records().size(), 1u);
+  EXPECT_EQ(ui_.records()[0].rfind("dialog 102 owner=none title=\"Install Directory\" 1000=", 0), 0u);
+  EXPECT_NE(ui_.records()[0].find(" -> set 1000 \"C:\\\\TAPE\"; press 1"), std::string::npos);
+  EXPECT_EQ(ui_.OpenWindowCount(), 0u);
+}
+
+TEST_F(SimUiTest, ModalDialogStaysOpenWhenTheHandlerRefuses) {
+  Use("dialog 102: press 1\nbox \"Invalid\": ok\ndialog 102: press 2\n");
+  TestDialog d(ui_);
+  d.onCommand = [&](WindowHandle w, int id) {
+    if (id != 1) return false;
+    ui_.MessageBox(w, "Bad directory", "Invalid", 0x30);
+    return true;  // handled: the dialog stays
+  };
+  EXPECT_EQ(ui_.RunModal(102, 0, d), 2);
+  ASSERT_EQ(ui_.records().size(), 3u);
+  EXPECT_EQ(ui_.records()[1],
+            "box owner=dialog:102 icon=warning buttons=ok caption=\"Invalid\" text=\"Bad "
+            "directory\" -> ok");
+}
+
+TEST_F(SimUiTest, ModalDialogWithoutStatementAborts) {
+  Use("box \"Install Complete\": ok\n");
+  TestDialog d(ui_);
+  EXPECT_EQ(AbortOf([&] { ui_.RunModal(103, 0, d); }),
+            "unexpected window: dialog 103 waits for the user; the next statement (t.scn:2) is "
+            "'box \"Install Complete\": ok'");
+}
+
+TEST_F(SimUiTest, PressOnDisabledOrMissingControlAborts) {
+  Use("dialog 102: press 1\n");
+  struct Disabler : TestDialog {
+    using TestDialog::TestDialog;
+    bool OnInitDialog(WindowHandle w) override {
+      ui_.EnableItem(w, 1, false);
+      return true;
+    }
+  } disabled(ui_);
+  std::string why = AbortOf([&] { ui_.RunModal(102, 0, disabled); });
+  EXPECT_EQ(why, "t.scn:2: control 1 of dialog 102 is disabled");
+}
+
+TEST_F(SimUiTest, ModalDialogEndedByItsTimerNeedsNoStatement) {
+  Use("");
+  TestDialog d(ui_);
+  d.timerMs = 2000;
+  d.endAfterTicks = 5;
+  EXPECT_EQ(ui_.RunModal(150, 0, d), 0);
+  EXPECT_EQ(d.ticks, 5);
+  EXPECT_EQ(ui_.now(), 10000u);  // virtual time only
+}
+
+TEST_F(SimUiTest, ModelessDialogRunsActionsOnceItsWaitHolds) {
+  Use("dialog 135: wait 1013 \"FILE3\"; press 2\n");
+  TestDialog progress(ui_);
+  bool cancelled = false;
+  progress.onCommand = [&](WindowHandle, int id) {
+    cancelled = cancelled || id == 2;
+    return true;
+  };
+  WindowHandle h = ui_.CreateModeless(135, 0, progress);
+  ui_.ShowWindow(h, platform::sw::kShow);
+  for (const char* file : {"FILE1", "FILE2"}) {
+    ui_.SetItemText(h, 1013, file);
+    ui_.PumpMessages(h);
+  }
+  EXPECT_FALSE(cancelled);
+  EXPECT_TRUE(ui_.HasPendingStatement());
+  ui_.SetItemText(h, 1013, "FILE3.DAT");
+  ui_.PumpMessages(h);
+  EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(user_->Done());
+  EXPECT_FALSE(ui_.HasPendingStatement());
+  EXPECT_EQ(ui_.records().back(), "dialog 135 owner=none title=\"File Copy\" -> wait 1013 \"FILE3\"; press 2");
+  ui_.DestroyWindow(h);
+}
+
+TEST_F(SimUiTest, ModelessDialogGoingAwayBeforeItsWaitAborts) {
+  Use("dialog 135: wait 1013 \"NEVER\"; press 2\n");
+  TestDialog progress(ui_);
+  WindowHandle h = ui_.CreateModeless(135, 0, progress);
+  ui_.SetItemText(h, 1013, "FILE1");
+  ui_.PumpMessages(h);
+  EXPECT_EQ(AbortOf([&] { ui_.DestroyWindow(h); }),
+            "t.scn:2: dialog 135 went away before the statement 'dialog 135: wait 1013 "
+            "\"NEVER\"; press 2' could run");
+}
+
+TEST_F(SimUiTest, WaitOnAControlTheDialogLacksAborts) {
+  Use("dialog 135: wait 4242 \"x\"\n");
+  TestDialog progress(ui_);
+  WindowHandle h = ui_.CreateModeless(135, 0, progress);
+  EXPECT_EQ(AbortOf([&] { ui_.PumpMessages(h); }), "t.scn:2: dialog 135 has no control 4242");
+}
+
+TEST_F(SimUiTest, RunMessagesUntilAdvancesToTheNextTimer) {
+  Use("");
+  TestDialog d(ui_);
+  WindowHandle h = ui_.CreateModeless(135, 0, d);
+  ASSERT_TRUE(ui_.SetTimer(h, 1, 2000));
+  ui_.PumpMessages(h);
+  EXPECT_EQ(d.ticks, 0);  // not due yet
+  ui_.RunMessagesUntil([&] { return d.ticks >= 2; });
+  EXPECT_EQ(d.ticks, 2);
+  EXPECT_EQ(ui_.now(), 4000u);
+  ui_.KillTimer(h, 1);
+  EXPECT_NE(AbortOf([&] { ui_.RunMessagesUntil([] { return false; }); }).find("no timer runs"),
+            std::string::npos);
+  ui_.DestroyWindow(h);
+}
+
+TEST_F(SimUiTest, ShownWindowsArePaintedWithTheirClientSize) {
+  Use("");
+  TestDialog bg(ui_);
+  WindowHandle h = ui_.CreateModeless(132, 0, bg);
+  ui_.ShowWindow(h, platform::sw::kShowMaximized);
+  ui_.PumpMessages(h);
+  ASSERT_GE(ui_.paintOps().size(), 3u);
+  const auto& ops = ui_.paintOps();
+  EXPECT_EQ(ops[0].templateId, 132);
+  EXPECT_EQ(ops[0].op, "fill 0,0,1024,742 #0000ff");
+  EXPECT_EQ(ops[1].op, "bitmap 131 3,3 srcand");
+  EXPECT_EQ(ops[2].op, "defaultpaint");
+  // Painted once: a second pump draws nothing new.
+  std::size_t count = ops.size();
+  ui_.PumpMessages(h);
+  EXPECT_EQ(ui_.paintOps().size(), count);
+  EXPECT_EQ(ui_.GetMainWindow(), 0u);
+  ui_.SetMainWindow(h);
+  ui_.DestroyWindow(h);
+  EXPECT_EQ(ui_.GetMainWindow(), 0u);
+  EXPECT_EQ(bg.destroys, 1);
+}
+
+TEST_F(SimUiTest, UnknownTemplateGivesAnEmptyDialog) {
+  Use("dialog 999: set 5 \"x\"; press 1\n");
+  TestDialog d(ui_);
+  EXPECT_EQ(ui_.RunModal(999, 0, d), 1);
+  EXPECT_EQ(d.commands.back(), "1/0=");
+}
+
+}  // namespace
+}  // namespace sim
