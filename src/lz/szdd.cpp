@@ -340,10 +340,11 @@ std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) 
 
   // Per block: longest match and its distance at each position, then the
   // cheapest parse from the block's end backwards.
-  std::vector<std::uint8_t> matchLen(kBlock + kMaxMatch);
-  std::vector<std::uint16_t> matchDist(kBlock + kMaxMatch);
-  std::vector<std::uint32_t> cost(kBlock + kMaxMatch + 1);
-  std::vector<std::uint8_t> choice(kBlock + kMaxMatch);
+  const std::size_t room = std::min(kBlock, size) + kMaxMatch;
+  std::vector<std::uint8_t> matchLen(room);
+  std::vector<std::uint16_t> matchDist(room);
+  std::vector<std::uint32_t> cost(room + 1);
+  std::vector<std::uint8_t> choice(room);
 
   Writer writer(&out);
   std::size_t pos = kPre;      // next position to encode
