@@ -1,0 +1,224 @@
+// The background window: its caption, gradient, logo and activation.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_machine.h"
+#include "setup/description.h"
+#include "setup/state.h"
+#include "ui/background_window.h"
+#include "ui/dialog_templates.h"
+
+namespace ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records what the window draws; the client area is given.
+class RecordingPainter : public platform::Painter {
+ public:
+  explicit RecordingPainter(int width, int height) : client_{0, 0, width, height} {}
+  struct Fill {
+    platform::Rect rect;
+    platform::Color color;
+  };
+  struct Blit {
+    int id, x, y;
+    platform::Rop rop;
+  };
+  std::vector<Fill> fills;
+  std::vector<Blit> blits;
+  std::vector<std::string> order;  // "fill", "default", "bitmap"
+  bool bitmapsLoad = true;
+
+  platform::Rect ClientRect() override { return client_; }
+  void FillSolid(const platform::Rect& r, platform::Color c) override {
+    fills.push_back({r, c});
+    if (order.empty() || order.back() != "gradient") order.push_back("gradient");
+  }
+  void FrameRect(const platform::Rect&, platform::Color) override {}
+  bool BitmapSize(int, platform::Size* out) override {
+    *out = {230, 110};
+    return bitmapsLoad;
+  }
+  bool DrawBitmap(int id, int x, int y, platform::Rop rop) override {
+    if (!bitmapsLoad) return false;
+    blits.push_back({id, x, y, rop});
+    order.push_back("bitmap");
+    return true;
+  }
+  platform::Size TextExtent(const std::string& text) override {
+    return {static_cast<int>(text.size()) * 6, 13};
+  }
+  void DrawTextClipped(int, int, const platform::Rect&, const std::string&, platform::Color,
+                       platform::Color) override {}
+  void DefaultPaint() override { order.push_back("default"); }
+
+ private:
+  platform::Rect client_;
+};
+
+class BackgroundTest : public ::testing::Test {
+ protected:
+  BackgroundTest() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = fs::path(::testing::TempDir()) / ("background_" + std::string(info->name()));
+    fs::remove_all(root_);
+    std::string error;
+    machine_ = sim::SimMachine::Open((root_ / "m").string(), &error);
+    state_ = std::make_unique<setup::SetupState>(machine_->machine());
+  }
+  ~BackgroundTest() override {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+
+  // Derives the state from description values as the reader would.
+  void Product(const std::string& prd, const std::string& aux, const std::string& plt,
+               setup::Mode mode, const std::string& lng = "ENG") {
+    setup::SetupState& s = *state_;
+    s.values = {"1", "1", lng, prd, aux, "7.0", plt, "QIC"};
+    s.productName = prd;
+    s.version = "7.0";
+    s.platformText = plt.find("95/NT") != std::string::npos ? "95/98/NT" : plt;
+    s.seEdition = !aux.empty() && (aux[0] == 'S' || aux[0] == 'Y');
+    s.language = setup::LanguageFromCode(lng);
+    s.mode = mode;
+  }
+
+  fs::path root_;
+  std::unique_ptr<sim::SimMachine> machine_;
+  std::unique_ptr<setup::SetupState> state_;
+};
+
+TEST_F(BackgroundTest, CaptionTable) {
+  struct {
+    const char* prd;
+    const char* aux;
+    const char* plt;
+    setup::Mode mode;
+    const char* lng;
+    const char* caption;
+  } cases[] = {
+      {"Halvorn", "N", "95/NT", setup::Mode::kInstall, "ENG",
+       "Setup Halvorn+ 7.0 for Windows 95/98/NT"},
+      {"Halvorn", "S", "95", setup::Mode::kInstall, "ENG", "Setup Halvorn SE 7.0 for Windows 95"},
+      {"Halvorn", "Y", "NT", setup::Mode::kRestart, "ENG",
+       "Uninstall Halvorn SE 7.0 for Windows NT"},
+      {"Pellidor", "", "95", setup::Mode::kInstall, "ENG", "Setup Pellidor+ 7.0 for Windows 95"},
+      {"Ostrilk", "N", "95/NT", setup::Mode::kRestart, "ENG",
+       "Uninstall Ostrilk 7.0 for Windows 95/98/NT"},
+      {"Halvorn", "N", "95", setup::Mode::kInstall, "GER", "Halvorn+ 7.0 f\xfcr Windows 95 installieren"},
+  };
+  for (const auto& c : cases) {
+    Product(c.prd, c.aux, c.plt, c.mode, c.lng);
+    EXPECT_EQ(BackgroundWindow::Caption(*state_), c.caption) << c.prd << " " << c.aux;
+  }
+}
+
+TEST_F(BackgroundTest, PlatformTextIsNotRewrittenOnNt) {
+  Product("Halvorn", "N", "95", setup::Mode::kInstall);
+  state_->windowsNt = true;
+  EXPECT_EQ(BackgroundWindow::Caption(*state_), "Setup Halvorn+ 7.0 for Windows 95");
+}
+
+TEST_F(BackgroundTest, CreatedWindowCarriesCaptionAndIsMaximized) {
+  Product("Halvorn", "N", "95/NT", setup::Mode::kInstall);
+  BackgroundWindow handler(*state_);
+  platform::WindowHandle w =
+      machine_->ui().CreateModeless(kBackgroundDialog, platform::kNoWindow, handler);
+  ASSERT_NE(w, platform::kNoWindow);
+  EXPECT_EQ(machine_->ui().GetWindowText(w), "Setup Halvorn+ 7.0 for Windows 95/98/NT");
+  ASSERT_FALSE(machine_->ui().records().empty());
+  EXPECT_EQ(machine_->ui().records()[0],
+            "window 132 owner=none title=\"Setup Halvorn+ 7.0 for Windows 95/98/NT\"");
+  machine_->ui().DestroyWindow(w);
+}
+
+TEST_F(BackgroundTest, GradientBandsRunFromBlueToNearlyBlack) {
+  Product("Halvorn", "N", "95", setup::Mode::kInstall);
+  BackgroundWindow handler(*state_);
+  RecordingPainter painter(1024, 742);
+  handler.OnPaint(1, painter);
+  // First paint: gradient, default handling, gradient again, then the logo.
+  EXPECT_EQ(painter.order,
+            (std::vector<std::string>{"gradient", "default", "gradient", "bitmap", "bitmap"}));
+  ASSERT_EQ(painter.fills.size(), 512u);
+  double step = 742.0 / 256.0;
+  for (int i = 0; i < 256; ++i) {
+    const auto& f = painter.fills[static_cast<std::size_t>(i)];
+    EXPECT_EQ(f.color, platform::Rgb(0, 0, 255 - i));
+    EXPECT_EQ(f.rect.left, 0);
+    EXPECT_EQ(f.rect.right, 1025);
+    EXPECT_EQ(f.rect.top, static_cast<int>(i * step));
+    EXPECT_EQ(f.rect.bottom, static_cast<int>((i + 1) * step));
+  }
+  EXPECT_EQ(painter.fills.back().rect.bottom, 742);
+
+  // Later paints draw the gradient once.
+  RecordingPainter again(1024, 742);
+  handler.OnPaint(1, again);
+  EXPECT_EQ(again.order, (std::vector<std::string>{"gradient", "default", "bitmap", "bitmap"}));
+}
+
+TEST_F(BackgroundTest, SmallClientCollapsesBands) {
+  Product("Halvorn", "N", "95", setup::Mode::kInstall);
+  BackgroundWindow handler(*state_);
+  RecordingPainter painter(100, 100);
+  handler.OnPaint(1, painter);
+  int empty = 0;
+  for (int i = 0; i < 256; ++i) {
+    const auto& r = painter.fills[static_cast<std::size_t>(i)].rect;
+    EXPECT_LE(r.top, r.bottom);
+    if (r.top == r.bottom) ++empty;
+  }
+  EXPECT_EQ(empty, 156);
+}
+
+TEST_F(BackgroundTest, LogoWithShadowOrOemBitmap) {
+  Product("Halvorn", "N", "95", setup::Mode::kInstall);
+  BackgroundWindow shadowed(*state_);
+  RecordingPainter p1(800, 600);
+  shadowed.OnPaint(1, p1);
+  ASSERT_EQ(p1.blits.size(), 2u);
+  EXPECT_EQ(p1.blits[0].id, kLogoBitmap);
+  EXPECT_EQ(p1.blits[0].x, 3);
+  EXPECT_EQ(p1.blits[0].y, 3);
+  EXPECT_EQ(p1.blits[0].rop, platform::Rop::kSrcAnd);
+  EXPECT_EQ(p1.blits[1].x, 0);
+  EXPECT_EQ(p1.blits[1].rop, platform::Rop::kMergePaint);
+
+  Product("RQ-TAPE", "N", "95", setup::Mode::kInstall);
+  BackgroundWindow oem(*state_);
+  RecordingPainter p2(800, 600);
+  oem.OnPaint(1, p2);
+  ASSERT_EQ(p2.blits.size(), 1u);
+  EXPECT_EQ(p2.blits[0].id, kOemLogoBitmap);
+  EXPECT_EQ(p2.blits[0].x, 10);
+  EXPECT_EQ(p2.blits[0].y, 10);
+  EXPECT_EQ(p2.blits[0].rop, platform::Rop::kSrcCopy);
+}
+
+TEST_F(BackgroundTest, MissingBitmapLeavesGradientOnly) {
+  Product("Halvorn", "N", "95", setup::Mode::kInstall);
+  BackgroundWindow handler(*state_);
+  RecordingPainter painter(800, 600);
+  painter.bitmapsLoad = false;
+  EXPECT_TRUE(handler.OnPaint(1, painter));
+  EXPECT_TRUE(painter.blits.empty());
+  EXPECT_EQ(painter.fills.size(), 512u);
+}
+
+TEST_F(BackgroundTest, StaysActiveLookingWhenDeactivated) {
+  Product("Halvorn", "N", "95", setup::Mode::kInstall);
+  BackgroundWindow handler(*state_);
+  bool result = false;
+  EXPECT_TRUE(handler.OnNcActivate(1, false, &result));
+  EXPECT_TRUE(result);
+  EXPECT_FALSE(handler.OnNcActivate(1, true, &result));
+}
+
+}  // namespace
+}  // namespace ui
