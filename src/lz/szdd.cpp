@@ -13,6 +13,7 @@
 #include "lz/szdd.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -250,14 +251,46 @@ namespace {
 constexpr std::size_t kPre = kRingSize;          // blanks in front of the data
 constexpr unsigned kMaxDist = kRingSize - 1;      // farthest reference used
 constexpr unsigned kHashBits = 15;
-constexpr unsigned kMaxChain = 64;
+constexpr unsigned kMaxChain = 32;
 constexpr unsigned kNiceMatch = 12;
 constexpr std::size_t kBlock = 1 << 16;           // positions parsed at once
+constexpr std::size_t kPad = 32;                  // room for reading ahead
 
 inline unsigned Hash3(const std::uint8_t* p) {
   const std::uint32_t v = (static_cast<std::uint32_t>(p[0]) << 16) |
                           (static_cast<std::uint32_t>(p[1]) << 8) | p[2];
   return (v * 2654435761u) >> (32 - kHashBits);
+}
+
+inline std::uint32_t Load32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+inline std::uint64_t Load64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// Length of the common start of a and b, at most `limit` (18); both may be
+// read 24 bytes far (the buffer has room behind the data).
+inline unsigned MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
+  unsigned l = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (int k = 0; k < 3; ++k) {
+      const std::uint64_t d = Load64(a + l) ^ Load64(b + l);
+      if (d != 0) {
+        l += static_cast<unsigned>(std::countr_zero(d) >> 3);
+        break;
+      }
+      l += 8;
+    }
+  } else {
+    while (l < limit && a[l] == b[l]) ++l;
+  }
+  return l < limit ? l : static_cast<unsigned>(limit);
 }
 
 inline unsigned Hash4(const std::uint8_t* p) {
@@ -311,11 +344,11 @@ std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) 
 
   // The data behind the blanks the ring starts with, so that a reference
   // may reach back into them like into the data itself.
-  std::vector<std::uint8_t> ext(kPre + size);
+  std::vector<std::uint8_t> ext(kPre + size + kPad);
   std::memset(ext.data(), ' ', kPre);
   std::memcpy(ext.data() + kPre, data, size);
   const std::uint8_t* const x = ext.data();
-  const std::size_t xend = ext.size();
+  const std::size_t xend = kPre + size;
 
   // Matches of three bytes: the nearest earlier position with the same
   // three bytes (head3). Longer ones: the chain of earlier positions with
@@ -371,17 +404,22 @@ std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) 
       if (maxLen >= 4) {
         std::int32_t cand = head4[Hash4(cur)];
         unsigned chain = kMaxChain;
+        const std::uint32_t cur4 = Load32(cur);
+        // The four bytes that end a match longer than the best so far.
+        std::uint32_t curEnd = cur4;
+        std::size_t endAt = 0;
         while (cand >= 0 && chain-- > 0) {
           const std::size_t c = static_cast<std::size_t>(cand);
           if (i - c > kMaxDist) break;
           const std::uint8_t* p = x + c;
-          if (p[best] == cur[best] && std::memcmp(p, cur, 4) == 0) {
-            unsigned l = 4;
-            while (l < maxLen && p[l] == cur[l]) ++l;
+          if (Load32(p + endAt) == curEnd && Load32(p) == cur4) {
+            const unsigned l = MatchLength(p, cur, maxLen);
             if (l > best) {
               best = l;
               bestDist = static_cast<unsigned>(i - c);
               if (l == maxLen) break;
+              endAt = best - 3;
+              curEnd = Load32(cur + endAt);
             }
           }
           const std::int32_t next = prev4[c & kRingMask];
