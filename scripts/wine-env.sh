@@ -28,26 +28,22 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 WINE_ENV_XVFB_PID=""
 if [ -z "${DISPLAY:-}" ]; then
-  # A free display number: no lock file and no socket.
-  for n in $(seq 90 189); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$WINE_TEST_DIR/xvfb.log" 2>&1 &
-      WINE_ENV_XVFB_PID=$!
-      # Wait until the server accepts connections.
-      for _ in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null || break
-        sleep 0.05
-      done
-      if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then
-        export DISPLAY=":$n"
-        break
-      fi
-      WINE_ENV_XVFB_PID=""
-    fi
+  # Xvfb picks a free display number itself and writes it to -displayfd.
+  rm -f "$WINE_TEST_DIR/xvfb.display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    3>"$WINE_TEST_DIR/xvfb.display" >"$WINE_TEST_DIR/xvfb.log" 2>&1 &
+  WINE_ENV_XVFB_PID=$!
+  for _ in $(seq 1 200); do
+    [ -s "$WINE_TEST_DIR/xvfb.display" ] && break
+    kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null || break
+    sleep 0.05
   done
-  if [ -z "${DISPLAY:-}" ]; then
-    echo "wine-env: could not start Xvfb" >&2
+  if [ -s "$WINE_TEST_DIR/xvfb.display" ]; then
+    export DISPLAY=":$(tr -d '[:space:]' <"$WINE_TEST_DIR/xvfb.display")"
+  else
+    echo "wine-env: could not start Xvfb (see $WINE_TEST_DIR/xvfb.log)" >&2
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null
+    WINE_ENV_XVFB_PID=""
     return 1 2>/dev/null || exit 1
   fi
 fi

@@ -47,6 +47,11 @@ make_template() {
   printf '%s' "$stamp_text" >"$template/.stamp"
 }
 
+# One maker at a time: others wait for the template.
+mkdir -p "$base"
+exec 9>"$base/.lock"
+flock 9
+
 case "${1:-}" in
   template)
     make_template
@@ -54,6 +59,7 @@ case "${1:-}" in
   copy)
     dest=${2:?usage: wine-prefix.sh copy DEST}
     make_template
+    flock -u 9
     rm -rf "$dest"
     mkdir -p "$(dirname "$dest")"
     cp -a "$template" "$dest"

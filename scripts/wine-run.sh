@@ -9,7 +9,8 @@
 # of the run (prefix, disk copies, home) lives in OUTDIR/work and is removed
 # at the end unless KEEP_PREFIX=1. Nothing is written outside OUTDIR.
 #
-# Programs: SETUP_EXE and UIDRIVER, by default those of build/mingw64.
+# Programs: SETUP_EXE and UIDRIVER, by default those of build/mingw64;
+# UIDRIVER_ARGS adds options of the driver (such as "--settle 500").
 # Drives: each `drive`/`insert` folder is copied into OUTDIR/work/disks and
 # the prefix's drive link (dosdevices/a:) is pointed at the copy, so the
 # program under test can be put on a disk without touching the sources.
@@ -78,12 +79,14 @@ map_drive() {
 coproc DRIVER {
   wine_quiet "$uidriver" --scenario "$(winpath "$scenario")" \
     --transcript "$(winpath "$out/transcript")" --shots "$(winpath "$out/shots")" \
-    --program "$(winpath "$setup_exe")" 2>"$out/driver.log"
+    --program "$(winpath "$setup_exe")" ${UIDRIVER_ARGS:-} 2>"$out/driver.log"
 }
 driver_pid=$DRIVER_PID
-# Requests of the driver: "drive X: <folder>", one answer line each.
-while IFS= read -r line <&"${DRIVER[0]}"; do
-  line=${line%$'\r'}
+# Requests of the driver: "drive X: <folder>", one answer line each. The
+# programs the run starts inherit the driver's output, so its end is told by
+# the driver's process, not by the end of the output.
+handle_line() {
+  local line=${1%$'\r'} letter folder answer
   case $line in
     "drive "?": "*)
       letter=${line:6:1}
@@ -96,6 +99,21 @@ while IFS= read -r line <&"${DRIVER[0]}"; do
       printf '%s\n' "$line" >>"$out/driver.log"
       ;;
   esac
+}
+partial=""
+while :; do
+  if IFS= read -r -t 0.2 line <&"${DRIVER[0]}"; then
+    handle_line "$partial$line"
+    partial=""
+  else
+    status=$?
+    if [ $status -gt 128 ]; then
+      partial+=$line  # timed out: keep what came of an unfinished line
+      kill -0 "$driver_pid" 2>/dev/null || break
+    else
+      break  # end of output
+    fi
+  fi
 done
 wait "$driver_pid"
 rc=$?

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace uidriver {
@@ -158,8 +159,20 @@ HWND IconControl(HWND box) {
 }  // namespace
 
 bool SaveScreenArea(const RECT& r, const std::string& path) {
+  // The program paints when its message loop gets to it, and Wine shows the
+  // painting a little later: wait until two captures agree (up to about a
+  // second).
   Pixels px;
-  return Capture(r, &px) && WriteBmp(px, path);
+  if (!Capture(r, &px)) return false;
+  for (int attempt = 0; attempt < 12; ++attempt) {
+    ::Sleep(80);
+    Pixels again;
+    if (!Capture(r, &again)) break;
+    bool same = again.data == px.data;
+    px = std::move(again);
+    if (same) break;
+  }
+  return WriteBmp(px, path);
 }
 
 bool SaveWindowShot(HWND window, const std::string& path) {

@@ -35,6 +35,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -168,6 +169,7 @@ class Driver {
   bool backgroundShot_ = false;
   bool failed_ = false;
   DWORD lastProgress_ = 0;
+  DWORD started_ = ::GetTickCount();
   std::string lastFingerprint_;
 
   // The dialog statement whose actions are running.
@@ -191,6 +193,10 @@ void Driver::Fail(const std::string& message) {
 }
 
 void Driver::Record(const std::string& line) {
+  if (std::getenv("UIDRIVER_DEBUG")) {
+    std::fprintf(stderr, "uidriver: %lu ms: %s\n", static_cast<unsigned long>(::GetTickCount() - started_),
+                 line.c_str());
+  }
   if (transcript_) {
     std::fputs(line.c_str(), transcript_);
     std::fputc('\n', transcript_);
@@ -208,11 +214,19 @@ std::string Driver::ShotPath(const std::string& what) {
 void Driver::ShotOfWindow(HWND window, const std::string& what) {
   if (options_.shotsDir.empty()) return;
   uidriver::SaveWindowShot(window, ShotPath(what));
+  if (std::getenv("UIDRIVER_DEBUG")) {
+    std::fprintf(stderr, "uidriver: %lu ms: shot %s\n",
+                 static_cast<unsigned long>(::GetTickCount() - started_), what.c_str());
+  }
 }
 
 void Driver::ShotOfScreen(const std::string& what) {
   if (options_.shotsDir.empty()) return;
   uidriver::SaveScreenShot(ShotPath(what));
+  if (std::getenv("UIDRIVER_DEBUG")) {
+    std::fprintf(stderr, "uidriver: %lu ms: shot %s\n",
+                 static_cast<unsigned long>(::GetTickCount() - started_), what.c_str());
+  }
 }
 
 std::string Driver::OwnerName(HWND window) {
