@@ -253,6 +253,8 @@ constexpr unsigned kMaxDist = kRingSize - 1;      // farthest reference used
 constexpr unsigned kHashBits = 15;
 constexpr unsigned kMaxChain = 32;
 constexpr unsigned kNiceMatch = 12;
+constexpr unsigned kGoodMatch = 10;
+constexpr unsigned kGoodChain = 4;
 constexpr std::size_t kBlock = 1 << 16;           // positions parsed at once
 constexpr std::size_t kPad = 32;                  // room for reading ahead
 
@@ -418,6 +420,8 @@ std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) 
               best = l;
               bestDist = static_cast<unsigned>(i - c);
               if (l == maxLen) break;
+              // A good match found: look only a little further.
+              if (l >= kGoodMatch && chain > kGoodChain) chain = kGoodChain;
               endAt = best - 3;
               curEnd = Load32(cur + endAt);
             }
