@@ -14,8 +14,9 @@
 # Drives: each `drive`/`insert` folder is copied into OUTDIR/work/disks and
 # the prefix's drive link (dosdevices/a:) is pointed at the copy, so the
 # program under test can be put on a disk without touching the sources.
+# After the run the scenario's NAME.check, if any, checks the machine state.
 # Exit status: the driver's (0 the run matched the scenario, 1 it did not,
-# 2 bad scenario).
+# 2 bad scenario), or 3 when the machine state check failed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ $# -ne 2 ]; then
@@ -117,6 +118,28 @@ while :; do
 done
 wait "$driver_pid"
 rc=$?
+
+# The machine state checks of the scenario (NAME.check), when it has them,
+# run in a folder where C (and every other drive letter) is the drive's
+# folder, as on the simulated machine. A check whose first line is
+# "# sim-only: <reason>" is not run here.
+check="${scenario%.scn}.check"
+if [ $rc -eq 0 ] && [ -f "$check" ] && ! head -n 1 "$check" | grep -q '^# *sim-only:'; then
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  machine=$WINE_TEST_DIR/machine
+  mkdir -p "$machine"
+  for link in "$WINEPREFIX"/dosdevices/?:; do
+    letter=$(basename "$link" :)
+    [ "$letter" = z ] && continue
+    ln -sfn "$(readlink -f "$link")" "$machine/$(printf '%s' "$letter" | tr 'a-z' 'A-Z')"
+  done
+  if ! (cd "$machine" && bash "$check") >"$out/check.log" 2>&1; then
+    echo "uidriver: machine state check $(basename "$check") failed" >>"$out/driver.log"
+    cat "$out/check.log" >>"$out/driver.log"
+    rc=3
+  fi
+fi
 
 # Screenshots as PNG.
 for bmp in "$out"/shots/*.bmp; do

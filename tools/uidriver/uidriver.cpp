@@ -37,6 +37,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <map>
 #include <string>
 #include <vector>
@@ -102,6 +103,16 @@ bool ReadText(HWND window, std::string* out) {
   return true;
 }
 
+// The caption of a top-level window, as stored with the window.
+std::string CaptionOf(HWND window) {
+  int length = ::GetWindowTextLengthA(window);
+  if (length <= 0) return std::string();
+  std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+  int n = ::GetWindowTextA(window, buffer.data(), static_cast<int>(buffer.size()));
+  if (n <= 0) return std::string();
+  return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+}
+
 // The stored title of any window, without asking it (cheap; for noticing
 // changes).
 std::string StoredText(HWND window) {
@@ -120,6 +131,7 @@ struct WindowInfo {
   std::uint64_t order = 0;
   bool handled = false;      // recorded or answered
   bool gone = false;
+  std::string title;         // the title when first seen
 };
 
 class Driver {
@@ -180,8 +192,11 @@ class Driver {
     std::size_t next = 0;
     bool recorded = false;
     bool waitingForSend = false;
-    bool sendDone = false;
+    bool* sendDone = nullptr;  // set by the program's handling of a click
   } active_;
+  // Statements whose click opened a further modal dialog, waiting for it.
+  std::vector<Active> suspended_;
+  std::list<bool> sendFlags_;
 };
 
 void Driver::Fail(const std::string& message) {
@@ -449,7 +464,7 @@ void Driver::PumpOwnMessages() {
 }
 
 void CALLBACK Driver::SendDone(HWND, UINT, ULONG_PTR data, LRESULT) {
-  reinterpret_cast<Driver*>(data)->active_.sendDone = true;
+  *reinterpret_cast<bool*>(data) = true;
 }
 
 struct EnumContext {
@@ -543,9 +558,7 @@ bool Driver::HandleOurDialog(WindowInfo& info, int templateId) {
   HWND dialog = info.hwnd;
   bool modal = ::GetPropA(dialog, kDialogModalProperty) != nullptr;
   if (!modal) {
-    std::string title;
-    ReadText(dialog, &title);
-    Record(scenario::FormatWindow(templateId, OwnerName(dialog), title));
+    Record(scenario::FormatWindow(templateId, OwnerName(dialog), info.title));
     ShotOfWindow(dialog, "window-" + std::to_string(templateId));
     if (templateId == kBackgroundTemplate && !backgroundShot_) {
       backgroundShot_ = true;
@@ -556,9 +569,12 @@ bool Driver::HandleOurDialog(WindowInfo& info, int templateId) {
   }
   // A modal dialog: the next statement must be for it, unless it is busy
   // with a timer (it then ends by itself) or a window of its own is up.
-  if (active_.statement) return false;
+  // A statement still running its actions holds it back, unless its click
+  // is what opened this dialog.
+  if (active_.statement && !active_.waitingForSend) return false;
   const Statement* next = user_.Next();
   if (next && next->kind == Kind::kDialog && next->dialogId == templateId) {
+    if (active_.statement) suspended_.push_back(active_);
     active_ = Active{};
     active_.statement = user_.Take();
     active_.dialog = dialog;
@@ -612,7 +628,7 @@ void Driver::StepActive() {
   if (!active_.statement) return;
   const Statement& st = *active_.statement;
   if (active_.waitingForSend) {
-    if (!active_.sendDone) return;
+    if (!*active_.sendDone) return;
     active_.waitingForSend = false;
     Progress();
   }
@@ -687,11 +703,12 @@ void Driver::StepActive() {
         }
         // The click runs in the program; the next action waits until it has
         // been handled (a message box it raises is answered meanwhile).
-        active_.sendDone = false;
+        sendFlags_.push_back(false);
+        active_.sendDone = &sendFlags_.back();
         active_.waitingForSend = true;
         ++active_.next;
         if (!::SendMessageCallbackA(control, BM_CLICK, 0, 0, SendDone,
-                                    reinterpret_cast<ULONG_PTR>(this))) {
+                                    reinterpret_cast<ULONG_PTR>(active_.sendDone))) {
           Fail("could not click control " + std::to_string(a.control));
         }
         Progress();
@@ -720,6 +737,10 @@ void Driver::StepActive() {
     ShotOfWindow(active_.dialog, "dialog-" + std::to_string(active_.templateId));
   }
   active_ = Active{};
+  if (!suspended_.empty()) {
+    active_ = suspended_.back();
+    suspended_.pop_back();
+  }
 }
 
 std::string Driver::Fingerprint() {
@@ -753,6 +774,7 @@ void Driver::Poll() {
       info.hwnd = w;
       info.firstSeen = now;
       info.order = nextOrder_++;
+      info.title = CaptionOf(w);
       windows_[w] = info;
       Progress();
     }
