@@ -160,11 +160,12 @@ HWND IconControl(HWND box) {
 
 bool SaveScreenArea(const RECT& r, const std::string& path) {
   // The program paints when its message loop gets to it, and Wine shows the
-  // painting a little later: wait until two captures agree (up to about a
-  // second).
+  // painting a little later: wait until two captures agree (up to half a
+  // second; a window that keeps changing, such as a progress bar, is taken
+  // as it is then).
   Pixels px;
   if (!Capture(r, &px)) return false;
-  for (int attempt = 0; attempt < 12; ++attempt) {
+  for (int attempt = 0; attempt < 6; ++attempt) {
     ::Sleep(80);
     Pixels again;
     if (!Capture(r, &again)) break;
