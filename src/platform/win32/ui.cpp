@@ -7,6 +7,16 @@
 #include "platform/win32/win32_machine.h"
 
 namespace platform::win32 {
+
+// What a dialog window needs to reach its handler.
+struct DialogContext {
+  DialogHandler* handler = nullptr;
+  HINSTANCE instance = nullptr;
+  int templateId = 0;
+  bool modal = false;
+  bool destroyed = false;  // the window is gone; the context can be freed
+};
+
 namespace {
 
 HWND H(WindowHandle w) { return reinterpret_cast<HWND>(w); }
@@ -15,14 +25,6 @@ WindowHandle W(HWND h) { return reinterpret_cast<WindowHandle>(h); }
 std::string UpToZero(const std::string& s) { return s.substr(0, s.find('\0')); }
 
 constexpr char kControlPaintProperty[] = "SetupControlPaint";
-
-// What a dialog window needs to reach its handler.
-struct DialogContext {
-  DialogHandler* handler = nullptr;
-  HINSTANCE instance = nullptr;
-  int templateId = 0;
-  bool modal = false;
-};
 
 // A static control whose painting the dialog's handler took over.
 struct ControlContext {
@@ -204,7 +206,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       ::RemovePropA(dialog, kDialogModalProperty);
       ::RemovePropA(dialog, kTimersProperty);
       ::SetWindowLongPtrA(dialog, DWLP_USER, 0);
-      if (!context->modal) delete context;
+      context->destroyed = true;
       return FALSE;
     default:
       return FALSE;
@@ -247,6 +249,10 @@ std::string WindowText(HWND window) {
   return std::string(buffer.data(), static_cast<std::size_t>(n));
 }
 
+Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {}
+
+Win32Ui::~Win32Ui() = default;
+
 int Win32Ui::MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                         std::uint32_t flags) {
   return ::MessageBoxA(H(owner), UpToZero(text).c_str(), UpToZero(caption).c_str(), flags);
@@ -267,21 +273,19 @@ int Win32Ui::RunModal(int templateId, WindowHandle owner, DialogHandler& handler
 }
 
 WindowHandle Win32Ui::CreateModeless(int templateId, WindowHandle owner, DialogHandler& handler) {
+  // Contexts of modeless dialogs live here; those whose window is gone are
+  // freed at the next creation.
+  std::erase_if(modeless_, [](const std::unique_ptr<DialogContext>& c) { return c->destroyed; });
   auto context = std::make_unique<DialogContext>();
   context->handler = &handler;
   context->instance = instance_;
   context->templateId = templateId;
   context->modal = false;
   HWND parent = owner ? H(owner) : mainWindow_;
-  DialogContext* raw = context.get();
   HWND dialog = ::CreateDialogParamA(instance_, MAKEINTRESOURCEA(templateId), parent, DialogProc,
-                                     reinterpret_cast<LPARAM>(raw));
-  if (!dialog) {
-    // When creation fails after WM_INITDIALOG, WM_NCDESTROY has freed it.
-    if (::GetLastError() == 0) context.release();
-    return kNoWindow;
-  }
-  context.release();  // owned by the window now, freed at WM_NCDESTROY
+                                     reinterpret_cast<LPARAM>(context.get()));
+  if (!dialog) return kNoWindow;
+  modeless_.push_back(std::move(context));
   return W(dialog);
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/win32/win32_api.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "platform/machine.h"
 
 namespace platform::win32 {
+
+struct DialogContext;  // what a dialog window needs to reach its handler
 
 // The window property that names the template a dialog was made from. Our
 // UI driver reads it to tell our dialogs from message boxes.
@@ -92,7 +95,8 @@ class Win32Lz : public Lz {
 
 class Win32Ui : public Ui {
  public:
-  explicit Win32Ui(HINSTANCE instance) : instance_(instance) {}
+  explicit Win32Ui(HINSTANCE instance);
+  ~Win32Ui() override;
 
   int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                  std::uint32_t flags) override;
@@ -129,6 +133,8 @@ class Win32Ui : public Ui {
 
   HINSTANCE instance_;
   HWND mainWindow_ = nullptr;
+  // Contexts of the modeless dialogs created.
+  std::vector<std::unique_ptr<DialogContext>> modeless_;
   // Timers running, to publish their number on each window.
   std::vector<std::pair<HWND, UINT_PTR>> timers_;
 };
