@@ -264,9 +264,9 @@ int Win32Ui::RunModal(int templateId, WindowHandle owner, DialogHandler& handler
   context.instance = instance_;
   context.templateId = templateId;
   context.modal = true;
-  // As the framework does, a dialog without a parent is owned by the
-  // application's main window.
-  HWND parent = owner ? H(owner) : mainWindow_;
+  // The owner is taken as given: a dialog the design has owned by "the
+  // framework's choice" is given GetMainWindow() by the logic.
+  HWND parent = H(owner);
   INT_PTR result = ::DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId), parent, DialogProc,
                                      reinterpret_cast<LPARAM>(&context));
   return static_cast<int>(result);
@@ -281,7 +281,7 @@ WindowHandle Win32Ui::CreateModeless(int templateId, WindowHandle owner, DialogH
   context->instance = instance_;
   context->templateId = templateId;
   context->modal = false;
-  HWND parent = owner ? H(owner) : mainWindow_;
+  HWND parent = H(owner);
   HWND dialog = ::CreateDialogParamA(instance_, MAKEINTRESOURCEA(templateId), parent, DialogProc,
                                      reinterpret_cast<LPARAM>(context.get()));
   if (!dialog) return kNoWindow;
