@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   mingw-w64
   wine wine64 fonts-wine xvfb xauth x11-apps netpbm
-  mscompress
+  mscompress python3 bc
 )
 
 missing=()
