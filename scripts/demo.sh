@@ -15,16 +15,36 @@ cmake --build --preset native -j "$jobs"
 out=out/demo
 rm -rf "$out"
 mkdir -p "$out"
-scripts/make-sample-disks.sh "$out/disks" build/mingw64/src/platform/win32/SETUP.EXE
+echo "Making the sample product's disk set..."
+MKDISKS=build/native/tools/mkdisks/mkdisks \
+  scripts/make-sample-disks.sh "$out/disks" build/mingw64/src/platform/win32/SETUP.EXE
 cp samples/halvorn/install.scn "$out/install.scn"
-scripts/wine-run.sh "$out/install.scn" "$out/run"
+echo "Installing it with SETUP.EXE under Wine..."
+rc=0
+KEEP_PREFIX=1 scripts/wine-run.sh "$out/install.scn" "$out/run" || rc=$?
 
+echo
+echo "Scenario (samples/halvorn/install.scn):"
+grep -v '^#' "$out/install.scn"
 echo
 echo "Transcript:"
 cat "$out/run/transcript"
+drive_c="$out/run/work/prefix/drive_c"
+if [ -d "$drive_c" ]; then
+  echo
+  echo "Installed files (under C:):"
+  (cd "$drive_c" && find "Program Files/Halvorn+ for Windows 95" windows/LFNBK.EXE windows/system \
+      -type f -printf '  %p  %s bytes  %TY-%Tm-%Td %TH:%TM UTC\n' 2>/dev/null | sort)
+  echo
+  echo "UNINST.LST:"
+  sed 's/^/  /' "$drive_c/Program Files/Halvorn+ for Windows 95/UNINST.LST" 2>/dev/null || true
+fi
 echo
-echo "Installed files (C: of the Wine prefix):"
-(cd "$out/run" && find machine/C -path '*/windows' -prune -o -type f -newer "$out/install.scn" -print 2>/dev/null | sort | head -100) || true
-echo
-echo "Screenshots:"
-ls -1 "$out/run"/*.png 2>/dev/null || echo "(none)"
+echo "Screenshots of the real windows:"
+ls -1 "$out/run/shots"/*.png 2>/dev/null | sed 's/^/  /' || echo "  (none)"
+if [ $rc -ne 0 ]; then
+  echo
+  echo "The run did not go as the scenario says:"
+  cat "$out/run/driver.log"
+  exit $rc
+fi

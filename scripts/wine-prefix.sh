@@ -33,6 +33,10 @@ make_template() {
     cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
     wine_quiet reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
     wineserver -w
+    # Windows 95, 98 and NT all have a SYSTEM folder in the Windows
+    # directory (drivers such as .VXD files go there); a 64-bit Wine prefix
+    # has only system32.
+    mkdir -p "$WINEPREFIX/drive_c/windows/system"
     # The shell folders link to the home folder of whoever made the template;
     # make them plain folders of the prefix.
     for link in "$WINEPREFIX"/drive_c/users/*/*; do
