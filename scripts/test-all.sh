@@ -13,22 +13,22 @@ step() { printf '\n=== %s\n' "$*"; }
 step "dependencies"
 scripts/install-deps.sh
 
+step "SETUP.EXE for 64-bit and 32-bit Windows"
+cmake --preset mingw64 >/dev/null
+cmake --build --preset mingw64 -j "$jobs"
+cmake --preset mingw32 >/dev/null
+cmake --build --preset mingw32 -j "$jobs"
+
 step "native build and tests"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
-scripts/make-test-disks.sh build/native
+scripts/make-test-disks.sh build/native build/mingw64/src/platform/win32/SETUP.EXE
 ctest --preset native -j "$jobs"
 
 step "AddressSanitizer and UBSan build and tests"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
-
-step "SETUP.EXE for 64-bit and 32-bit Windows"
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j "$jobs"
-cmake --preset mingw32 >/dev/null
-cmake --build --preset mingw32 -j "$jobs"
 
 step "fuzz targets (short runs)"
 cmake --preset fuzz >/dev/null
