@@ -1,20 +1,180 @@
 #!/usr/bin/env bash
 # Builds the disk sets the scenarios use into tests/scenarios/built/ with our
 # disk-set builder. Usage: make-test-disks.sh NATIVE_BUILD_DIR [SETUP_EXE]
+#
+#   built/stage/           the product descriptions with their content:
+#                          files/ (tests/scenarios/products/files) and gen/
+#                          (generated here); the checks compare installed
+#                          files with these
+#   built/<product>/diskN  the disks mkdisks makes of products/<product>.product
+#   built/<variant>/...    sets derived from those (a file removed, a file
+#                          cut short, SETUP.DAT edited, all disks in one
+#                          folder), made at the end of this script
+#
+# Everything is deterministic: the generated content comes from SHA-256 in
+# counter mode and from numbered text lines, every staged file carries the
+# same time, and mkdisks gets that time for SETUP.DAT and the DISK.00n files.
+#
+# The scenarios run A:\SETUP.EXE from the disk, so under Wine the disks must
+# hold the SETUP.EXE under test: build them again after building it. When
+# SETUP_EXE is missing, a small stand-in is put on the disks (enough for the
+# simulated machine, which never runs it) and a warning is printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/native}
 setup_exe=${2:-build/mingw64/src/platform/win32/SETUP.EXE}
 out=tests/scenarios/built
-mkdir -p "$out"
 mkdisks="$build/tools/mkdisks/mkdisks"
 if [ ! -x "$mkdisks" ]; then
   echo "make-test-disks: $mkdisks not built yet; no disk sets made"
   exit 0
 fi
-for desc in tests/scenarios/products/*.product; do
+rm -rf "$out"
+mkdir -p "$out"
+
+release=889686000   # 1998-03-12 07:00 UTC
+
+stage=$out/stage
+rm -rf "$stage"
+mkdir -p "$stage/files" "$stage/gen"
+cp tests/scenarios/products/*.product "$stage/"
+cp tests/scenarios/products/files/* "$stage/files/"
+
+if [ ! -f "$setup_exe" ]; then
+  echo "make-test-disks: warning: $setup_exe not found; the disks get a stand-in SETUP.EXE" \
+       "(enough for the simulated machine, not for Wine)" >&2
+  setup_exe=$stage/SETUP.EXE
+  printf 'MZ stand-in for SETUP.EXE of the scenario disk sets\r\n' >"$setup_exe"
+fi
+
+# Generated content: NAME SIZE KIND. "binary" is incompressible (SHA-256 of
+# the name and a counter), "text" numbered lines (compresses well), "mixed"
+# alternates 4 KB of each, like a program with code and strings.
+python3 - "$stage/gen" <<'EOF'
+import hashlib, os, sys
+
+files = [
+    ("HALVORN.EXE", 61440 + 77, "mixed"),
+    ("LFNBK.EXE", 9000, "binary"),
+    ("ZEMAQW.VXD", 14336, "mixed"),
+    ("ZEMAQWNT.SYS", 20001, "mixed"),
+    ("TAPEIO.DLL", 5120, "binary"),          # exactly one block
+    ("QICFMT.DLL", 10241, "mixed"),          # two blocks and one byte
+    ("ARCHIVE.DAT", 600000, "binary"),
+    ("CATALOG.DAT", 1450000, "binary"),
+    ("BIG.DAT", 5120, "binary"),             # made large on the disk, see below
+    ("BROKEN.DAT", 30000, "text"),           # cut short on the disk, see below
+]
+
+def binary(name, size):
+    out = bytearray()
+    n = 0
+    while len(out) < size:
+        out += hashlib.sha256(f"{name}:{n}".encode()).digest()
+        n += 1
+    return bytes(out[:size])
+
+def text(name, size):
+    out = bytearray()
+    n = 0
+    while len(out) < size:
+        out += f"{name} line {n:07d}: the quick brown fox jumps over the lazy tape drive\r\n".encode()
+        n += 1
+    return bytes(out[:size])
+
+def mixed(name, size):
+    out = bytearray()
+    n = 0
+    while len(out) < size:
+        part = binary(f"{name}:{n}", 4096) if n % 2 == 0 else text(f"{name}:{n}", 4096)
+        out += part
+        n += 1
+    return bytes(out[:size])
+
+kinds = {"binary": binary, "text": text, "mixed": mixed}
+for name, size, kind in files:
+    with open(os.path.join(sys.argv[1], name), "wb") as f:
+        f.write(kinds[kind](name, size))
+EOF
+
+find "$stage" -type f -exec touch -d "@$release" {} +
+
+for desc in "$stage"/*.product; do
   [ -f "$desc" ] || continue
   name=$(basename "$desc" .product)
-  rm -rf "$out/$name"
-  "$mkdisks" --setup-exe "$setup_exe" --out "$out/$name" "$desc" >/dev/null
+  rm -rf "${out:?}/$name"
+  "$mkdisks" --setup-exe "$setup_exe" --out "$out/$name" --time "$release" "$desc" >/dev/null
 done
+
+# Derived sets. Each starts as a copy of a built set.
+derive() {  # SOURCE NAME
+  rm -rf "${out:?}/$2"
+  cp -a "$out/$1" "$out/$2"
+}
+# Edits a SETUP.DAT with sed, keeping its CR LF line ends.
+edit_dat() {  # FILE SED-SCRIPT
+  local tmp=$1.tmp
+  sed 's/\r$//' "$1" | sed -e "$2" | sed 's/$/\r/' >"$tmp"
+  touch -r "$1" "$tmp"
+  mv "$tmp" "$1"
+}
+
+# Every file of the two-disk set in one folder, every entry on disk 1 and a
+# disk count of 1, as when the disks are copied to a network drive.
+rm -rf "$out/full_folder"
+mkdir -p "$out/full_folder/folder"
+cp -a "$out/full/disk1/." "$out/full/disk2/." "$out/full_folder/folder/"
+edit_dat "$out/full_folder/folder/SETUP.DAT" 's/^mct=.*/mct=1/; s/,\/D[0-9]/,\/D1/'
+
+# A listed file missing on disk 1, and one missing on disk 2.
+derive full missing1
+rm "$out/missing1/disk1/ZEMAQW.VX_"
+derive full missing2
+rm "$out/missing2/disk2/HELP.TX_"
+
+# Disk 1 lists only its identification file: its table is empty, so
+# copying ends there and disk 2 is never asked for.
+derive full empty_table
+edit_dat "$out/empty_table/disk1/SETUP.DAT" '/\/D1/{/^DISK\.001,/!d}'
+
+# A compressed file cut short on the disk: BROKEN.DA_ keeps its header and
+# about half its compressed data.
+size=$(stat -c %s "$out/broken/disk1/BROKEN.DA_")
+truncate -s $((size / 2)) "$out/broken/disk1/BROKEN.DA_"
+
+# A large file, so that copying it takes seconds under Wine (where the copy
+# engine does about 5 MB a second with the progress dialog drawn for every
+# block): BIG.DAT becomes 120 MB of zeros, as a sparse file, so that it
+# costs no room here nor in the copies the Wine runner makes of the disk.
+big=$out/cancel/disk1/BIG.DAT
+rm "$big"
+truncate -s $((120 * 1024 * 1024)) "$big"
+touch -d "@$release" "$big"
+
+# A file count below the number of files: the files bar stops at 100 per
+# cent while the last files are copied.
+derive small small_count
+edit_dat "$out/small_count/disk1/SETUP.DAT" 's/^fct=.*/fct=3/'
+
+# A sub-directory two levels deep whose parent no one creates: setup makes
+# one level at a time, so HELP\DE cannot be created.
+derive small deep_subdir
+edit_dat "$out/deep_subdir/disk1/SETUP.DAT" 's/^\(HELP\.TX_,.*\)\/XHELP/\1\/XHELP\\DE/'
+
+# Without SETUP.EXE in the list (and one file fewer in the count), so that
+# the bytes written to drive C: do not depend on the size of SETUP.EXE: the
+# disk-full scenario gives the drive room for all but the end of the last
+# file.
+derive small no_setup_exe
+edit_dat "$out/no_setup_exe/disk1/SETUP.DAT" '/^SETUP\.EXE,/d; s/^fct=7$/fct=6/'
+
+# Hostile file lists: a line of disk 1 that would read or write outside its
+# directory, listed after good lines.
+derive small hostile_drive
+edit_dat "$out/hostile_drive/disk1/SETUP.DAT" '$a C:WIN.INI,/D1 /T0'
+derive small hostile_parent
+edit_dat "$out/hostile_parent/disk1/SETUP.DAT" '$a ..\\SETUP.DAT,/D1 /T0'
+derive small hostile_rename
+edit_dat "$out/hostile_rename/disk1/SETUP.DAT" '$a README.TXT,/D1 /R..\\EVIL.TXT'
+derive small hostile_subdir
+edit_dat "$out/hostile_subdir/disk1/SETUP.DAT" '$a ORDER.TX_,/D1 /X..\\..\\windows'

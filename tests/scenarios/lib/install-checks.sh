@@ -1,0 +1,240 @@
+# Helpers of the install scenarios' machine state checks (NAME.check).
+#
+# A check runs in the machine folder, where C/ is drive C: (on the simulated
+# machine and under Wine alike), and sources this file:
+#
+#   . "$(dirname "$0")/lib/install-checks.sh"
+#
+# The scenarios create the directory C:\SCENARIO.MRK before the run; every
+# path whose status changed after it was made was touched by the run, which
+# is what expect_only_touched looks at.
+
+set -euo pipefail
+
+scenario_dir=$(cd "$(dirname "$0")" && pwd)
+# The staged product content (scripts/make-test-disks.sh): files/ and gen/.
+stage=$scenario_dir/built/stage
+built=$scenario_dir/built
+marker=C/SCENARIO.MRK
+
+fail() {
+  echo "check: $*" >&2
+  exit 1
+}
+
+# expect_log DIR LINE...: DIR/UNINST.LST holds exactly these lines, each
+# ended by CR LF, in this order.
+expect_log() {
+  local dir=$1 expected
+  shift
+  [ -f "$dir/UNINST.LST" ] || fail "$dir/UNINST.LST missing"
+  expected=$(mktemp)
+  if [ $# -gt 0 ]; then printf '%s\r\n' "$@" >"$expected"; fi
+  if ! cmp -s "$expected" "$dir/UNINST.LST"; then
+    echo "check: $dir/UNINST.LST differs from the expected lines:" >&2
+    diff <(tr -d '\r' <"$expected") <(tr -d '\r' <"$dir/UNINST.LST") >&2 || true
+    od -c "$dir/UNINST.LST" | tail -n 3 >&2
+    rm -f "$expected"
+    exit 1
+  fi
+  rm -f "$expected"
+}
+
+# expect_files DIR NAME...: the files below DIR (relative paths, any depth)
+# are exactly these; directories are not listed.
+expect_files() {
+  local dir=$1 actual wanted
+  shift
+  [ -d "$dir" ] || fail "$dir is not a directory"
+  actual=$(cd "$dir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+  wanted=$(if [ $# -gt 0 ]; then printf '%s\n' "$@"; fi | LC_ALL=C sort)
+  if [ "$actual" != "$wanted" ]; then
+    echo "check: the files in $dir differ from the expected ones:" >&2
+    diff <(echo "$wanted") <(echo "$actual") >&2 || true
+    exit 1
+  fi
+}
+
+# expect_dirs DIR NAME...: the sub-directories below DIR are exactly these.
+expect_dirs() {
+  local dir=$1 actual wanted
+  shift
+  actual=$(cd "$dir" && find . -mindepth 1 -type d | sed 's|^\./||' | LC_ALL=C sort)
+  wanted=$(if [ $# -gt 0 ]; then printf '%s\n' "$@"; fi | LC_ALL=C sort)
+  [ "$actual" = "$wanted" ] || fail "the directories in $dir are '$actual', expected '$wanted'"
+}
+
+# expect_same FILE ORIGINAL: byte for byte equal.
+expect_same() {
+  [ -f "$1" ] || fail "$1 missing"
+  cmp -s "$1" "$2" || fail "$1 differs from $2"
+}
+
+# expect_size FILE BYTES
+expect_size() {
+  [ -f "$1" ] || fail "$1 missing"
+  local size
+  size=$(stat -c %s "$1")
+  [ "$size" = "$2" ] || fail "$1 has $size bytes, expected $2"
+}
+
+# expect_time FILE SECONDS: last-write time in seconds since 1970 (UTC).
+expect_time() {
+  [ -f "$1" ] || fail "$1 missing"
+  local t
+  t=$(stat -c %Y "$1")
+  [ "$t" = "$2" ] || fail "$1 has the time $t, expected $2"
+}
+
+# expect_recent FILE: written during the run (not given an old time stamp).
+expect_recent() {
+  [ -f "$1" ] || fail "$1 missing"
+  [ "$(stat -c %Y "$1")" -ge "$(stat -c %Y "$marker")" ] ||
+    fail "$1 has the time $(stat -c %Y "$1"), expected the time of copying"
+}
+
+# expect_missing PATH...
+expect_missing() {
+  local p
+  for p in "$@"; do
+    [ ! -e "$p" ] || fail "$p exists, expected it missing"
+  done
+}
+
+# The /T time a file-list line of SETUP.DAT gives NAME (0 when it has none).
+listed_time() {  # SETUP.DAT NAME
+  local t
+  t=$(tr -d '\r' <"$1" | grep -i "^$2," | sed -n 's/.*\/T\([0-9]*\).*/\1/p' | head -n 1)
+  echo "${t:-0}"
+}
+
+# expect_only_touched PATH...: every path below C/ whose status changed
+# during the run is one of these paths, lies below one of them, or is a
+# directory on the way to one of them (its entries changed).
+expect_only_touched() {
+  [ -d "$marker" ] || fail "no $marker: the scenario must create it before the run"
+  local changed ok allowed bad=0
+  while IFS= read -r -d '' changed; do
+    changed=${changed%/}
+    [ "$changed" = "$marker" ] && continue
+    ok=0
+    for allowed in "$@"; do
+      allowed=${allowed%/}
+      case $changed in
+        "$allowed" | "$allowed"/*) ok=1 ;;
+      esac
+      if [ $ok -eq 0 ] && [ -d "$changed" ]; then
+        case $allowed in
+          "$changed"/*) ok=1 ;;
+        esac
+      fi
+      [ $ok -eq 1 ] && break
+    done
+    if [ $ok -eq 0 ]; then
+      echo "check: the run touched $changed" >&2
+      bad=1
+    fi
+  done < <(find C/ -cnewer "$marker" -print0)
+  [ $bad -eq 0 ] || exit 1
+}
+
+# expect_full_install 95|98|NT SETUP_DAT: the two-disk set of
+# products/full.product installed completely on that platform (the default
+# install directory), SETUP_DAT being the description the run started with,
+# and nothing else touched.
+expect_full_install() {
+  local platform=$1 dat=$2 dir win nt=0
+  dir="C/Program Files/Halvorn+ for Windows $platform"
+  win="C:\\Program Files\\Halvorn+ for Windows $platform"
+  [ "$platform" = NT ] && nt=1
+
+  local vxd=() ntsys=()
+  if [ $nt -eq 1 ]; then
+    ntsys=("$win\\DRIVERS\\ZEMAQWNT.SYS")
+  else
+    vxd=("C:\\windows\\SYSTEM\\ZEMAQW.VXD")
+  fi
+  expect_log "$dir" \
+    "$win\\UNINSTAL.EXE" \
+    "$win\\SETUP.DAT" \
+    "$win\\HALVORN.EXE" \
+    "$win\\README.TXT" \
+    "C:\\windows\\LFNBK.EXE" \
+    "${vxd[@]}" \
+    "${ntsys[@]}" \
+    "$win\\DRIVERS\\DRIVERS.TXT" \
+    "$win\\TAPE32.DLL" \
+    "$win\\ARCHIVE.DAT" \
+    "$win\\CATALOG.DAT" \
+    "$win\\HELP\\HELP.TXT" \
+    "$win\\HELP\\ORDER.TXT" \
+    "$win\\QICFMT.DLL"
+
+  local sys=()
+  [ $nt -eq 1 ] && sys=(DRIVERS/ZEMAQWNT.SYS)
+  expect_files "$dir" UNINST.LST UNINSTAL.EXE SETUP.DAT HALVORN.EXE README.TXT "${sys[@]}" \
+    DRIVERS/DRIVERS.TXT TAPE32.DLL ARCHIVE.DAT CATALOG.DAT HELP/HELP.TXT HELP/ORDER.TXT QICFMT.DLL
+  expect_dirs "$dir" DRIVERS HELP
+
+  # Content: expanded (or copied) byte for byte, under the install name.
+  expect_same "$dir/UNINSTAL.EXE" "$(dirname "$dat")/SETUP.EXE"
+  expect_same "$dir/SETUP.DAT" "$dat"
+  expect_same "$dir/HALVORN.EXE" "$stage/gen/HALVORN.EXE"
+  expect_same "$dir/README.TXT" "$stage/files/README.TXT"
+  expect_same "$dir/DRIVERS/DRIVERS.TXT" "$stage/files/DRIVERS.TXT"
+  expect_same "$dir/TAPE32.DLL" "$stage/gen/TAPEIO.DLL"
+  expect_same "$dir/ARCHIVE.DAT" "$stage/gen/ARCHIVE.DAT"
+  expect_same "$dir/CATALOG.DAT" "$stage/gen/CATALOG.DAT"
+  expect_same "$dir/HELP/HELP.TXT" "$stage/files/HELP.TXT"
+  expect_same "$dir/HELP/ORDER.TXT" "$stage/files/ORDER.TXT"
+  expect_same "$dir/QICFMT.DLL" "$stage/gen/QICFMT.DLL"
+  expect_same C/windows/LFNBK.EXE "$stage/gen/LFNBK.EXE"
+
+  # Times: the list's /T (0 when missing); SETUP.DAT keeps the time of copying.
+  expect_time "$dir/UNINSTAL.EXE" "$(listed_time "$dat" SETUP.EXE)"
+  expect_recent "$dir/SETUP.DAT"
+  expect_time "$dir/HALVORN.EXE" 889686000
+  expect_time "$dir/README.TXT" 889600000
+  expect_time C/windows/LFNBK.EXE 820454400
+  expect_time "$dir/DRIVERS/DRIVERS.TXT" 889686000
+  expect_time "$dir/TAPE32.DLL" 885000000
+  expect_time "$dir/CATALOG.DAT" 0
+  expect_time "$dir/HELP/ORDER.TXT" 889686123
+
+  # The platform restriction: the driver of the other platform is missing.
+  if [ $nt -eq 1 ]; then
+    expect_same "$dir/DRIVERS/ZEMAQWNT.SYS" "$stage/gen/ZEMAQWNT.SYS"
+    expect_time "$dir/DRIVERS/ZEMAQWNT.SYS" 880000001
+    expect_missing C/windows/system/ZEMAQW.VXD
+    expect_only_touched "$dir" C/windows/LFNBK.EXE
+  else
+    expect_same C/windows/system/ZEMAQW.VXD "$stage/gen/ZEMAQW.VXD"
+    expect_time C/windows/system/ZEMAQW.VXD 880000000
+    expect_only_touched "$dir" C/windows/LFNBK.EXE C/windows/system/ZEMAQW.VXD
+  fi
+}
+
+# The default install directory on Windows 95, as a host path and as the
+# program writes it.
+dir95="C/Program Files/Halvorn+ for Windows 95"
+win95='C:\Program Files\Halvorn+ for Windows 95'
+
+# expect_nothing_installed: the install directory holds only an empty log
+# and nothing else was touched.
+expect_nothing_installed() {
+  expect_log "$dir95"
+  expect_files "$dir95" UNINST.LST
+  expect_dirs "$dir95"
+  expect_only_touched "$dir95"
+}
+
+# expect_prefix FILE ORIGINAL: FILE holds the first bytes of ORIGINAL,
+# fewer than all of them.
+expect_prefix() {
+  [ -f "$1" ] || fail "$1 missing"
+  local size full
+  size=$(stat -c %s "$1")
+  full=$(stat -c %s "$2")
+  [ "$size" -lt "$full" ] || fail "$1 has $size bytes, expected fewer than $full"
+  cmp -s -n "$size" "$1" "$2" || fail "$1 is not the beginning of $2"
+}
