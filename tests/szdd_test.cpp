@@ -55,7 +55,7 @@ Bytes Content(const std::string& kind, std::size_t n) {
     static const char* words[] = {"tape ", "backup ", "restore ", "the ", "catalog ", "\r\n", "drive "};
     std::string s;
     while (s.size() < n) s += words[rnd() % 7];
-    std::memcpy(b.data(), s.data(), n);
+    if (n > 0) std::memcpy(b.data(), s.data(), n);
   } else if (kind == "period") {
     for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>("ABCDEFGHIJKLMNOPQRS"[i % 19]);
   }
