@@ -75,9 +75,14 @@ void RemoveLoggedFiles(setup::SetupState& state) {
   // line longer than any read is never taken for several paths.
   std::string line;
   char buffer[512];
+  bool readFailed = false;
   for (;;) {
     std::uint32_t got = 0;
-    if (files.Read(handle, buffer, sizeof buffer, &got) != platform::err::kSuccess || got == 0) break;
+    if (files.Read(handle, buffer, sizeof buffer, &got) != platform::err::kSuccess) {
+      readFailed = true;
+      break;
+    }
+    if (got == 0) break;
     for (std::uint32_t i = 0; i < got; ++i) {
       if (buffer[i] == '\n') {
         DeleteLoggedPath(files, line);
@@ -87,7 +92,10 @@ void RemoveLoggedFiles(setup::SetupState& state) {
       }
     }
   }
-  if (!line.empty()) DeleteLoggedPath(files, line);
+  // The last line needs no line end, but only at the end of the log: after
+  // a failed read the unfinished line may be the beginning of a longer path
+  // (C:\TAPE\HALVO of C:\TAPE\HALVORN.EXE), which names another file.
+  if (!line.empty() && !readFailed) DeleteLoggedPath(files, line);
 
   files.Close(handle);
   files.DeleteFile(logPath);

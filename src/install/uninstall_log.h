@@ -35,7 +35,8 @@ void CloseUninstallLog(UninstallLog& log);
 // Deletes every file named in "<uninstall directory>\UNINST.LST" and then
 // the log. Lines are read whole, whatever their length, and end at a line
 // feed (a carriage return before it is dropped); the last line needs no
-// line end. Deletion failures are passed over. A missing log is reported
+// line end, unless reading failed before the end of the log (the
+// unfinished line is then passed over). Deletion failures are passed over. A missing log is reported
 // with its path and the caption "Can't find file..." and nothing is
 // deleted. Lines that are not absolute drive paths ("C:\...") or that hold
 // a "." or ".." component are passed over: the engine never writes such
