@@ -251,18 +251,16 @@ namespace {
 constexpr std::size_t kPre = kRingSize;          // blanks in front of the data
 constexpr unsigned kMaxDist = kRingSize - 1;      // farthest reference used
 constexpr unsigned kHashBits = 15;
-constexpr unsigned kMaxChain = 32;
-constexpr unsigned kNiceMatch = 12;
-constexpr unsigned kGoodMatch = 10;
-constexpr unsigned kGoodChain = 4;
+constexpr unsigned kLongPrefix = 7;               // bytes hashed for the long chain
+constexpr unsigned kLongChain = 32;               // candidates tried on it
+constexpr unsigned kShortChain = 4;               // and on the chain of four bytes
+constexpr unsigned kNiceMatch = 14;               // long enough to stop looking
+constexpr unsigned kGoodMatch = 12;               // long enough to look only a little
+constexpr unsigned kGoodChain = 8;
 constexpr std::size_t kBlock = 1 << 16;           // positions parsed at once
 constexpr std::size_t kPad = 32;                  // room for reading ahead
-
-inline unsigned Hash3(const std::uint8_t* p) {
-  const std::uint32_t v = (static_cast<std::uint32_t>(p[0]) << 16) |
-                          (static_cast<std::uint32_t>(p[1]) << 8) | p[2];
-  return (v * 2654435761u) >> (32 - kHashBits);
-}
+constexpr std::uint32_t kLiteralBits = 9;         // flag bit and the byte
+constexpr std::uint32_t kReferenceBits = 17;      // flag bit and two bytes
 
 inline std::uint32_t Load32(const std::uint8_t* p) {
   std::uint32_t v;
@@ -274,6 +272,26 @@ inline std::uint64_t Load64(const std::uint8_t* p) {
   std::uint64_t v;
   std::memcpy(&v, p, 8);
   return v;
+}
+
+// Hashes of the first three, four and kLongPrefix bytes at a position,
+// given the bytes loaded from there.
+inline unsigned Hash3(std::uint32_t v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    v &= 0xFFFFFFu;
+  } else {
+    v >>= 8;
+  }
+  return (v * 2246822519u) >> (32 - kHashBits);
+}
+inline unsigned Hash4(std::uint32_t v) { return (v * 2654435761u) >> (32 - kHashBits); }
+inline unsigned HashLong(std::uint64_t v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    v <<= 64 - 8 * kLongPrefix;
+  } else {
+    v >>= 64 - 8 * kLongPrefix;
+  }
+  return static_cast<unsigned>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
 }
 
 // Length of the common start of a and b, at most `limit` (18); both may be
@@ -295,53 +313,94 @@ inline unsigned MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::s
   return l < limit ? l : static_cast<unsigned>(limit);
 }
 
-inline unsigned Hash4(const std::uint8_t* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return (v * 2654435761u) >> (32 - kHashBits);
+// The tables of the match finder hold positions modulo 65536, which keeps
+// them small: the window is 4096 bytes, so the distance to an entry is
+// taken modulo 65536, and one above kMaxDist is stale. A stale entry that
+// happens to look near costs a comparison, nothing more: a candidate's
+// bytes are always compared before it is used.
+inline unsigned DistanceTo(std::size_t here, std::uint16_t entry) {
+  return static_cast<unsigned>(static_cast<std::uint16_t>(static_cast<std::uint16_t>(here) - entry));
 }
 
+struct Match {
+  unsigned len = 0;
+  unsigned dist = 0;
+};
+
+// Walks a hash chain (head distance d, links in `prev`, a ring over the
+// window) for a match longer than `best`, trying at most `tries`
+// candidates; stops at a match of `enough` bytes. A match of kGoodMatch
+// bytes cuts the rest of the walk down to kGoodChain candidates.
+inline void WalkChain(const std::uint8_t* cur, std::size_t here, unsigned d, const std::uint16_t* prev,
+                      unsigned tries, unsigned enough, std::size_t maxLen, Match* best) {
+  const std::uint32_t cur4 = Load32(cur);
+  // A longer match also agrees in the four bytes that end at best.len.
+  std::size_t endAt = best->len > kMinMatch ? best->len - kMinMatch : 0;
+  std::uint32_t curEnd = Load32(cur + endAt);
+  if (best->len >= kGoodMatch && tries > kGoodChain) tries = kGoodChain;
+  while (d - 1 < kMaxDist && tries-- > 0) {
+    const std::uint8_t* p = cur - d;
+    if (Load32(p + endAt) == curEnd && Load32(p) == cur4) {
+      const unsigned l = MatchLength(p, cur, maxLen);
+      if (l > best->len) {
+        best->len = l;
+        best->dist = d;
+        if (l >= enough) return;
+        if (l >= kGoodMatch && tries > kGoodChain) tries = kGoodChain;
+        endAt = l - kMinMatch;
+        curEnd = Load32(cur + endAt);
+      }
+    }
+    const unsigned next = DistanceTo(here, prev[(here - d) & kRingMask]);
+    if (next <= d) return;  // the chain has run into stale entries
+    d = next;
+  }
+}
+
+// Tokens into a buffer sized for the worst case (all literals).
 class Writer {
  public:
-  explicit Writer(std::string* out) : out_(out) {}
+  explicit Writer(std::uint8_t* at) : at_(at) {}
   void Literal(std::uint8_t c) {
     Begin();
-    (*out_)[flagAt_] = static_cast<char>(static_cast<unsigned char>((*out_)[flagAt_]) | (1u << count_));
-    out_->push_back(static_cast<char>(c));
-    ++count_;
+    *flags_ |= static_cast<std::uint8_t>(bit_);
+    *at_++ = c;
+    bit_ <<= 1;
   }
   void Reference(unsigned ringPos, unsigned len) {
     Begin();
-    out_->push_back(static_cast<char>(ringPos & 0xFF));
-    out_->push_back(static_cast<char>(((ringPos >> 4) & 0xF0) | (len - kMinMatch)));
-    ++count_;
+    at_[0] = static_cast<std::uint8_t>(ringPos & 0xFF);
+    at_[1] = static_cast<std::uint8_t>(((ringPos >> 4) & 0xF0) | (len - kMinMatch));
+    at_ += 2;
+    bit_ <<= 1;
   }
+  std::uint8_t* End() const { return at_; }
 
  private:
   // Opens a new flag byte every eight tokens.
   void Begin() {
-    if (count_ == 8) {
-      flagAt_ = out_->size();
-      out_->push_back(0);
-      count_ = 0;
+    if (bit_ == 0x100) {
+      flags_ = at_++;
+      *flags_ = 0;
+      bit_ = 1;
     }
   }
-  std::string* out_;
-  std::size_t flagAt_ = 0;
-  unsigned count_ = 8;
+  std::uint8_t* at_;
+  std::uint8_t* flags_ = nullptr;
+  unsigned bit_ = 0x100;
 };
 
 }  // namespace
 
 std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) {
   if (data == nullptr) size = 0;
-  std::string out;
-  out.reserve(kHeaderSize + size + size / 8 + 16);
-  out.append(reinterpret_cast<const char*>(kMagic), sizeof kMagic);
-  out.push_back('A');
-  out.push_back(lastChar);
+  // Room for the worst case: every token a literal, a flag byte per eight.
+  std::string out(kHeaderSize + size + (size + 7) / 8, '\0');
+  std::memcpy(out.data(), kMagic, sizeof kMagic);
+  out[8] = 'A';
+  out[9] = lastChar;
   const std::uint32_t len32 = static_cast<std::uint32_t>(size);
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((len32 >> (8 * i)) & 0xFF));
+  for (std::size_t i = 0; i < 4; ++i) out[10 + i] = static_cast<char>((len32 >> (8 * i)) & 0xFF);
   if (size == 0) return out;
 
   // The data behind the blanks the ring starts with, so that a reference
@@ -354,24 +413,29 @@ std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) 
 
   // Matches of three bytes: the nearest earlier position with the same
   // three bytes (head3). Longer ones: the chain of earlier positions with
-  // the same four bytes (head4, prev4; prev4 is a ring over the window).
-  std::vector<std::int32_t> head3(std::size_t{1} << kHashBits, -1);
-  std::vector<std::int32_t> head4(std::size_t{1} << kHashBits, -1);
-  std::vector<std::int32_t> prev4(kRingSize, -1);
-  std::size_t inserted = 0;  // positions below this are in the tables
+  // the same kLongPrefix bytes (headLong, prevLong), walked far, and the
+  // chain of those with the same four bytes (head4, prev4), walked a little
+  // when the long chain gives less than kLongPrefix bytes.
+  std::vector<std::uint16_t> head3(std::size_t{1} << kHashBits, 0);
+  std::vector<std::uint16_t> head4(std::size_t{1} << kHashBits, 0);
+  std::vector<std::uint16_t> headLong(std::size_t{1} << kHashBits, 0);
+  std::vector<std::uint16_t> prev4(kRingSize, 0);
+  std::vector<std::uint16_t> prevLong(kRingSize, 0);
+  // Only the last blanks of the run can be reached from the data.
+  std::size_t inserted = kPre - kMaxDist;  // positions below this are in the tables
   auto insertUpTo = [&](std::size_t limit) {
     for (; inserted < limit; ++inserted) {
-      if (inserted + 3 > xend) break;
-      head3[Hash3(x + inserted)] = static_cast<std::int32_t>(inserted);
-      if (inserted + 4 > xend) continue;
-      const unsigned h = Hash4(x + inserted);
-      prev4[inserted & kRingMask] = head4[h];
-      head4[h] = static_cast<std::int32_t>(inserted);
+      const std::uint32_t v = Load32(x + inserted);
+      const auto at = static_cast<std::uint16_t>(inserted);
+      head3[Hash3(v)] = at;
+      std::uint16_t& h4 = head4[Hash4(v)];
+      prev4[inserted & kRingMask] = h4;
+      h4 = at;
+      std::uint16_t& hl = headLong[HashLong(Load64(x + inserted))];
+      prevLong[inserted & kRingMask] = hl;
+      hl = at;
     }
-    inserted = std::max(inserted, limit);
   };
-  // Only the last blanks of the run can be reached from the data.
-  inserted = kPre - kMaxDist;
 
   // Per block: longest match and its distance at each position, then the
   // cheapest parse from the block's end backwards.
@@ -379,12 +443,12 @@ std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) 
   std::vector<std::uint8_t> matchLen(room);
   std::vector<std::uint16_t> matchDist(room);
   std::vector<std::uint32_t> cost(room + 1);
-  std::vector<std::uint8_t> choice(room);
 
-  Writer writer(&out);
+  Writer writer(reinterpret_cast<std::uint8_t*>(out.data()) + kHeaderSize);
   std::size_t pos = kPre;      // next position to encode
   std::size_t scanned = kPre;  // matches are known for [pos, scanned)
   std::size_t blockStart = kPre;
+  Match last;                  // the match found at scanned - 1
   while (pos < xend) {
     // Keep the matches already found for the positions the last block's
     // tokens did not reach.
@@ -397,105 +461,78 @@ std::string Compress(const std::uint8_t* data, std::size_t size, char lastChar) 
     blockStart = pos;
     const std::size_t blockEnd = std::min(xend, pos + kBlock + kMaxMatch);
     const std::size_t n = blockEnd - blockStart;
+    std::size_t searchFrom = scanned;  // positions inside a long match are not searched
     for (std::size_t i = scanned; i < blockEnd; ++i) {
       insertUpTo(i);
-      unsigned best = 0;
-      unsigned bestDist = 0;
       const std::size_t maxLen = std::min<std::size_t>(kMaxMatch, xend - i);
       const std::uint8_t* cur = x + i;
-      if (maxLen >= 4) {
-        std::int32_t cand = head4[Hash4(cur)];
-        unsigned chain = kMaxChain;
-        const std::uint32_t cur4 = Load32(cur);
-        // The four bytes that end a match longer than the best so far.
-        std::uint32_t curEnd = cur4;
-        std::size_t endAt = 0;
-        while (cand >= 0 && chain-- > 0) {
-          const std::size_t c = static_cast<std::size_t>(cand);
-          if (i - c > kMaxDist) break;
-          const std::uint8_t* p = x + c;
-          if (Load32(p + endAt) == curEnd && Load32(p) == cur4) {
-            const unsigned l = MatchLength(p, cur, maxLen);
-            if (l > best) {
-              best = l;
-              bestDist = static_cast<unsigned>(i - c);
-              if (l == maxLen) break;
-              // A good match found: look only a little further.
-              if (l >= kGoodMatch && chain > kGoodChain) chain = kGoodChain;
-              endAt = best - 3;
-              curEnd = Load32(cur + endAt);
-            }
-          }
-          const std::int32_t next = prev4[c & kRingMask];
-          if (next >= cand) break;
-          cand = next;
+      Match best;
+      // The match of the position before goes on here at the same
+      // distance, one byte shorter or longer: the search below only has to
+      // beat it.
+      if (last.len > kMinMatch) {
+        best.len = MatchLength(cur - last.dist, cur, maxLen);
+        best.dist = last.dist;
+      }
+      if (i >= searchFrom && best.len < kNiceMatch && maxLen >= 4) {
+        if (maxLen >= kLongPrefix) {
+          WalkChain(cur, i, DistanceTo(i, headLong[HashLong(Load64(cur))]), prevLong.data(), kLongChain,
+                    kNiceMatch, maxLen, &best);
+        }
+        if (best.len < kLongPrefix) {
+          WalkChain(cur, i, DistanceTo(i, head4[Hash4(Load32(cur))]), prev4.data(), kShortChain,
+                    kLongPrefix, maxLen, &best);
         }
       }
-      if (best < 4 && maxLen >= kMinMatch) {
-        const std::int32_t cand = head3[Hash3(cur)];
-        if (cand >= 0 && i - static_cast<std::size_t>(cand) <= kMaxDist &&
-            std::memcmp(x + cand, cur, 3) == 0) {
-          best = 3;
-          bestDist = static_cast<unsigned>(i - static_cast<std::size_t>(cand));
+      if (best.len < kMinMatch && maxLen >= kMinMatch) {
+        const unsigned d = DistanceTo(i, head3[Hash3(Load32(cur))]);
+        if (d - 1 < kMaxDist && std::memcmp(cur - d, cur, kMinMatch) == 0) {
+          best.len = kMinMatch;
+          best.dist = d;
         }
       }
-      if (best < kMinMatch) best = 0;
-      matchLen[i - blockStart] = static_cast<std::uint8_t>(best);
-      matchDist[i - blockStart] = static_cast<std::uint16_t>(bestDist);
-      // Inside a long match the following positions are not searched: they
-      // get the match at the same distance, which is at least the rest of
-      // this one. Little is lost and long runs stay fast.
-      if (best >= kNiceMatch) {
-        const std::size_t skipEnd = std::min<std::size_t>(i + best - kMinMatch + 1, blockEnd);
-        while (i + 1 < skipEnd) {
-          ++i;
-          const std::size_t room = std::min<std::size_t>(kMaxMatch, xend - i);
-          const std::uint8_t* a = x + i;
-          const std::uint8_t* b = a - bestDist;
-          unsigned l = 0;
-          while (l < room && a[l] == b[l]) ++l;
-          matchLen[i - blockStart] = static_cast<std::uint8_t>(l >= kMinMatch ? l : 0);
-          matchDist[i - blockStart] = static_cast<std::uint16_t>(bestDist);
-        }
-      }
+      if (best.len < kMinMatch) best = Match();
+      // Inside a long match the following positions only take it over:
+      // little is lost and long runs stay fast.
+      if (best.len >= kNiceMatch && i >= searchFrom) searchFrom = i + best.len - kMinMatch;
+      matchLen[i - blockStart] = static_cast<std::uint8_t>(best.len);
+      matchDist[i - blockStart] = static_cast<std::uint16_t>(best.dist);
+      last = best;
     }
     scanned = blockEnd;
 
-    // Cost in bits from each position to the end of the block.
+    // Cost in bits from each position to the end of the block; the tokens
+    // are read back from it below.
     cost[n] = 0;
     for (std::size_t j = n; j-- > 0;) {
-      std::uint32_t bestCost = cost[j + 1] + 9;
-      unsigned bestLen = 1;
-      const unsigned ml = matchLen[j];
-      for (unsigned l = kMinMatch; l <= ml && j + l <= n; ++l) {
-        const std::uint32_t c = cost[j + l] + 17;
-        if (c < bestCost) {
-          bestCost = c;
-          bestLen = l;
-        }
-      }
-      cost[j] = bestCost;
-      choice[j] = static_cast<std::uint8_t>(bestLen);
+      std::uint32_t c = cost[j + 1] + kLiteralBits;
+      const std::size_t lmax = std::min<std::size_t>(matchLen[j], n - j);
+      for (std::size_t l = kMinMatch; l <= lmax; ++l) c = std::min(c, cost[j + l] + kReferenceBits);
+      cost[j] = c;
     }
 
-    // Emit tokens up to the block's nominal end (or the end of the data).
+    // Emit tokens up to the block's nominal end (or the end of the data):
+    // a literal where it is as cheap as any reference, otherwise the
+    // shortest reference that keeps the cheapest cost.
     const std::size_t stop = blockEnd == xend ? xend : blockStart + kBlock;
     std::size_t j = 0;
     while (blockStart + j < stop) {
-      const unsigned l = choice[j];
       const std::size_t at = blockStart + j;
-      if (l == 1) {
+      if (cost[j] == cost[j + 1] + kLiteralBits) {
         writer.Literal(x[at]);
-      } else {
-        const std::size_t dataPos = at - kPre;
-        const unsigned ringPos =
-            static_cast<unsigned>((kRingStart + dataPos - matchDist[j]) & kRingMask);
-        writer.Reference(ringPos, l);
+        ++j;
+        continue;
       }
+      std::size_t l = kMinMatch;
+      while (cost[j + l] + kReferenceBits != cost[j]) ++l;
+      const std::size_t dataPos = at - kPre;
+      const unsigned ringPos = static_cast<unsigned>((kRingStart + dataPos - matchDist[j]) & kRingMask);
+      writer.Reference(ringPos, static_cast<unsigned>(l));
       j += l;
     }
     pos = blockStart + j;
   }
+  out.resize(static_cast<std::size_t>(writer.End() - reinterpret_cast<const std::uint8_t*>(out.data())));
   return out;
 }
 
