@@ -99,6 +99,10 @@ EOF
 
 find "$stage" -type f -exec touch -d "@$release" {} +
 
+# Which SETUP.EXE went onto the disks, for runners that must run the one
+# they were given (under Wine the disk's SETUP.EXE is the program run).
+sha256sum "$setup_exe" | sed "s|  .*|  $setup_exe|" >"$out/setup-exe.sha256"
+
 for desc in "$stage"/*.product; do
   [ -f "$desc" ] || continue
   name=$(basename "$desc" .product)
