@@ -143,8 +143,12 @@ edit_dat "$out/empty_table/disk1/SETUP.DAT" '/\/D1/{/^DISK\.001,/!d}'
 
 # A compressed file cut short on the disk: BROKEN.DA_ keeps its header and
 # about half its compressed data.
+# What expanding the cut file gives (our reader, which expands as lz32
+# does: everything up to the last whole token) is kept beside the disk for
+# the checks.
 size=$(stat -c %s "$out/broken/disk1/BROKEN.DA_")
 truncate -s $((size / 2)) "$out/broken/disk1/BROKEN.DA_"
+"$build/tools/mkdisks/szddtool" expand "$out/broken/disk1/BROKEN.DA_" "$out/broken/BROKEN.DAT.expanded" >/dev/null
 
 # A large file, so that copying it takes seconds under Wine (where the copy
 # engine does about 5 MB a second with the progress dialog drawn for every
