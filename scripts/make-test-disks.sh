@@ -182,6 +182,13 @@ derive small hostile_drive
 edit_dat "$out/hostile_drive/disk1/SETUP.DAT" '$a C:WIN.INI,/D1 /T0'
 derive small hostile_parent
 edit_dat "$out/hostile_parent/disk1/SETUP.DAT" '$a ..\\SETUP.DAT,/D1 /T0'
+# A compressed file whose header says its name ends in ":" (EVIL.TX_
+# expands to EVIL.TX:), which no file name may hold: the name is taken from
+# the file, so it is checked like the names of the list.
+derive small hostile_header
+"$build/tools/mkdisks/szddtool" compress "$stage/files/ORDER.TXT" "$out/hostile_header/disk1/EVIL.TX_" : >/dev/null
+touch -d "@$release" "$out/hostile_header/disk1/EVIL.TX_"
+edit_dat "$out/hostile_header/disk1/SETUP.DAT" '$a EVIL.TX_,/D1 /T0'
 derive small hostile_rename
 edit_dat "$out/hostile_rename/disk1/SETUP.DAT" '$a README.TXT,/D1 /R..\\EVIL.TXT'
 derive small hostile_subdir
