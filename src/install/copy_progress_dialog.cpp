@@ -18,9 +18,41 @@ void PercentBar::Attach(platform::Ui& ui, platform::WindowHandle dialog, int con
   ui.InvalidateItem(dialog, controlId, true);
 }
 
-void PercentBar::SetPosition(std::uint32_t value) {
+namespace {
+
+// The filled width and the percentage a bar of `width` inner pixels shows.
+// The products are taken in 32-bit unsigned arithmetic and the quotients
+// as unsigned 16-bit values, as the bar has always computed them: a file
+// of more than about 200 GB of blocks wraps, it does not fault.
+struct BarLook {
+  std::uint16_t filled;
+  std::uint16_t percent;
+};
+
+BarLook Look(int width, std::uint32_t position, std::uint32_t maximum) {
+  const std::uint32_t w = width > 0 ? static_cast<std::uint32_t>(width) : 0u;
+  return {static_cast<std::uint16_t>((w * position) / maximum),
+          static_cast<std::uint16_t>((position * 100u) / maximum)};
+}
+
+}  // namespace
+
+bool PercentBar::SetPosition(std::uint32_t value) {
   position_ = value < maximum_ ? value : maximum_;
-  if (ui_ != nullptr && dialog_ != platform::kNoWindow) ui_->InvalidateItem(dialog_, controlId_, true);
+  if (ui_ == nullptr || dialog_ == platform::kNoWindow) return false;
+  if (painted_) {
+    // As Paint will see it: a maximum of 0 counts as 1.
+    const std::uint32_t maximum = maximum_ == 0 ? 1u : maximum_;
+    const BarLook look = Look(paintedWidth_, position_ < maximum ? position_ : maximum, maximum);
+    if (look.filled == paintedFilled_ && look.percent == paintedPercent_) {
+      // Left as the paint would leave it (a maximum of 0 stored as 1).
+      maximum_ = maximum;
+      if (position_ > maximum_) position_ = maximum_;
+      return false;
+    }
+  }
+  ui_->InvalidateItem(dialog_, controlId_, true);
+  return true;
 }
 
 void PercentBar::Paint(platform::Painter& painter) {
@@ -32,15 +64,15 @@ void PercentBar::Paint(platform::Painter& painter) {
   if (maximum_ == 0) maximum_ = 1;
   if (position_ > maximum_) position_ = maximum_;
 
-  // The products are taken in 32-bit unsigned arithmetic and the quotients
-  // as unsigned 16-bit values, as the bar has always computed them: a file
-  // of more than about 200 GB of blocks wraps, it does not fault.
   const int innerWidth = inner.Width();
   const int innerHeight = inner.Height();
-  const std::uint32_t width = innerWidth > 0 ? static_cast<std::uint32_t>(innerWidth) : 0u;
-  const auto filled = static_cast<std::uint16_t>((width * position_) / maximum_);
-  const int split = inner.left + filled;
-  const auto percent = static_cast<std::uint16_t>((position_ * 100u) / maximum_);
+  const BarLook look = Look(innerWidth, position_, maximum_);
+  const int split = inner.left + look.filled;
+  const auto percent = look.percent;
+  painted_ = true;
+  paintedWidth_ = innerWidth;
+  paintedFilled_ = look.filled;
+  paintedPercent_ = look.percent;
 
   char text[16];
   std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(percent));
@@ -161,17 +193,18 @@ void CopyProgressDialog::UpdateProgress(ProgressMode mode, const std::string& fi
   platform::Ui& ui = state_.machine.ui;
   const bool haveWindow = dialog_ != platform::kNoWindow;
 
+  // A bar whose split point and percentage stay as they are is not
+  // repainted: it would look the same.
   if (mode != ProgressMode::kComplete && blocksDone_ <= currentBar_.Maximum()) {
-    currentBar_.SetPosition(blocksDone_);
-    if (haveWindow) ui.UpdateItem(dialog_, progress_ctl::kCurrentBar);
+    if (currentBar_.SetPosition(blocksDone_) && haveWindow) ui.UpdateItem(dialog_, progress_ctl::kCurrentBar);
   }
 
   // A file count that is too small freezes the files bar and the status
   // text once it is passed.
   if (mode != ProgressMode::kBlock && filesDone_ <= filesBar_.Maximum()) {
-    filesBar_.SetPosition(filesDone_);
+    const bool repaint = filesBar_.SetPosition(filesDone_);
     if (haveWindow) {
-      ui.UpdateItem(dialog_, progress_ctl::kFilesBar);
+      if (repaint) ui.UpdateItem(dialog_, progress_ctl::kFilesBar);
       std::string status = mode == ProgressMode::kComplete
                                ? std::string(setup::Msg(state_, setup::MSG_TRANSFER_COMPLETE))
                                : std::string(setup::Msg(state_, setup::MSG_COPYING)) + fileText;

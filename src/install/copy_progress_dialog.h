@@ -41,8 +41,12 @@ class PercentBar {
   void Attach(platform::Ui& ui, platform::WindowHandle dialog, int controlId, std::uint32_t maximum);
   // The maximum alone, without a redraw (the next position change redraws).
   void SetMaximum(std::uint32_t maximum) { maximum_ = maximum; }
-  // Position = the smaller of value and maximum; invalidates with erasing.
-  void SetPosition(std::uint32_t value);
+  // Position = the smaller of value and maximum; invalidates with erasing
+  // when the bar would then look different from its last paint (another
+  // split point or percentage text, or no paint yet). Returns whether it
+  // invalidated: the bar is drawn for every block of a file, and a repaint
+  // that changes no pixel is the costliest part of a block under Wine.
+  bool SetPosition(std::uint32_t value);
   // The paint message: frame, filled part, percentage white on blue over the
   // filled part and blue on white over the rest. A maximum of 0 becomes 1.
   void Paint(platform::Painter& painter);
@@ -57,6 +61,11 @@ class PercentBar {
   int controlId_ = 0;
   std::uint32_t maximum_ = 100;
   std::uint32_t position_ = 0;
+  // What the last paint showed.
+  bool painted_ = false;
+  int paintedWidth_ = 0;
+  std::uint16_t paintedFilled_ = 0;
+  std::uint16_t paintedPercent_ = 0;
   platform::Color barColor_ = kBarColor;
   platform::Color backColor_ = kBackColor;
 };
