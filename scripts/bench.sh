@@ -5,11 +5,27 @@
 # they get a part of it (2 MB for msexpand, 3 MB for mscompress); MB/s figures
 # are comparable, the parts are named in the output.
 #
+# Then the copy engine: a 50 MB product (the corpus cut into 67 files, every
+# file compressed by our writer, 7 disks) installed by simrun on the
+# simulated machine with the disk swaps answered, against a plain copy of the
+# same expanded files through the same simulated file system (bench/simcopy)
+# and a host `cp`; and SETUP.EXE under Wine installing the same product from
+# one disk (no prompts, so no user in the loop) against tools/lzinstall,
+# which expands and writes the same files through Wine's lz32; and once
+# through the UI driver from the 7 disks. Repeated runs print min/median/max.
+#
 # Usage: bench.sh [WORKDIR]   (default build/bench)
+# Environment: NATIVE_BUILD (default build/native: simrun, mkdisks and the
+# libraries of the simulated machine), MINGW_BUILD (default build/mingw64:
+# SETUP.EXE, uidriver.exe), ROUNDS (default 5 on the simulated machine, 3
+# under Wine), SKIP_WINE=1 to leave out the Wine part.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 work=$(realpath -m "${1:-build/bench}")
 mkdir -p "$work"
+native=$(realpath -m "${NATIVE_BUILD:-build/native}")
+mingw=$(realpath -m "${MINGW_BUILD:-build/mingw64}")
 
 g++ -std=c++20 -O2 -DNDEBUG -Isrc -o "$work/szdd_bench" bench/szdd_bench.cpp src/lz/szdd.cpp
 make -s -C tools/lzcheck O="$work"
@@ -22,7 +38,7 @@ head -c 3000000 "$corpus" > "$work/part3.bin"
 
 field() { sed -n "s|.*$1=\([^ ]*\).*|\1|p"; }
 seconds() { local t0 t1; t0=$(date +%s.%N); "$@"; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
-mbs() { echo "scale=1; $1 / $2 / 1000000" | bc -l; }
+mbs() { printf '%.1f' "$(echo "$1 / $2 / 1000000" | bc -l)"; }
 
 echo "SZDD benchmark on $(nproc) cores; corpus $(stat -c %s "$corpus") bytes of mixed text and binary"
 echo
@@ -42,14 +58,16 @@ msc_size=$(stat -c %s "$work/msc/part3.bin_")
 # Readers.
 our_read=$("$bench" expand "$work/corpus.sz" 3)
 
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all TZ=UTC
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
-export XDG_DATA_HOME="$work/xdg" XDG_CONFIG_HOME="$work/xdg"
-unset DISPLAY
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine_read=$(cd "$work" && wine "$work/lzcheck.exe" time corpus.sz 3 2>/dev/null | tr -d '\r')
+wine_read=$(
+  export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all TZ=UTC
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+  export XDG_DATA_HOME="$work/xdg" XDG_CONFIG_HOME="$work/xdg"
+  unset DISPLAY
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
+  wineserver -p
+  cd "$work" && wine "$work/lzcheck.exe" time corpus.sz 3 2>/dev/null | tr -d '\r'
+  wineserver -k 2>/dev/null || true
+)
 
 msx_s=$(seconds sh -c "msexpand < '$work/part2.sz' > '$work/part2.out'")
 cmp -s "$work/part2.out" "$work/part2.bin" || echo "WARNING: msexpand output differs"
@@ -62,6 +80,131 @@ echo
 printf '%-44s %12s %10s %10s\n' "Writer" "MB/s" "ratio" "data"
 printf '%-44s %12s %10s %10s\n' "ours (szdd::Compress)" "$(echo "$ours" | field 'MB/s')" "$(echo "$ours" | field ratio)" "50 MB"
 printf '%-44s %12s %10s %10s\n' "ours (szdd::Compress, best of 3)" "$(echo "$ours3" | field 'MB/s')" "$(echo "$ours3" | field ratio)" "3 MB part"
-printf '%-44s %12s %10s %10s\n' "mscompress" "$(mbs 3000000 "$msc_s")" "$(echo "scale=4; $msc_size / 3000000" | bc -l)" "3 MB part"
+printf '%-44s %12s %10s %10s\n' "mscompress" "$(mbs 3000000 "$msc_s")" "$(printf '%.4f' "$(echo "$msc_size / 3000000" | bc -l)")" "3 MB part"
 
-# Further comparisons (the copy engine, SETUP.EXE under Wine) go below.
+
+# ---------------------------------------------------------------- copy engine
+
+simrun=$native/tools/simrun/simrun
+mkdisks=$native/tools/mkdisks/mkdisks
+setup_exe=$mingw/src/platform/win32/SETUP.EXE
+for f in "$simrun" "$mkdisks" "$setup_exe"; do
+  [ -x "$f" ] || [ -f "$f" ] || { echo "bench: $f not built" >&2; exit 2; }
+done
+libs="$native/src/platform/sim/libsim_machine.a $native/libsetup_logic.a $native/libscenario.a $native/libszdd.a $native/libsetup_logic.a"
+g++ -std=c++20 -O2 -DNDEBUG -Isrc -o "$work/simcopy" bench/simcopy.cpp $libs
+make -s -C tools/lzinstall O="$work"
+
+# The product: 7 disks of 3.5 MB, and the same files on one disk.
+rm -rf "$work/stage" "$work/product" "$work/product1"
+python3 bench/make_product.py "$work/corpus.bin" "$work/stage" >/dev/null
+"$mkdisks" --setup-exe "$setup_exe" --out "$work/product" --time 883612800 "$work/stage/bench.product" >"$work/product.txt"
+sed 's/^disk-size = .*/disk-size = 30000000/' "$work/stage/bench.product" >"$work/stage/bench1.product"
+"$mkdisks" --setup-exe "$setup_exe" --out "$work/product1" --time 883612800 "$work/stage/bench1.product" >/dev/null
+disks=$(ls -d "$work"/product/disk* | wc -l)
+rm -rf "$work/plain"
+mkdir -p "$work/plain"
+cp "$work"/stage/BEN* "$work/plain/"
+{
+  echo "platform win95"
+  echo "drive A: product/disk1"
+  echo 'run A:\SETUP.EXE'
+  for d in $(seq 2 "$disks"); do echo "box \"Next Diskette Needed\": insert A: product/disk$d; ok"; done
+  echo 'dialog 135 read 1013: wait 1013 "File Transfer Complete."'
+  echo "end"
+} >"$work/install.scn"
+
+# min/median/max of the numbers on standard input.
+stats() { sort -g | awk '{v[NR]=$1} END {printf "%.3f %.3f %.3f", v[1], v[int((NR+1)/2)], v[NR]}'; }
+median() { echo "$1" | cut -d' ' -f2; }
+now() { date +%s.%N; }
+
+rounds=${ROUNDS:-5}
+: >"$work/sim.times"; : >"$work/simcopy.times"; : >"$work/cp.times"
+for _ in $(seq 1 "$rounds"); do
+  rm -rf "$work/simm" "$work/plainm" "$work/cpdst"
+  t0=$(now)
+  "$simrun" --machine "$work/simm" --scenario "$work/install.scn" --transcript "$work/sim.transcript" >/dev/null
+  t1=$(now)
+  echo "$t1 - $t0" | bc -l >>"$work/sim.times"
+  t0=$(now)
+  "$work/simcopy" "$work/plainm" "$work/plain" 'C:\PLAIN' >/dev/null
+  t1=$(now)
+  echo "$t1 - $t0" | bc -l >>"$work/simcopy.times"
+  t0=$(now)
+  cp -r "$work/plain" "$work/cpdst"
+  t1=$(now)
+  echo "$t1 - $t0" | bc -l >>"$work/cp.times"
+done
+grep -q '^exit 4' "$work/sim.transcript" || { echo "bench: the simulated install did not get through:" >&2; cat "$work/sim.transcript" >&2; exit 1; }
+installed=$(du -sb "$work/simm/C/Program Files" | cut -f1)
+sim=$(stats <"$work/sim.times"); simcopy=$(stats <"$work/simcopy.times"); hostcp=$(stats <"$work/cp.times")
+echo
+echo "Copy engine on the simulated machine: $(stat -c %s "$work/corpus.bin") bytes in $(ls "$work/plain" | wc -l) files, $disks disks ($installed bytes installed with UNINSTAL.EXE, SETUP.DAT, UNINST.LST); $rounds rounds, wall seconds of the whole process"
+printf '%-58s %24s\n' "" "min / median / max s"
+printf '%-58s %24s\n' "simrun: SETUP logic installs the disk set (disk swaps answered)" "$(echo "$sim" | sed 's| | / |g')"
+printf '%-58s %24s\n' "simcopy: plain copy of the expanded files, same file system" "$(echo "$simcopy" | sed 's| | / |g')"
+printf '%-58s %24s\n' "host cp -r of the expanded files" "$(echo "$hostcp" | sed 's| | / |g')"
+printf '%-58s %24s\n' "ratio of medians: simrun / simcopy" "$(printf '%.2f' "$(echo "$(median "$sim") / $(median "$simcopy")" | bc -l)")"
+
+# ---------------------------------------------------------------- Wine
+
+if [ -n "${SKIP_WINE:-}" ]; then exit 0; fi
+uidriver=$mingw/tools/uidriver/uidriver.exe
+wrounds=${ROUNDS:-3}
+w=$work/wine-run
+rm -rf "$w"
+mkdir -p "$w"
+(
+  export WINE_TEST_DIR=$w/env
+  export WINEPREFIX=$w/prefix
+  # shellcheck source=wine-env.sh
+  . "$root/scripts/wine-env.sh"
+  trap wine_env_cleanup EXIT
+  "$root/scripts/wine-prefix.sh" copy "$WINEPREFIX" >/dev/null
+  wineserver -p
+  wine_quiet cmd /c echo warm >/dev/null
+  cp -a "$work/product1/disk1" "$w/disk"
+  ln -sfn "$w/disk" "$WINEPREFIX/dosdevices/a:"
+  for _ in $(seq 1 "$wrounds"); do
+    rm -rf "$WINEPREFIX/drive_c/Program Files/Halvorn"* "$WINEPREFIX/drive_c/LZINST"
+    t0=$(now)
+    wine_quiet 'A:\SETUP.EXE' && rc=0 || rc=$?
+    t1=$(now)
+    [ "$rc" = 4 ] || { echo "bench: SETUP.EXE ended with $rc" >&2; exit 1; }
+    dir=$(dirname "$(find "$WINEPREFIX/drive_c/Program Files" -name UNINST.LST | head -1)")
+    times=$(python3 "$root/bench/install_times.py" "$dir")
+    first=$(echo "$times" | sed 's/.*first=\([^ ]*\).*/\1/'); last=$(echo "$times" | sed 's/.*last=\([^ ]*\).*/\1/')
+    span=$(echo "$times" | sed 's/.*span=\([^ ]*\).*/\1/')
+    echo "$(echo "$t1 - $t0" | bc -l) $span $(echo "$first - $t0" | bc -l) $(echo "$t1 - $last" | bc -l)" >>"$w/setup.times"
+    out=$(wine_quiet "Z:$work/lzinstall.exe" 'A:\' 'C:\LZINST' | tr -d '\r')
+    lz=$(python3 "$root/bench/install_times.py" "$WINEPREFIX/drive_c/LZINST")
+    echo "$(echo "$out" | sed 's/.*seconds=\([^ ]*\).*/\1/') $(echo "$lz" | sed 's/.*span=\([^ ]*\).*/\1/')" >>"$w/lzinstall.times"
+  done
+)
+col() { awk -v c="$1" '{print $c}' "$2" | stats; }
+s_total=$(col 1 "$w/setup.times"); s_span=$(col 2 "$w/setup.times"); s_start=$(col 3 "$w/setup.times"); s_tail=$(col 4 "$w/setup.times")
+l_own=$(col 1 "$w/lzinstall.times"); l_span=$(col 2 "$w/lzinstall.times")
+echo
+echo "SETUP.EXE under Wine, the same product from one disk (no prompts, no UI driver); $wrounds rounds"
+printf '%-58s %24s\n' "" "min / median / max s"
+printf '%-58s %24s\n' "SETUP.EXE process, start to exit" "$(echo "$s_total" | sed 's| | / |g')"
+printf '%-58s %24s\n' "  start to the copy engine's log created" "$(echo "$s_start" | sed 's| | / |g')"
+printf '%-58s %24s\n' "  copying: log created to last file stamped" "$(echo "$s_span" | sed 's| | / |g')"
+printf '%-58s %24s\n' "  last file stamped to exit (completion display)" "$(echo "$s_tail" | sed 's| | / |g')"
+printf '%-58s %24s\n' "lzinstall (lz32, 5120-byte LZRead, WriteFile), its clock" "$(echo "$l_own" | sed 's| | / |g')"
+printf '%-58s %24s\n' "lzinstall: first file created to last file stamped" "$(echo "$l_span" | sed 's| | / |g')"
+printf '%-58s %24s\n' "ratio of medians: SETUP.EXE copying / lzinstall" "$(printf '%.2f' "$(echo "$(median "$s_span") / $(median "$l_span")" | bc -l)")"
+printf '%-58s %24s\n' "ratio of medians: SETUP.EXE total - 4 s / lzinstall" "$(printf '%.2f' "$(echo "($(median "$s_total") - 4) / $(median "$l_span")" | bc -l)")"
+
+# Once through the UI driver, from the disks, with the swaps answered.
+if [ -f "$uidriver" ]; then
+  SETUP_EXE=$setup_exe UIDRIVER=$uidriver KEEP_PREFIX=1 "$root/scripts/wine-run.sh" "$work/install.scn" "$work/wine-driver" >/dev/null 2>&1 || {
+    echo "bench: the driven install failed (see $work/wine-driver)" >&2; exit 1; }
+  dir=$(dirname "$(find "$work/wine-driver/work/prefix/drive_c/Program Files" -name UNINST.LST | head -1)")
+  driven=$(python3 "$root/bench/install_times.py" "$dir" $(ls -d "$work"/product/disk* | tail -n +2))
+  rm -rf "$work/wine-driver/work"
+  echo
+  echo "SETUP.EXE under Wine through the UI driver from the $disks disks (one run):"
+  echo "  $(echo "$driven" | sed 's/ first=.*//') (seconds; swaps: disk requests answered by the driver)"
+fi
