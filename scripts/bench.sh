@@ -182,6 +182,7 @@ mkdir -p "$w"
     echo "$(echo "$out" | sed 's/.*seconds=\([^ ]*\).*/\1/') $(echo "$lz" | sed 's/.*span=\([^ ]*\).*/\1/')" >>"$w/lzinstall.times"
   done
 )
+rm -rf "$w/prefix" "$w/disk"  # 700 MB
 col() { awk -v c="$1" '{print $c}' "$2" | stats; }
 s_total=$(col 1 "$w/setup.times"); s_span=$(col 2 "$w/setup.times"); s_start=$(col 3 "$w/setup.times"); s_tail=$(col 4 "$w/setup.times")
 l_own=$(col 1 "$w/lzinstall.times"); l_span=$(col 2 "$w/lzinstall.times")
