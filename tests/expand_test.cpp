@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/machine.h"
+#include "support/null_machine.h"
 #include "setup/catalog.h"
 #include "setup/description.h"
 #include "setup/state.h"
@@ -14,125 +15,11 @@
 namespace setup {
 namespace {
 
-// Expansion never touches the machine; these parts only give the state one.
-class NoSystem : public platform::System {
- public:
-  platform::OsVersion GetVersion() override { return {}; }
-  std::string GetModuleFileName() override { return {}; }
-  std::string GetCommandLine() override { return {}; }
-  std::string GetWindowsDirectory() override { return {}; }
-  std::uint32_t WinExec(const std::string&, int) override { return 0; }
-  int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { return -1; }
-  void EnableShutdownPrivilege() override {}
-  int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
-};
 
-class NoFiles : public platform::FileSystem {
- public:
-  std::uint32_t GetFileStatus(const std::string&, platform::FileStatus*) override { return 2; }
-  platform::FileHandle Open(const std::string&, platform::OpenMode, std::uint32_t* error) override {
-    *error = 2;
-    return platform::kInvalidFile;
-  }
-  std::uint32_t Read(platform::FileHandle, void*, std::uint32_t, std::uint32_t*) override { return 6; }
-  std::uint32_t Write(platform::FileHandle, const void*, std::uint32_t, std::uint32_t*) override {
-    return 6;
-  }
-  void Close(platform::FileHandle) override {}
-  std::uint32_t DeleteFile(const std::string&) override { return 2; }
-  std::uint32_t CreateDirectory(const std::string&) override { return 3; }
-  std::uint32_t RemoveDirectory(const std::string&) override { return 2; }
-  std::uint32_t MoveFile(const std::string&, const std::string&) override { return 2; }
-  std::uint32_t MoveFileAtReboot(const std::string&, const std::string&) override { return 2; }
-  std::uint32_t GetFileAttributes(const std::string&, std::uint32_t*) override { return 2; }
-  std::uint32_t SetFileAttributes(const std::string&, std::uint32_t) override { return 2; }
-  std::uint32_t SetFileTimes(const std::string&, std::int64_t) override { return 2; }
-  std::uint32_t GetShortPathName(const std::string&, std::string*) override { return 2; }
-  std::uint32_t FindFiles(const std::string&, std::vector<platform::FindData>*) override { return 2; }
-  std::uint32_t SetCurrentDirectory(const std::string&) override { return 2; }
-};
 
-class NoProfile : public platform::Profile {
- public:
-  std::string GetString(const std::string&, const std::string&, const std::string& d, std::uint32_t,
-                        const std::string&) override {
-    return d;
-  }
-  bool WriteString(const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-    return false;
-  }
-};
 
-class NoRegistry : public platform::Registry {
- public:
-  std::uint32_t CreateKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*,
-                          std::uint32_t*) override {
-    return 5;
-  }
-  std::uint32_t OpenKey(platform::RegKey, const std::string&, std::uint32_t,
-                        platform::RegKey*) override {
-    return 2;
-  }
-  std::uint32_t QueryValue(platform::RegKey, const std::string&, std::uint32_t*, std::string*,
-                           std::uint32_t) override {
-    return 2;
-  }
-  std::uint32_t SetValue(platform::RegKey, const std::string&, std::uint32_t,
-                         const std::string&) override {
-    return 5;
-  }
-  std::uint32_t EnumKey(platform::RegKey, std::uint32_t, std::string*) override { return 259; }
-  std::uint32_t EnumValue(platform::RegKey, std::uint32_t, std::string*, std::uint32_t*,
-                          std::string*) override {
-    return 259;
-  }
-  std::uint32_t DeleteKey(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t DeleteValue(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t CloseKey(platform::RegKey) override { return 0; }
-};
 
-class NoLz : public platform::Lz {
- public:
-  int Open(const std::string&) override { return -1; }
-  int Read(int, void*, int) override { return -1; }
-  void Close(int) override {}
-  std::string GetExpandedName(const std::string& path) override { return path; }
-};
 
-class NoUi : public platform::Ui {
- public:
-  int MessageBox(platform::WindowHandle, const std::string&, const std::string&,
-                 std::uint32_t) override {
-    return platform::answer::kCancel;
-  }
-  int RunModal(int, platform::WindowHandle, platform::DialogHandler&) override { return -1; }
-  platform::WindowHandle CreateModeless(int, platform::WindowHandle,
-                                        platform::DialogHandler&) override {
-    return platform::kNoWindow;
-  }
-  void EndDialog(platform::WindowHandle, int) override {}
-  void DestroyWindow(platform::WindowHandle) override {}
-  void SetWindowText(platform::WindowHandle, const std::string&) override {}
-  std::string GetWindowText(platform::WindowHandle) override { return {}; }
-  void SetItemText(platform::WindowHandle, int, const std::string&) override {}
-  std::string GetItemText(platform::WindowHandle, int) override { return {}; }
-  bool EnableWindow(platform::WindowHandle, bool) override { return false; }
-  bool IsWindowEnabled(platform::WindowHandle) override { return false; }
-  void EnableItem(platform::WindowHandle, int, bool) override {}
-  void ShowWindow(platform::WindowHandle, int) override {}
-  void SetTopmostAndShow(platform::WindowHandle) override {}
-  platform::WindowHandle GetOwner(platform::WindowHandle) override { return platform::kNoWindow; }
-  platform::WindowHandle GetMainWindow() override { return platform::kNoWindow; }
-  void SetMainWindow(platform::WindowHandle) override {}
-  void OwnControlPaint(platform::WindowHandle, int) override {}
-  void InvalidateItem(platform::WindowHandle, int, bool) override {}
-  void UpdateItem(platform::WindowHandle, int) override {}
-  bool SetTimer(platform::WindowHandle, int, std::uint32_t) override { return false; }
-  void KillTimer(platform::WindowHandle, int) override {}
-  void PumpMessages(platform::WindowHandle) override {}
-  void RunMessagesUntil(const std::function<bool()>&) override {}
-};
 
 enum class Os { k95, k98, kNt };
 
@@ -157,12 +44,12 @@ class ExpandTest : public ::testing::Test {
     return buffers_.back().get();
   }
 
-  NoSystem system_;
-  NoFiles files_;
-  NoProfile profile_;
-  NoRegistry registry_;
-  NoLz lz_;
-  NoUi ui_;
+  testsupport::NullSystem system_;
+  testsupport::NullFiles files_;
+  testsupport::NullProfile profile_;
+  testsupport::NullRegistry registry_;
+  testsupport::NullLz lz_;
+  testsupport::NullUi ui_;
   platform::Machine machine_{system_, files_, profile_, registry_, lz_, ui_};
   SetupState state_{machine_};
   std::vector<std::unique_ptr<char[]>> buffers_;

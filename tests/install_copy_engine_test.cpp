@@ -3,6 +3,7 @@
 // drive A: whose disk the test swaps, SZDD expansion through our own
 // reader, and a scripted user for message boxes and the progress dialog.
 #include <gtest/gtest.h>
+#include "support/null_machine.h"
 
 #include <deque>
 #include <map>
@@ -343,38 +344,8 @@ class ScriptedUi : public platform::Ui {
   }
 };
 
-struct Unused : platform::System, platform::Profile, platform::Registry {
-  platform::OsVersion GetVersion() override { return {}; }
-  std::string GetModuleFileName() override { return {}; }
-  std::string GetCommandLine() override { return {}; }
+struct Unused : testsupport::NullSystem, testsupport::NullProfile, testsupport::NullRegistry {
   std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
-  std::uint32_t WinExec(const std::string&, int) override { return 0; }
-  int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { return -1; }
-  void EnableShutdownPrivilege() override {}
-  int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
-  std::string GetString(const std::string&, const std::string&, const std::string& d, std::uint32_t,
-                        const std::string&) override {
-    return d;
-  }
-  bool WriteString(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
-  std::uint32_t CreateKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*,
-                          std::uint32_t*) override { return 5; }
-  std::uint32_t OpenKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*) override {
-    return 2;
-  }
-  std::uint32_t QueryValue(platform::RegKey, const std::string&, std::uint32_t*, std::string*,
-                           std::uint32_t) override { return 2; }
-  std::uint32_t SetValue(platform::RegKey, const std::string&, std::uint32_t, const std::string&) override {
-    return 5;
-  }
-  std::uint32_t EnumKey(platform::RegKey, std::uint32_t, std::string*) override { return 259; }
-  std::uint32_t EnumValue(platform::RegKey, std::uint32_t, std::string*, std::uint32_t*,
-                          std::string*) override { return 259; }
-  std::uint32_t DeleteKey(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t DeleteValue(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t CloseKey(platform::RegKey) override { return 0; }
 };
 
 // ---------------------------------------------------------------- fixture

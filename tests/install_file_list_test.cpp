@@ -1,6 +1,7 @@
 // File-list lines, the disk table of one disk, and the request for the next
 // disk, on a small in-memory machine of this file.
 #include <gtest/gtest.h>
+#include "support/null_machine.h"
 
 #include <deque>
 #include <map>
@@ -58,7 +59,7 @@ struct Box {
 
 // Message boxes recorded and answered from a queue (OK when it is empty);
 // `onBox` lets a test change the machine while a box is open (a disk swap).
-class ListUi : public platform::Ui {
+class ListUi : public testsupport::NullUi {
  public:
   std::vector<Box> boxes;
   std::deque<int> answers;
@@ -73,79 +74,14 @@ class ListUi : public platform::Ui {
     answers.pop_front();
     return a;
   }
-  int RunModal(int, platform::WindowHandle, platform::DialogHandler&) override { return 2; }
-  platform::WindowHandle CreateModeless(int, platform::WindowHandle, platform::DialogHandler&) override {
-    return 0;
-  }
-  void EndDialog(platform::WindowHandle, int) override {}
-  void DestroyWindow(platform::WindowHandle) override {}
-  void SetWindowText(platform::WindowHandle, const std::string&) override {}
-  std::string GetWindowText(platform::WindowHandle) override { return {}; }
-  void SetItemText(platform::WindowHandle, int, const std::string&) override {}
-  std::string GetItemText(platform::WindowHandle, int) override { return {}; }
-  bool EnableWindow(platform::WindowHandle, bool) override { return false; }
-  bool IsWindowEnabled(platform::WindowHandle) override { return true; }
-  void EnableItem(platform::WindowHandle, int, bool) override {}
-  void ShowWindow(platform::WindowHandle, int) override {}
-  void SetTopmostAndShow(platform::WindowHandle) override {}
-  platform::WindowHandle GetOwner(platform::WindowHandle) override { return 0; }
-  platform::WindowHandle GetMainWindow() override { return 0; }
-  void SetMainWindow(platform::WindowHandle) override {}
-  void OwnControlPaint(platform::WindowHandle, int) override {}
-  void InvalidateItem(platform::WindowHandle, int, bool) override {}
-  void UpdateItem(platform::WindowHandle, int) override {}
-  bool SetTimer(platform::WindowHandle, int, std::uint32_t) override { return false; }
-  void KillTimer(platform::WindowHandle, int) override {}
-  void PumpMessages(platform::WindowHandle) override {}
-  void RunMessagesUntil(const std::function<bool()>&) override {}
 };
 
-class NoSystem : public platform::System {
+class NoSystem : public testsupport::NullSystem {
  public:
   platform::OsVersion GetVersion() override { return {1, 4, 0, 950}; }
   std::string GetModuleFileName() override { return "A:\\SETUP.EXE"; }
   std::string GetCommandLine() override { return "A:\\SETUP.EXE"; }
   std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
-  std::uint32_t WinExec(const std::string&, int) override { return 0; }
-  int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { return -1; }
-  void EnableShutdownPrivilege() override {}
-  int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
-};
-class NoProfile : public platform::Profile {
- public:
-  std::string GetString(const std::string&, const std::string&, const std::string& d, std::uint32_t,
-                        const std::string&) override {
-    return d;
-  }
-  bool WriteString(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
-};
-class NoRegistry : public platform::Registry {
- public:
-  std::uint32_t CreateKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*,
-                          std::uint32_t*) override { return 5; }
-  std::uint32_t OpenKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*) override {
-    return 2;
-  }
-  std::uint32_t QueryValue(platform::RegKey, const std::string&, std::uint32_t*, std::string*,
-                           std::uint32_t) override { return 2; }
-  std::uint32_t SetValue(platform::RegKey, const std::string&, std::uint32_t, const std::string&) override {
-    return 5;
-  }
-  std::uint32_t EnumKey(platform::RegKey, std::uint32_t, std::string*) override { return 259; }
-  std::uint32_t EnumValue(platform::RegKey, std::uint32_t, std::string*, std::uint32_t*,
-                          std::string*) override { return 259; }
-  std::uint32_t DeleteKey(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t DeleteValue(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t CloseKey(platform::RegKey) override { return 0; }
-};
-class NoLz : public platform::Lz {
- public:
-  int Open(const std::string&) override { return -1; }
-  int Read(int, void*, int) override { return -1; }
-  void Close(int) override {}
-  std::string GetExpandedName(const std::string& p) override { return p; }
 };
 
 class FileListTest : public ::testing::Test {
@@ -165,9 +101,9 @@ class FileListTest : public ::testing::Test {
 
   NoSystem system;
   ListFiles files;
-  NoProfile profile;
-  NoRegistry registry;
-  NoLz lz;
+  testsupport::NullProfile profile;
+  testsupport::NullRegistry registry;
+  testsupport::NullLz lz;
   ListUi ui;
   platform::Machine machine{system, files, profile, registry, lz, ui};
   setup::SetupState state{machine};

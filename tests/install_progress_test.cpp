@@ -1,6 +1,7 @@
 // The copy progress dialog and its percentage bars, on a window system of
 // this file that paints at once and delivers timer messages on demand.
 #include <gtest/gtest.h>
+#include "support/null_machine.h"
 
 #include <deque>
 #include <map>
@@ -153,63 +154,6 @@ class DialogUi : public platform::Ui {
   }
 };
 
-// Stubs for the parts of the machine the dialog does not use.
-struct Unused : platform::System, platform::FileSystem, platform::Profile, platform::Registry, platform::Lz {
-  platform::OsVersion GetVersion() override { return {}; }
-  std::string GetModuleFileName() override { return {}; }
-  std::string GetCommandLine() override { return {}; }
-  std::string GetWindowsDirectory() override { return {}; }
-  std::uint32_t WinExec(const std::string&, int) override { return 0; }
-  int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { return -1; }
-  void EnableShutdownPrivilege() override {}
-  int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
-  std::uint32_t GetFileStatus(const std::string&, platform::FileStatus*) override { return 2; }
-  platform::FileHandle Open(const std::string&, platform::OpenMode, std::uint32_t* e) override {
-    *e = 5;
-    return platform::kInvalidFile;
-  }
-  std::uint32_t Read(platform::FileHandle, void*, std::uint32_t, std::uint32_t*) override { return 6; }
-  std::uint32_t Write(platform::FileHandle, const void*, std::uint32_t, std::uint32_t*) override { return 6; }
-  void Close(platform::FileHandle) override {}
-  std::uint32_t DeleteFile(const std::string&) override { return 5; }
-  std::uint32_t CreateDirectory(const std::string&) override { return 5; }
-  std::uint32_t RemoveDirectory(const std::string&) override { return 5; }
-  std::uint32_t MoveFile(const std::string&, const std::string&) override { return 5; }
-  std::uint32_t MoveFileAtReboot(const std::string&, const std::string&) override { return 5; }
-  std::uint32_t GetFileAttributes(const std::string&, std::uint32_t*) override { return 2; }
-  std::uint32_t SetFileAttributes(const std::string&, std::uint32_t) override { return 5; }
-  std::uint32_t SetFileTimes(const std::string&, std::int64_t) override { return 5; }
-  std::uint32_t GetShortPathName(const std::string&, std::string*) override { return 2; }
-  std::uint32_t FindFiles(const std::string&, std::vector<platform::FindData>*) override { return 2; }
-  std::uint32_t SetCurrentDirectory(const std::string&) override { return 0; }
-  std::string GetString(const std::string&, const std::string&, const std::string& d, std::uint32_t,
-                        const std::string&) override {
-    return d;
-  }
-  bool WriteString(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
-  std::uint32_t CreateKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*,
-                          std::uint32_t*) override { return 5; }
-  std::uint32_t OpenKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*) override {
-    return 2;
-  }
-  std::uint32_t QueryValue(platform::RegKey, const std::string&, std::uint32_t*, std::string*,
-                           std::uint32_t) override { return 2; }
-  std::uint32_t SetValue(platform::RegKey, const std::string&, std::uint32_t, const std::string&) override {
-    return 5;
-  }
-  std::uint32_t EnumKey(platform::RegKey, std::uint32_t, std::string*) override { return 259; }
-  std::uint32_t EnumValue(platform::RegKey, std::uint32_t, std::string*, std::uint32_t*,
-                          std::string*) override { return 259; }
-  std::uint32_t DeleteKey(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t DeleteValue(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t CloseKey(platform::RegKey) override { return 0; }
-  int Open(const std::string&) override { return -1; }
-  int Read(int, void*, int) override { return -1; }
-  void Close(int) override {}
-  std::string GetExpandedName(const std::string& p) override { return p; }
-};
 
 // ---------------------------------------------------------------- PercentBar
 
@@ -306,7 +250,7 @@ class ProgressDialogTest : public ::testing::Test {
 
   const std::string& Status() { return ui.items[progress_ctl::kStatusText]; }
 
-  Unused unused;
+  testsupport::NullParts unused;  // the parts the dialog does not use
   DialogUi ui;
   platform::Machine machine{unused, unused, unused, unused, unused, ui};
   setup::SetupState state{machine};

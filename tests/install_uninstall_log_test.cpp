@@ -1,6 +1,7 @@
 // The uninstall log: the writer of the copy engine and the reader of the
 // uninstaller, on an in-memory file system of this file.
 #include <gtest/gtest.h>
+#include "support/null_machine.h"
 
 #include <map>
 
@@ -95,84 +96,21 @@ struct Box {
   std::uint32_t flags;
 };
 
-class BoxUi : public platform::Ui {
+class BoxUi : public testsupport::NullUi {
  public:
   std::vector<Box> boxes;
   int MessageBox(platform::WindowHandle o, const std::string& t, const std::string& c, std::uint32_t f) override {
     boxes.push_back({o, t, c, f});
     return 1;
   }
-  int RunModal(int, platform::WindowHandle, platform::DialogHandler&) override { return 2; }
-  platform::WindowHandle CreateModeless(int, platform::WindowHandle, platform::DialogHandler&) override {
-    return 0;
-  }
-  void EndDialog(platform::WindowHandle, int) override {}
-  void DestroyWindow(platform::WindowHandle) override {}
-  void SetWindowText(platform::WindowHandle, const std::string&) override {}
-  std::string GetWindowText(platform::WindowHandle) override { return {}; }
-  void SetItemText(platform::WindowHandle, int, const std::string&) override {}
-  std::string GetItemText(platform::WindowHandle, int) override { return {}; }
-  bool EnableWindow(platform::WindowHandle, bool) override { return false; }
-  bool IsWindowEnabled(platform::WindowHandle) override { return true; }
-  void EnableItem(platform::WindowHandle, int, bool) override {}
-  void ShowWindow(platform::WindowHandle, int) override {}
-  void SetTopmostAndShow(platform::WindowHandle) override {}
-  platform::WindowHandle GetOwner(platform::WindowHandle) override { return 0; }
-  platform::WindowHandle GetMainWindow() override { return 0; }
-  void SetMainWindow(platform::WindowHandle) override {}
-  void OwnControlPaint(platform::WindowHandle, int) override {}
-  void InvalidateItem(platform::WindowHandle, int, bool) override {}
-  void UpdateItem(platform::WindowHandle, int) override {}
-  bool SetTimer(platform::WindowHandle, int, std::uint32_t) override { return false; }
-  void KillTimer(platform::WindowHandle, int) override {}
-  void PumpMessages(platform::WindowHandle) override {}
-  void RunMessagesUntil(const std::function<bool()>&) override {}
 };
 
-// Nothing but files and message boxes is used.
-struct Unused : platform::System, platform::Profile, platform::Registry, platform::Lz {
-  platform::OsVersion GetVersion() override { return {}; }
-  std::string GetModuleFileName() override { return {}; }
-  std::string GetCommandLine() override { return {}; }
-  std::string GetWindowsDirectory() override { return {}; }
-  std::uint32_t WinExec(const std::string&, int) override { return 0; }
-  int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { return -1; }
-  void EnableShutdownPrivilege() override {}
-  int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
-  std::string GetString(const std::string&, const std::string&, const std::string& d, std::uint32_t,
-                        const std::string&) override {
-    return d;
-  }
-  bool WriteString(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
-  std::uint32_t CreateKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*,
-                          std::uint32_t*) override { return 5; }
-  std::uint32_t OpenKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*) override {
-    return 2;
-  }
-  std::uint32_t QueryValue(platform::RegKey, const std::string&, std::uint32_t*, std::string*,
-                           std::uint32_t) override { return 2; }
-  std::uint32_t SetValue(platform::RegKey, const std::string&, std::uint32_t, const std::string&) override {
-    return 5;
-  }
-  std::uint32_t EnumKey(platform::RegKey, std::uint32_t, std::string*) override { return 259; }
-  std::uint32_t EnumValue(platform::RegKey, std::uint32_t, std::string*, std::uint32_t*,
-                          std::string*) override { return 259; }
-  std::uint32_t DeleteKey(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t DeleteValue(platform::RegKey, const std::string&) override { return 2; }
-  std::uint32_t CloseKey(platform::RegKey) override { return 0; }
-  int Open(const std::string&) override { return -1; }
-  int Read(int, void*, int) override { return -1; }
-  void Close(int) override {}
-  std::string GetExpandedName(const std::string& p) override { return p; }
-};
 
 class UninstallLogTest : public ::testing::Test {
  protected:
   UninstallLogTest() { state.uninstallDir = "C:\\TAPE"; }
 
-  Unused unused;
+  testsupport::NullParts unused;  // nothing but files and message boxes is used
   MemoryFiles files;
   BoxUi ui;
   platform::Machine machine{unused, files, unused, unused, unused, ui};
