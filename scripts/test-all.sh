@@ -3,54 +3,102 @@
 # and UBSan, the Windows builds (64- and 32-bit), short fuzz runs, the LZ
 # interoperability check, and the scenarios with the real SETUP.EXE under
 # Wine. Installs what it needs first.
+#
+#   test-all.sh                 every stage (what CI runs through .ci/run)
+#   STAGES="native" test-all.sh only the named stages, in their usual order
+#
+# Stages: deps windows native asan fuzz interop wine. The fast path for
+# daily work is STAGES="windows native" (the native stage needs SETUP.EXE
+# for the test disks); SKIP_DEPS=1 leaves out the dependency check when
+# everything is known to be installed. A stage whose script or program is
+# missing fails the run: nothing is skipped without being asked for.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 jobs=${JOBS:-2}
+stages=${STAGES:-deps windows native asan fuzz interop wine}
+if [ "${SKIP_DEPS:-0}" = 1 ]; then stages=${stages//deps/}; fi
 
 step() { printf '\n=== %s\n' "$*"; }
+wanted() { [[ " $stages " == *" $1 "* ]]; }
+need() {
+  # A stage's script must be there and executable; a missing one is an error.
+  for f in "$@"; do
+    if [ ! -x "$f" ]; then
+      echo "test-all: $f is missing or not executable" >&2
+      exit 1
+    fi
+  done
+}
 
-step "dependencies"
-scripts/install-deps.sh
-
-step "SETUP.EXE for 64-bit and 32-bit Windows"
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j "$jobs"
-cmake --preset mingw32 >/dev/null
-cmake --build --preset mingw32 -j "$jobs"
-
-step "native build and tests"
-cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs"
-scripts/make-test-disks.sh build/native build/mingw64/src/platform/win32/SETUP.EXE
-ctest --preset native -j "$jobs"
-
-step "AddressSanitizer and UBSan build and tests"
-cmake --preset asan >/dev/null
-cmake --build --preset asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
-
-step "fuzz targets (short runs)"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs"
-for f in build/fuzz/fuzz/*_fuzz; do
-  [ -x "$f" ] || continue
-  name=$(basename "$f")
-  corpus=build/fuzz/corpus/$name
-  mkdir -p "$corpus"
-  seeds=fuzz/seeds/$name
-  [ -d "$seeds" ] || seeds=""
-  echo "--- $name"
-  "$f" -max_total_time="${FUZZ_SECONDS:-20}" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 2
+for s in $stages; do
+  case $s in
+    deps|windows|native|asan|fuzz|interop|wine) ;;
+    *) echo "test-all: unknown stage '$s'" >&2; exit 2 ;;
+  esac
 done
 
-if [ -x scripts/check-szdd-interop.sh ]; then
+if wanted deps; then
+  step "dependencies"
+  need scripts/install-deps.sh
+  scripts/install-deps.sh
+fi
+
+if wanted windows; then
+  step "SETUP.EXE for 64-bit and 32-bit Windows"
+  cmake --preset mingw64 >/dev/null
+  cmake --build --preset mingw64 -j "$jobs"
+  cmake --preset mingw32 >/dev/null
+  cmake --build --preset mingw32 -j "$jobs"
+fi
+
+if wanted native; then
+  step "native build and tests"
+  need scripts/make-test-disks.sh build/mingw64/src/platform/win32/SETUP.EXE
+  cmake --preset native >/dev/null
+  cmake --build --preset native -j "$jobs"
+  scripts/make-test-disks.sh build/native build/mingw64/src/platform/win32/SETUP.EXE
+  ctest --preset native -j "$jobs"
+fi
+
+if wanted asan; then
+  step "AddressSanitizer and UBSan build and tests"
+  cmake --preset asan >/dev/null
+  cmake --build --preset asan -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
+fi
+
+if wanted fuzz; then
+  step "fuzz targets (short runs)"
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j "$jobs"
+  targets=(build/fuzz/fuzz/*_fuzz)
+  # Every fuzz/*_fuzz.cpp must have given a program.
+  for src in fuzz/*_fuzz.cpp; do
+    need "build/fuzz/fuzz/$(basename "$src" .cpp)"
+  done
+  for f in "${targets[@]}"; do
+    need "$f"
+    name=$(basename "$f")
+    corpus=build/fuzz/corpus/$name
+    mkdir -p "$corpus"
+    seeds=fuzz/seeds/$name
+    [ -d "$seeds" ] || seeds=""
+    echo "--- $name"
+    "$f" -max_total_time="${FUZZ_SECONDS:-20}" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 2
+  done
+fi
+
+if wanted interop; then
   step "LZ interoperability with msexpand and Wine"
+  need scripts/check-szdd-interop.sh
   scripts/check-szdd-interop.sh
 fi
 
-step "scenarios with the real SETUP.EXE under Wine"
-scripts/wine-tests.sh
+if wanted wine; then
+  step "scenarios with the real SETUP.EXE under Wine"
+  need scripts/wine-tests.sh
+  scripts/wine-tests.sh
+fi
 
 echo
-echo "All tests passed."
+echo "All tests passed (stages: $(echo $stages))."
