@@ -155,8 +155,8 @@ struct Rest : platform::System, platform::Profile, platform::Registry, platform:
     ++boxes;
     return platform::answer::kOk;
   }
-  int RunModal(int, platform::WindowHandle, platform::DialogHandler&) override { Fail(); }
-  platform::WindowHandle CreateModeless(int, platform::WindowHandle, platform::DialogHandler&) override { Fail(); }
+  int RunModal(platform::WindowHandle, platform::DialogHandler&) override { Fail(); }
+  platform::WindowHandle CreateModeless(platform::WindowHandle, platform::DialogHandler&) override { Fail(); }
   void EndDialog(platform::WindowHandle, int) override {}
   void DestroyWindow(platform::WindowHandle) override {}
   void SetWindowText(platform::WindowHandle, const std::string&) override {}

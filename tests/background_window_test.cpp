@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "platform/sim/sim_machine.h"
+#include "support/recording_painter.h"
 #include "setup/description.h"
 #include "setup/state.h"
 #include "ui/background_window.h"
+#include "ui/dialog_ids.h"
 #include "ui/dialog_templates.h"
 
 namespace ui {
@@ -16,49 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Records what the window draws; the client area is given.
-class RecordingPainter : public platform::Painter {
- public:
-  explicit RecordingPainter(int width, int height) : client_{0, 0, width, height} {}
-  struct Fill {
-    platform::Rect rect;
-    platform::Color color;
-  };
-  struct Blit {
-    int id, x, y;
-    platform::Rop rop;
-  };
-  std::vector<Fill> fills;
-  std::vector<Blit> blits;
-  std::vector<std::string> order;  // "fill", "default", "bitmap"
-  bool bitmapsLoad = true;
-
-  platform::Rect ClientRect() override { return client_; }
-  void FillSolid(const platform::Rect& r, platform::Color c) override {
-    fills.push_back({r, c});
-    if (order.empty() || order.back() != "gradient") order.push_back("gradient");
-  }
-  void FrameRect(const platform::Rect&, platform::Color) override {}
-  bool BitmapSize(int, platform::Size* out) override {
-    *out = {230, 110};
-    return bitmapsLoad;
-  }
-  bool DrawBitmap(int id, int x, int y, platform::Rop rop) override {
-    if (!bitmapsLoad) return false;
-    blits.push_back({id, x, y, rop});
-    order.push_back("bitmap");
-    return true;
-  }
-  platform::Size TextExtent(const std::string& text) override {
-    return {static_cast<int>(text.size()) * 6, 13};
-  }
-  void DrawTextClipped(int, int, const platform::Rect&, const std::string&, platform::Color,
-                       platform::Color) override {}
-  void DefaultPaint() override { order.push_back("default"); }
-
- private:
-  platform::Rect client_;
-};
+using testsupport::RecordingPainter;
 
 class BackgroundTest : public ::testing::Test {
  protected:
@@ -127,9 +87,10 @@ TEST_F(BackgroundTest, PlatformTextIsNotRewrittenOnNt) {
 TEST_F(BackgroundTest, CreatedWindowCarriesCaptionAndIsMaximized) {
   Product("Halvorn", "N", "95/NT", setup::Mode::kInstall);
   BackgroundWindow handler(*state_);
-  platform::WindowHandle w =
-      machine_->ui().CreateModeless(kBackgroundDialog, platform::kNoWindow, handler);
+  platform::WindowHandle w = machine_->ui().CreateModeless(platform::kNoWindow, handler);
   ASSERT_NE(w, platform::kNoWindow);
+  EXPECT_EQ(handler.Window(), w);
+  EXPECT_EQ(machine_->ui().TemplateOf(w), ids::background::kTemplate);
   EXPECT_EQ(machine_->ui().GetWindowText(w), "Setup Halvorn+ 7.0 for Windows 95/98/NT");
   ASSERT_FALSE(machine_->ui().records().empty());
   EXPECT_EQ(machine_->ui().records()[0],

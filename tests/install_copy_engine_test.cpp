@@ -274,9 +274,9 @@ class ScriptedUi : public platform::Ui {
     std::uint32_t buttons = flags & platform::mb::kButtonMask;
     return buttons == platform::mb::kYesNo ? platform::answer::kYes : platform::answer::kOk;
   }
-  int RunModal(int, WindowHandle, platform::DialogHandler&) override { return 2; }
-  WindowHandle CreateModeless(int id, WindowHandle, platform::DialogHandler& h) override {
-    EXPECT_EQ(id, 135);
+  int RunModal(WindowHandle, platform::DialogHandler&) override { return 2; }
+  WindowHandle CreateModeless(WindowHandle, platform::DialogHandler& h) override {
+    EXPECT_EQ(h.TemplateId(), ui::ids::copy_progress::kTemplate);
     EXPECT_FALSE(dialogAlive);
     dialog = &h;
     dialogAlive = true;

@@ -2,6 +2,7 @@
 // this file that paints at once and delivers timer messages on demand.
 #include <gtest/gtest.h>
 #include "support/null_machine.h"
+#include "support/recording_painter.h"
 
 #include <deque>
 #include <map>
@@ -15,36 +16,12 @@ namespace {
 using platform::Rect;
 using platform::WindowHandle;
 
-struct TextCall {
-  int x, y;
-  Rect clip;
-  std::string text;
-  platform::Color textColor, backColor;
-};
+using TextCall = testsupport::RecordingPainter::Text;
 
-class RecordingPainter : public platform::Painter {
+// A painter for the bars: every frame is black.
+class RecordingPainter : public testsupport::RecordingPainter {
  public:
-  Rect client{0, 0, 152, 20};
-  platform::Size charSize{6, 13};
-  std::vector<Rect> frames;
-  std::vector<TextCall> texts;
-
-  Rect ClientRect() override { return client; }
-  void FillSolid(const Rect&, platform::Color) override {}
-  void FrameRect(const Rect& r, platform::Color c) override {
-    EXPECT_EQ(c, platform::Rgb(0, 0, 0));
-    frames.push_back(r);
-  }
-  bool BitmapSize(int, platform::Size*) override { return false; }
-  bool DrawBitmap(int, int, int, platform::Rop) override { return false; }
-  platform::Size TextExtent(const std::string& t) override {
-    return {charSize.cx * static_cast<int>(t.size()), charSize.cy};
-  }
-  void DrawTextClipped(int x, int y, const Rect& clip, const std::string& t, platform::Color fg,
-                       platform::Color bg) override {
-    texts.push_back({x, y, clip, t, fg, bg});
-  }
-  void DefaultPaint() override {}
+  RecordingPainter() { frameColor = platform::Rgb(0, 0, 0); }
 };
 
 constexpr platform::Color kBlue = platform::Rgb(0, 0, 255);
@@ -87,9 +64,9 @@ class DialogUi : public platform::Ui {
     if (!answers.empty()) answers.pop_front();
     return a;
   }
-  int RunModal(int, WindowHandle, platform::DialogHandler&) override { return 2; }
-  WindowHandle CreateModeless(int templateId, WindowHandle, platform::DialogHandler& h) override {
-    EXPECT_EQ(templateId, 135);
+  int RunModal(WindowHandle, platform::DialogHandler&) override { return 2; }
+  WindowHandle CreateModeless(WindowHandle, platform::DialogHandler& h) override {
+    EXPECT_EQ(h.TemplateId(), ui::ids::copy_progress::kTemplate);
     if (createFails) return platform::kNoWindow;
     handler = &h;
     h.OnInitDialog(kDialog);
@@ -122,8 +99,7 @@ class DialogUi : public platform::Ui {
   void UpdateItem(WindowHandle w, int id) override {
     if (ownPainted.count(id) == 0) return;
     ++paints[id];
-    painter.texts.clear();
-    painter.frames.clear();
+    painter.Clear();
     handler->OnPaintControl(w, id, painter);
   }
   bool SetTimer(WindowHandle, int id, std::uint32_t ms) override {
@@ -184,15 +160,15 @@ TEST(PercentBarTest, PaintTable) {
     SCOPED_TRACE(c.what);
     DialogUi ui;
     PercentBar bar;
-    bar.Attach(ui, DialogUi::kDialog, 1010, c.maximum);
-    EXPECT_EQ(ui.ownPainted.count(1010), 1u);
+    bar.Attach(platform::Dialog(ui, DialogUi::kDialog), progress_ctl::kCurrentBar, c.maximum);
+    EXPECT_EQ(ui.ownPainted.count(progress_ctl::kCurrentBar), 1u);
     bar.SetPosition(c.position);
     RecordingPainter painter;
     painter.client = {0, 0, c.clientWidth, 20};
     bar.Paint(painter);
 
     ASSERT_EQ(painter.frames.size(), 1u);
-    EXPECT_EQ(painter.frames[0].right, c.clientWidth);
+    EXPECT_EQ(painter.frames[0].rect.right, c.clientWidth);
     ASSERT_EQ(painter.texts.size(), 2u);
     const TextCall& rest = painter.texts[0];
     const TextCall& filled = painter.texts[1];
@@ -221,7 +197,7 @@ TEST(PercentBarTest, PaintTable) {
 TEST(PercentBarTest, PositionIsHeldAtTheMaximum) {
   DialogUi ui;
   PercentBar bar;
-  bar.Attach(ui, DialogUi::kDialog, 1009, 4);
+  bar.Attach(platform::Dialog(ui, DialogUi::kDialog), progress_ctl::kFilesBar, 4);
   bar.SetPosition(9);
   EXPECT_EQ(bar.Position(), 4u);
   RecordingPainter painter;
@@ -233,7 +209,7 @@ TEST(PercentBarTest, TextWiderThanTheBarGivesANegativeHalf) {
   // A text wider than the bar gives a negative half, taken towards zero.
   DialogUi ui;
   PercentBar bar;
-  bar.Attach(ui, DialogUi::kDialog, 1009, 100);
+  bar.Attach(platform::Dialog(ui, DialogUi::kDialog), progress_ctl::kFilesBar, 100);
   RecordingPainter painter;
   painter.client = {0, 0, 13, 10};  // inner width 11, text 24 wide
   bar.Paint(painter);
@@ -386,7 +362,8 @@ TEST_F(ProgressDialogTest, CancelAskedAndAnsweredNoThenYes) {
   ASSERT_TRUE(dialog.Create(kBackground));
   ui.answers = {platform::answer::kNo, platform::answer::kYes};
 
-  ui.pending.push_back([&] { EXPECT_TRUE(ui.handler->OnCommand(DialogUi::kDialog, 2, 0)); });
+  ui.pending.push_back(
+      [&] { EXPECT_TRUE(ui.handler->OnCommand(DialogUi::kDialog, progress_ctl::kCancel, 0)); });
   EXPECT_FALSE(dialog.CancelRequested());
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].owner, DialogUi::kDialog);
@@ -394,7 +371,7 @@ TEST_F(ProgressDialogTest, CancelAskedAndAnsweredNoThenYes) {
   EXPECT_EQ(ui.boxes[0].caption, "Confirm Cancel");
   EXPECT_EQ(ui.boxes[0].flags, platform::mb::kYesNo | platform::mb::kIconQuestion);
 
-  ui.pending.push_back([&] { ui.handler->OnCommand(DialogUi::kDialog, 2, 0); });
+  ui.pending.push_back([&] { ui.handler->OnCommand(DialogUi::kDialog, progress_ctl::kCancel, 0); });
   EXPECT_TRUE(dialog.CancelRequested());
   EXPECT_FALSE(dialog.CancelRequested());  // read once, then cleared
   EXPECT_FALSE(ui.destroyed);               // the dialog stays open
@@ -403,10 +380,10 @@ TEST_F(ProgressDialogTest, CancelAskedAndAnsweredNoThenYes) {
 TEST_F(ProgressDialogTest, EnterDoesNothing) {
   CopyProgressDialog dialog(state);
   ASSERT_TRUE(dialog.Create(kBackground));
-  EXPECT_TRUE(ui.handler->OnCommand(DialogUi::kDialog, 1, 0));
+  EXPECT_TRUE(ui.handler->OnCommand(DialogUi::kDialog, platform::cmd::kOk, 0));
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_FALSE(dialog.CancelRequested());
-  EXPECT_FALSE(ui.handler->OnCommand(DialogUi::kDialog, 1013, 0));
+  EXPECT_FALSE(ui.handler->OnCommand(DialogUi::kDialog, progress_ctl::kStatusText, 0));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "scenario/scenario.h"
 #include "scenario/user.h"
 #include "ui/background_window.h"
-#include "ui/dialog_templates.h"
+#include "ui/dialog_ids.h"
 
 namespace install {
 namespace {
@@ -69,6 +69,7 @@ class SimCopyTest : public ::testing::Test {
     }
     user_ = std::make_unique<scenario::ScriptedUser>(scenario_);
     machine_->ui().SetUser(user_.get());
+    machine_->ui().SetBackgroundTemplate(ui::ids::background::kTemplate);
     machine_->ui().SetInsertHandler([this](char drive, const std::string& folder) {
       machine_->MapDrive(drive, scenario::ResolveHostPath(scenario_, folder));
     });
@@ -87,8 +88,7 @@ class SimCopyTest : public ::testing::Test {
     for (const std::string& line : fileList) state.fileList.push_back(line + "\n");
 
     ui::BackgroundWindow background(state);
-    state.backgroundWindow =
-        machine_->ui().CreateModeless(ui::kBackgroundDialog, platform::kNoWindow, background);
+    state.backgroundWindow = machine_->ui().CreateModeless(platform::kNoWindow, background);
     machine_->ui().SetMainWindow(state.backgroundWindow);
 
     int result = CopyProductFiles(state, "C:\\TAPE");
@@ -114,7 +114,9 @@ class SimCopyTest : public ::testing::Test {
   std::vector<std::string> Records() {
     std::vector<std::string> out;
     for (const std::string& r : machine_->ui().records()) {
-      if (r.rfind("window 132", 0) != 0) out.push_back(r);
+      if (r.rfind("window " + std::to_string(ui::ids::background::kTemplate) + " ", 0) != 0) {
+        out.push_back(r);
+      }
     }
     return out;
   }

@@ -156,13 +156,14 @@ TEST(ScenarioParser, HostPathsAreRelativeToTheScenarioFolder) {
 }
 
 TEST(Transcript, FormatsRecordsWithEscapesAndNames) {
-  EXPECT_EQ(FormatBox(OwnerName(132), 0x24, "Confirm \"it\"", "Line 1\n\nC:\\X\t\r", 6),
+  // The runner says which template is the background window (here 132).
+  EXPECT_EQ(FormatBox(OwnerName(132, 132), 0x24, "Confirm \"it\"", "Line 1\n\nC:\\X\t\r", 6),
             "box owner=background icon=question buttons=yesno caption=\"Confirm \\\"it\\\"\" "
             "text=\"Line 1\\n\\nC:\\\\X\\t\\r\" -> yes");
-  EXPECT_EQ(FormatBox(OwnerName(0), 0x30 | 0x1, "", "", 2),
+  EXPECT_EQ(FormatBox(OwnerName(0, 132), 0x30 | 0x1, "", "", 2),
             "box owner=none icon=warning buttons=okcancel caption=\"\" text=\"\" -> cancel");
   // Windows-1252 texts come out as UTF-8.
-  EXPECT_EQ(FormatWindow(135, OwnerName(102), "Kopieren \xE4\x80"),
+  EXPECT_EQ(FormatWindow(135, OwnerName(102, 132), "Kopieren \xE4\x80"),
             "window 135 owner=dialog:102 title=\"Kopieren \xC3\xA4\xE2\x82\xAC\"");
   Scenario s = MustParse("run x\ndialog 102 read 1001:  set 1000 \"C:\\\\A B\" ;press 1\n");
   EXPECT_EQ(FormatDialog(102, "background", "Setup", {{1001, "Dir"}}, s.user[0]),

@@ -6,16 +6,21 @@
 #include "platform/sim/sim_ui.h"
 #include "scenario/scenario.h"
 #include "scenario/user.h"
+#include "ui/dialog_ids.h"
 
 namespace sim {
 namespace {
 
 using platform::WindowHandle;
 
-// A dialog handler that remembers what happened to it.
+namespace background = ui::ids::background;
+namespace copy_progress = ui::ids::copy_progress;
+
+// A dialog handler that remembers what happened to it. Templates without a
+// name are not the program's: the machine makes an empty dialog of them.
 class TestDialog : public platform::DialogHandler {
  public:
-  explicit TestDialog(platform::Ui& ui) : ui_(ui) {}
+  TestDialog(platform::Ui& ui, int templateId) : DialogHandler(templateId), ui_(ui) {}
   bool OnInitDialog(WindowHandle dialog) override {
     window = dialog;
     ++inits;
@@ -61,6 +66,7 @@ class SimUiTest : public ::testing::Test {
         << error;
     user_ = std::make_unique<scenario::ScriptedUser>(scn_);
     ui_.SetUser(user_.get());
+    ui_.SetBackgroundTemplate(background::kTemplate);
   }
   std::string AbortOf(const std::function<void()>& f) {
     try {
@@ -80,9 +86,9 @@ TEST_F(SimUiTest, MessageBoxesAreAnsweredAndRecorded) {
   Use("box \"Confirm Uninstall\": yes\nbox \"\" text \"README\": insert A: disks/d2; no\n");
   std::vector<std::pair<char, std::string>> inserted;
   ui_.SetInsertHandler([&](char d, const std::string& f) { inserted.emplace_back(d, f); });
-  TestDialog bg(ui_);
-  WindowHandle background = ui_.CreateModeless(132, 0, bg);
-  EXPECT_EQ(ui_.MessageBox(background, "Remove?", "Confirm Uninstall", 0x24), 6);
+  TestDialog bg(ui_, background::kTemplate);
+  WindowHandle backgroundWindow = ui_.CreateModeless(0, bg);
+  EXPECT_EQ(ui_.MessageBox(backgroundWindow, "Remove?", "Confirm Uninstall", 0x24), 6);
   EXPECT_EQ(ui_.MessageBox(0, "View README.TXT?", "", 0x24), 7);
   EXPECT_EQ(inserted, (std::vector<std::pair<char, std::string>>{{'A', "disks/d2"}}));
   ASSERT_EQ(ui_.records().size(), 3u);
@@ -99,9 +105,9 @@ TEST_F(SimUiTest, MessageBoxesAreAnsweredAndRecorded) {
 
 TEST_F(SimUiTest, ModalDialogRunsItsStatementAndEndsWithTheButton) {
   Use("dialog 102 read 1000: set 1000 \"C:\\TAPE\"; press 1\n");
-  TestDialog d(ui_);
+  TestDialog d(ui_, 102);
   d.title = "Install Directory";
-  int result = ui_.RunModal(102, 0, d);
+  int result = ui_.RunModal(0, d);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(d.inits, 1);
   EXPECT_EQ(d.destroys, 1);
@@ -115,13 +121,13 @@ TEST_F(SimUiTest, ModalDialogRunsItsStatementAndEndsWithTheButton) {
 
 TEST_F(SimUiTest, ModalDialogStaysOpenWhenTheHandlerRefuses) {
   Use("dialog 102: press 1\nbox \"Invalid\": ok\ndialog 102: press 2\n");
-  TestDialog d(ui_);
+  TestDialog d(ui_, 102);
   d.onCommand = [&](WindowHandle w, int id) {
     if (id != 1) return false;
     ui_.MessageBox(w, "Bad directory", "Invalid", 0x30);
     return true;  // handled: the dialog stays
   };
-  EXPECT_EQ(ui_.RunModal(102, 0, d), 2);
+  EXPECT_EQ(ui_.RunModal(0, d), 2);
   ASSERT_EQ(ui_.records().size(), 3u);
   EXPECT_EQ(ui_.records()[1],
             "box owner=dialog:102 icon=warning buttons=ok caption=\"Invalid\" text=\"Bad "
@@ -130,8 +136,8 @@ TEST_F(SimUiTest, ModalDialogStaysOpenWhenTheHandlerRefuses) {
 
 TEST_F(SimUiTest, ModalDialogWithoutStatementAborts) {
   Use("box \"Install Complete\": ok\n");
-  TestDialog d(ui_);
-  EXPECT_EQ(AbortOf([&] { ui_.RunModal(103, 0, d); }),
+  TestDialog d(ui_, 103);
+  EXPECT_EQ(AbortOf([&] { ui_.RunModal(0, d); }),
             "unexpected window: dialog 103 waits for the user; the next statement (t.scn:2) is "
             "'box \"Install Complete\": ok'");
 }
@@ -144,38 +150,38 @@ TEST_F(SimUiTest, PressOnDisabledOrMissingControlAborts) {
       ui_.EnableItem(w, 1, false);
       return true;
     }
-  } disabled(ui_);
-  std::string why = AbortOf([&] { ui_.RunModal(102, 0, disabled); });
+  } disabled(ui_, 102);
+  std::string why = AbortOf([&] { ui_.RunModal(0, disabled); });
   EXPECT_EQ(why, "t.scn:2: control 1 of dialog 102 is disabled");
 }
 
 TEST_F(SimUiTest, ModalDialogEndedByItsTimerNeedsNoStatement) {
   Use("");
-  TestDialog d(ui_);
+  TestDialog d(ui_, 150);
   d.timerMs = 2000;
   d.endAfterTicks = 5;
-  EXPECT_EQ(ui_.RunModal(150, 0, d), 0);
+  EXPECT_EQ(ui_.RunModal(0, d), 0);
   EXPECT_EQ(d.ticks, 5);
   EXPECT_EQ(ui_.now(), 10000u);  // virtual time only
 }
 
 TEST_F(SimUiTest, ModelessDialogRunsActionsOnceItsWaitHolds) {
   Use("dialog 135: wait 1013 \"FILE3\"; press 2\n");
-  TestDialog progress(ui_);
+  TestDialog progress(ui_, copy_progress::kTemplate);
   bool cancelled = false;
   progress.onCommand = [&](WindowHandle, int id) {
     cancelled = cancelled || id == 2;
     return true;
   };
-  WindowHandle h = ui_.CreateModeless(135, 0, progress);
+  WindowHandle h = ui_.CreateModeless(0, progress);
   ui_.ShowWindow(h, platform::sw::kShow);
   for (const char* file : {"FILE1", "FILE2"}) {
-    ui_.SetItemText(h, 1013, file);
+    ui_.SetItemText(h, copy_progress::kStatusText, file);
     ui_.PumpMessages(h);
   }
   EXPECT_FALSE(cancelled);
   EXPECT_TRUE(ui_.HasPendingStatement());
-  ui_.SetItemText(h, 1013, "FILE3.DAT");
+  ui_.SetItemText(h, copy_progress::kStatusText, "FILE3.DAT");
   ui_.PumpMessages(h);
   EXPECT_TRUE(cancelled);
   EXPECT_TRUE(user_->Done());
@@ -186,9 +192,9 @@ TEST_F(SimUiTest, ModelessDialogRunsActionsOnceItsWaitHolds) {
 
 TEST_F(SimUiTest, ModelessDialogGoingAwayBeforeItsWaitAborts) {
   Use("dialog 135: wait 1013 \"NEVER\"; press 2\n");
-  TestDialog progress(ui_);
-  WindowHandle h = ui_.CreateModeless(135, 0, progress);
-  ui_.SetItemText(h, 1013, "FILE1");
+  TestDialog progress(ui_, copy_progress::kTemplate);
+  WindowHandle h = ui_.CreateModeless(0, progress);
+  ui_.SetItemText(h, copy_progress::kStatusText, "FILE1");
   ui_.PumpMessages(h);
   EXPECT_EQ(AbortOf([&] { ui_.DestroyWindow(h); }),
             "t.scn:2: dialog 135 went away before the statement 'dialog 135: wait 1013 "
@@ -197,15 +203,15 @@ TEST_F(SimUiTest, ModelessDialogGoingAwayBeforeItsWaitAborts) {
 
 TEST_F(SimUiTest, WaitOnAControlTheDialogLacksAborts) {
   Use("dialog 135: wait 4242 \"x\"\n");
-  TestDialog progress(ui_);
-  WindowHandle h = ui_.CreateModeless(135, 0, progress);
+  TestDialog progress(ui_, copy_progress::kTemplate);
+  WindowHandle h = ui_.CreateModeless(0, progress);
   EXPECT_EQ(AbortOf([&] { ui_.PumpMessages(h); }), "t.scn:2: dialog 135 has no control 4242");
 }
 
 TEST_F(SimUiTest, RunMessagesUntilAdvancesToTheNextTimer) {
   Use("");
-  TestDialog d(ui_);
-  WindowHandle h = ui_.CreateModeless(135, 0, d);
+  TestDialog d(ui_, copy_progress::kTemplate);
+  WindowHandle h = ui_.CreateModeless(0, d);
   ASSERT_TRUE(ui_.SetTimer(h, 1, 2000));
   ui_.PumpMessages(h);
   EXPECT_EQ(d.ticks, 0);  // not due yet
@@ -220,13 +226,13 @@ TEST_F(SimUiTest, RunMessagesUntilAdvancesToTheNextTimer) {
 
 TEST_F(SimUiTest, ShownWindowsArePaintedWithTheirClientSize) {
   Use("");
-  TestDialog bg(ui_);
-  WindowHandle h = ui_.CreateModeless(132, 0, bg);
+  TestDialog bg(ui_, background::kTemplate);
+  WindowHandle h = ui_.CreateModeless(0, bg);
   ui_.ShowWindow(h, platform::sw::kShowMaximized);
   ui_.PumpMessages(h);
   ASSERT_GE(ui_.paintOps().size(), 3u);
   const auto& ops = ui_.paintOps();
-  EXPECT_EQ(ops[0].templateId, 132);
+  EXPECT_EQ(ops[0].templateId, background::kTemplate);
   EXPECT_EQ(ops[0].op, "fill 0,0,1024,742 #0000ff");
   EXPECT_EQ(ops[1].op, "bitmap 131 3,3 srcand");
   EXPECT_EQ(ops[2].op, "defaultpaint");
@@ -243,8 +249,8 @@ TEST_F(SimUiTest, ShownWindowsArePaintedWithTheirClientSize) {
 
 TEST_F(SimUiTest, UnknownTemplateGivesAnEmptyDialog) {
   Use("dialog 999: set 5 \"x\"; press 1\n");
-  TestDialog d(ui_);
-  EXPECT_EQ(ui_.RunModal(999, 0, d), 1);
+  TestDialog d(ui_, 999);
+  EXPECT_EQ(ui_.RunModal(0, d), 1);
   EXPECT_EQ(d.commands.back(), "1/0=");
 }
 

@@ -2,20 +2,16 @@
 
 #include <cstdio>
 
-#include "ui/dialog_templates.h"
-
 namespace install {
 
 // ---------------------------------------------------------------- PercentBar
 
-void PercentBar::Attach(platform::Ui& ui, platform::WindowHandle dialog, int controlId,
-                        std::uint32_t maximum) {
-  ui_ = &ui;
+void PercentBar::Attach(platform::Dialog dialog, int controlId, std::uint32_t maximum) {
   dialog_ = dialog;
   controlId_ = controlId;
-  ui.OwnControlPaint(dialog, controlId);
+  dialog_.OwnControlPaint(controlId);
   maximum_ = maximum;
-  ui.InvalidateItem(dialog, controlId, true);
+  dialog_.InvalidateItem(controlId, true);
 }
 
 namespace {
@@ -39,7 +35,7 @@ BarLook Look(int width, std::uint32_t position, std::uint32_t maximum) {
 
 bool PercentBar::SetPosition(std::uint32_t value) {
   position_ = value < maximum_ ? value : maximum_;
-  if (ui_ == nullptr || dialog_ == platform::kNoWindow) return false;
+  if (!dialog_.HasWindow()) return false;
   if (painted_) {
     // As Paint will see it: a maximum of 0 counts as 1.
     const std::uint32_t maximum = maximum_ == 0 ? 1u : maximum_;
@@ -51,7 +47,7 @@ bool PercentBar::SetPosition(std::uint32_t value) {
       return false;
     }
   }
-  ui_->InvalidateItem(dialog_, controlId_, true);
+  dialog_.InvalidateItem(controlId_, true);
   return true;
 }
 
@@ -89,7 +85,7 @@ void PercentBar::Paint(platform::Painter& painter) {
 // ---------------------------------------------------------------- dialog
 
 CopyProgressDialog::~CopyProgressDialog() {
-  if (dialog_ != platform::kNoWindow) DestroyWindow();
+  if (window_.HasWindow()) DestroyWindow();
   EnableOwnerAgain();
 }
 
@@ -100,13 +96,12 @@ bool CopyProgressDialog::Create(platform::WindowHandle owner) {
     ui.EnableWindow(owner, false);
     ownerDisabled_ = true;
   }
-  platform::WindowHandle window = ui.CreateModeless(ui::kCopyProgressDialog, owner, *this);
+  platform::WindowHandle window = ui.CreateModeless(owner, *this);
+  window_ = platform::Dialog(ui, window);
   if (window == platform::kNoWindow) {
-    dialog_ = platform::kNoWindow;
     EnableOwnerAgain();
     return false;
   }
-  dialog_ = window;
   return true;
 }
 
@@ -118,30 +113,33 @@ void CopyProgressDialog::EnableOwnerAgain() {
 
 void CopyProgressDialog::DestroyWindow() {
   EnableOwnerAgain();
-  platform::WindowHandle window = dialog_;
-  dialog_ = platform::kNoWindow;
-  if (window != platform::kNoWindow) state_.machine.ui.DestroyWindow(window);
+  platform::Dialog window = window_;
+  window_.Detach();
+  if (window.HasWindow()) window.Destroy();
 }
 
 bool CopyProgressDialog::OnInitDialog(platform::WindowHandle dialog) {
-  platform::Ui& ui = state_.machine.ui;
-  dialog_ = dialog;
-  ui.SetWindowText(dialog, setup::Msg(state_, setup::MSG_COPY_LABELS, 0));
-  currentBar_.Attach(ui, dialog, progress_ctl::kCurrentBar, 100);
-  filesBar_.Attach(ui, dialog, progress_ctl::kFilesBar, 100);
-  ui.SetItemText(dialog, progress_ctl::kCurrentLabel, setup::Msg(state_, setup::MSG_COPY_LABELS, 1));
-  ui.SetItemText(dialog, progress_ctl::kFilesLabel, setup::Msg(state_, setup::MSG_COPY_LABELS, 2));
-  ui.SetItemText(dialog, progress_ctl::kCancel, setup::Msg(state_, setup::MSG_BUTTON_LABELS, 1));
+  window_ = platform::Dialog(state_.machine.ui, dialog);
+  window_.SetText(setup::Msg(state_, setup::MSG_COPY_LABELS, 0));
+  currentBar_.Attach(window_, progress_ctl::kCurrentBar, 100);
+  filesBar_.Attach(window_, progress_ctl::kFilesBar, 100);
+  window_.SetItemText(progress_ctl::kCurrentLabel, setup::Msg(state_, setup::MSG_COPY_LABELS, 1));
+  window_.SetItemText(progress_ctl::kFilesLabel, setup::Msg(state_, setup::MSG_COPY_LABELS, 2));
+  window_.SetItemText(progress_ctl::kCancel, setup::Msg(state_, setup::MSG_BUTTON_LABELS, 1));
   return true;
 }
 
-bool CopyProgressDialog::OnCommand(platform::WindowHandle dialog, int id, int) {
-  if (id == platform::answer::kOk) return true;  // Enter does nothing here
-  if (id == platform::answer::kCancel) {
+// The Cancel button is the dialog's Cancel command, so that Escape and the
+// close box ask the same question.
+static_assert(progress_ctl::kCancel == platform::cmd::kCancel);
+
+bool CopyProgressDialog::OnCommand(platform::WindowHandle /*dialog*/, int id, int /*notifyCode*/) {
+  if (id == platform::cmd::kOk) return true;  // Enter does nothing here
+  if (id == platform::cmd::kCancel) {
     // The dialog stays open either way; the engine sees the flag at its
     // next CancelRequested.
-    int answer = state_.machine.ui.MessageBox(
-        dialog, setup::Msg(state_, setup::MSG_CONFIRM_CANCEL, setup::kText),
+    int answer = window_.MessageBox(
+        setup::Msg(state_, setup::MSG_CONFIRM_CANCEL, setup::kText),
         setup::Msg(state_, setup::MSG_CONFIRM_CANCEL, setup::kCaption),
         platform::mb::kYesNo | platform::mb::kIconQuestion);
     if (answer == platform::answer::kYes) cancelFlag_ = true;
@@ -165,7 +163,7 @@ void CopyProgressDialog::OnPaintControl(platform::WindowHandle, int controlId,
 
 void CopyProgressDialog::OnDestroy(platform::WindowHandle) {
   EnableOwnerAgain();
-  dialog_ = platform::kNoWindow;
+  window_.Detach();
 }
 
 void CopyProgressDialog::UpdateProgress(ProgressMode mode, const std::string& fileText,
@@ -190,13 +188,12 @@ void CopyProgressDialog::UpdateProgress(ProgressMode mode, const std::string& fi
       break;
   }
 
-  platform::Ui& ui = state_.machine.ui;
-  const bool haveWindow = dialog_ != platform::kNoWindow;
+  const bool haveWindow = window_.HasWindow();
 
   // A bar whose split point and percentage stay as they are is not
   // repainted: it would look the same.
   if (mode != ProgressMode::kComplete && blocksDone_ <= currentBar_.Maximum()) {
-    if (currentBar_.SetPosition(blocksDone_) && haveWindow) ui.UpdateItem(dialog_, progress_ctl::kCurrentBar);
+    if (currentBar_.SetPosition(blocksDone_) && haveWindow) window_.UpdateItem(progress_ctl::kCurrentBar);
   }
 
   // A file count that is too small freezes the files bar and the status
@@ -204,29 +201,29 @@ void CopyProgressDialog::UpdateProgress(ProgressMode mode, const std::string& fi
   if (mode != ProgressMode::kBlock && filesDone_ <= filesBar_.Maximum()) {
     const bool repaint = filesBar_.SetPosition(filesDone_);
     if (haveWindow) {
-      if (repaint) ui.UpdateItem(dialog_, progress_ctl::kFilesBar);
+      if (repaint) window_.UpdateItem(progress_ctl::kFilesBar);
       std::string status = mode == ProgressMode::kComplete
                                ? std::string(setup::Msg(state_, setup::MSG_TRANSFER_COMPLETE))
                                : std::string(setup::Msg(state_, setup::MSG_COPYING)) + fileText;
-      ui.SetItemText(dialog_, progress_ctl::kStatusText, status);
+      window_.SetItemText(progress_ctl::kStatusText, status);
     }
   }
 
   if (mode == ProgressMode::kComplete && haveWindow) {
-    ui.EnableItem(dialog_, progress_ctl::kCancel, false);
+    window_.EnableItem(progress_ctl::kCancel, false);
     // Without a timer there is nothing to wait for; waiting would never end.
-    if (ui.SetTimer(dialog_, kCompletionTimer, kCompletionTimerPeriod)) {
+    if (window_.SetTimer(kCompletionTimer, kCompletionTimerPeriod)) {
       const int start = timerTicks_;
       // A dialog destroyed meanwhile ends the wait too.
-      ui.RunMessagesUntil([this, start] {
-        return timerTicks_ - start >= kCompletionTicks || dialog_ == platform::kNoWindow;
+      state_.machine.ui.RunMessagesUntil([this, start] {
+        return timerTicks_ - start >= kCompletionTicks || !window_.HasWindow();
       });
-      if (dialog_ != platform::kNoWindow) ui.KillTimer(dialog_, kCompletionTimer);
+      if (window_.HasWindow()) window_.KillTimer(kCompletionTimer);
     }
   }
 }
 
-void CopyProgressDialog::PumpMessages() { state_.machine.ui.PumpMessages(dialog_); }
+void CopyProgressDialog::PumpMessages() { window_.PumpMessages(); }
 
 bool CopyProgressDialog::CancelRequested() {
   PumpMessages();

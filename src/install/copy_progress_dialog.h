@@ -1,4 +1,4 @@
-// The copy progress dialog (template 135): the file being copied, a bar for
+// The copy progress dialog ("File Copy"): the file being copied, a bar for
 // the current file, a bar for all files, and Cancel with confirmation. It
 // runs no message loop of its own: the copy engine lets pending messages
 // through it once per block (CancelRequested).
@@ -7,20 +7,15 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/dialog.h"
 #include "platform/machine.h"
 #include "setup/state.h"
+#include "ui/dialog_ids.h"
 
 namespace install {
 
-// Controls of template 135.
-namespace progress_ctl {
-constexpr int kCancel = 2;
-constexpr int kFilesBar = 1009;
-constexpr int kCurrentBar = 1010;
-constexpr int kFilesLabel = 1011;
-constexpr int kCurrentLabel = 1012;
-constexpr int kStatusText = 1013;
-}  // namespace progress_ctl
+// Controls of the dialog's template, by name.
+namespace progress_ctl = ui::ids::copy_progress;
 
 constexpr int kCompletionTimer = 1;
 constexpr std::uint32_t kCompletionTimerPeriod = 2000;  // milliseconds
@@ -38,7 +33,7 @@ class PercentBar {
   // Takes over the dialog's static control: from now on the dialog handler
   // forwards its paint messages here. Sets the maximum and invalidates the
   // control with erasing.
-  void Attach(platform::Ui& ui, platform::WindowHandle dialog, int controlId, std::uint32_t maximum);
+  void Attach(platform::Dialog dialog, int controlId, std::uint32_t maximum);
   // The maximum alone, without a redraw (the next position change redraws).
   void SetMaximum(std::uint32_t maximum) { maximum_ = maximum; }
   // Position = the smaller of value and maximum; invalidates with erasing
@@ -56,8 +51,7 @@ class PercentBar {
   int ControlId() const { return controlId_; }
 
  private:
-  platform::Ui* ui_ = nullptr;
-  platform::WindowHandle dialog_ = platform::kNoWindow;
+  platform::Dialog dialog_;
   int controlId_ = 0;
   std::uint32_t maximum_ = 100;
   std::uint32_t position_ = 0;
@@ -72,19 +66,22 @@ class PercentBar {
 
 class CopyProgressDialog : public platform::DialogHandler {
  public:
-  explicit CopyProgressDialog(setup::SetupState& state) : state_(state) {}
+  static constexpr int kTemplate = ui::ids::copy_progress::kTemplate;
+
+  explicit CopyProgressDialog(setup::SetupState& state)
+      : DialogHandler(kTemplate), state_(state), window_(state.machine.ui, platform::kNoWindow) {}
   ~CopyProgressDialog() override;
   CopyProgressDialog(const CopyProgressDialog&) = delete;
   CopyProgressDialog& operator=(const CopyProgressDialog&) = delete;
 
-  // Creates the dialog modelessly from template 135, owned by `owner`.
+  // Creates the dialog modelessly from its template, owned by `owner`.
   // Disables the owner while the dialog exists (when it was enabled);
   // enables it again if creation fails. False when creation failed.
   bool Create(platform::WindowHandle owner);
   // Enables the owner again if creation disabled it, then destroys the
   // window.
   void DestroyWindow();
-  platform::WindowHandle Window() const { return dialog_; }
+  platform::WindowHandle Window() const { return window_.Handle(); }
 
   void UpdateProgress(ProgressMode mode, const std::string& fileText, std::uint32_t count,
                       std::uint32_t total);
@@ -113,7 +110,7 @@ class CopyProgressDialog : public platform::DialogHandler {
   void EnableOwnerAgain();
 
   setup::SetupState& state_;
-  platform::WindowHandle dialog_ = platform::kNoWindow;
+  platform::Dialog window_;
   platform::WindowHandle owner_ = platform::kNoWindow;
   PercentBar currentBar_;
   PercentBar filesBar_;

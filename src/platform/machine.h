@@ -70,6 +70,14 @@ constexpr int kYes = 6;
 constexpr int kNo = 7;
 }  // namespace answer
 
+// Command ids (WM_COMMAND) that Windows gives a dialog of its own: IDOK for
+// Enter and IDCANCEL for Escape and the close box. A modal dialog ends with
+// them unless its handler takes them (platform/dialog.h).
+namespace cmd {
+constexpr int kOk = 1;
+constexpr int kCancel = 2;
+}  // namespace cmd
+
 // ShowWindow commands used by the logic.
 namespace sw {
 constexpr int kHide = 0;
@@ -307,36 +315,40 @@ class Painter {
 class Ui;
 
 // The behaviour of one dialog, written in the setup logic. The machine
-// creates the window from a numbered template and calls these.
+// creates the window from the handler's template and calls these. A
+// handler knows its window through a platform::Dialog (platform/dialog.h).
 class DialogHandler {
  public:
+  // `templateId`: the dialog template the window is made from (a name of
+  // ui/dialog_ids.h).
+  explicit DialogHandler(int templateId) : templateId_(templateId) {}
   virtual ~DialogHandler() = default;
+
+  int TemplateId() const { return templateId_; }
+
   // WM_INITDIALOG; true lets the system set the focus.
   virtual bool OnInitDialog(WindowHandle dialog) = 0;
   // WM_COMMAND; return false for the default handling, which for a modal
-  // dialog ends it with ids 1 and 2 (and Escape/close give 2).
-  virtual bool OnCommand(WindowHandle dialog, int id, int notifyCode) {
-    (void)dialog; (void)id; (void)notifyCode;
+  // dialog ends it with cmd::kOk and cmd::kCancel (Escape and the close box
+  // give cmd::kCancel); see platform::DefaultCommand.
+  virtual bool OnCommand(WindowHandle /*dialog*/, int /*id*/, int /*notifyCode*/) {
     return false;
   }
-  virtual void OnTimer(WindowHandle dialog, int timerId) { (void)dialog; (void)timerId; }
+  virtual void OnTimer(WindowHandle /*dialog*/, int /*timerId*/) {}
   // WM_PAINT of the dialog itself; false for the default handling.
-  virtual bool OnPaint(WindowHandle dialog, Painter& painter) {
-    (void)dialog; (void)painter;
-    return false;
-  }
+  virtual bool OnPaint(WindowHandle /*dialog*/, Painter& /*painter*/) { return false; }
   // WM_PAINT of a control the handler draws itself (see Ui::OwnControlPaint).
-  virtual void OnPaintControl(WindowHandle dialog, int controlId, Painter& painter) {
-    (void)dialog; (void)controlId; (void)painter;
-  }
+  virtual void OnPaintControl(WindowHandle /*dialog*/, int /*controlId*/, Painter& /*painter*/) {}
   // WM_NCACTIVATE: return true and set *result to answer it without the
   // default handling.
-  virtual bool OnNcActivate(WindowHandle dialog, bool active, bool* result) {
-    (void)dialog; (void)active; (void)result;
+  virtual bool OnNcActivate(WindowHandle /*dialog*/, bool /*active*/, bool* /*result*/) {
     return false;
   }
   // WM_DESTROY.
-  virtual void OnDestroy(WindowHandle dialog) { (void)dialog; }
+  virtual void OnDestroy(WindowHandle /*dialog*/) {}
+
+ private:
+  int templateId_;
 };
 
 class Ui {
@@ -345,11 +357,11 @@ class Ui {
   // MessageBoxA: returns the answer (answer::*).
   virtual int MessageBox(WindowHandle owner, const std::string& text,
                          const std::string& caption, std::uint32_t flags) = 0;
-  // DialogBoxParam from template `templateId`: returns the EndDialog value.
-  virtual int RunModal(int templateId, WindowHandle owner, DialogHandler& handler) = 0;
-  // CreateDialogParam: the new window, or kNoWindow.
-  virtual WindowHandle CreateModeless(int templateId, WindowHandle owner,
-                                      DialogHandler& handler) = 0;
+  // DialogBoxParam from the handler's template: returns the EndDialog value.
+  virtual int RunModal(WindowHandle owner, DialogHandler& handler) = 0;
+  // CreateDialogParam from the handler's template: the new window, or
+  // kNoWindow.
+  virtual WindowHandle CreateModeless(WindowHandle owner, DialogHandler& handler) = 0;
   virtual void EndDialog(WindowHandle dialog, int result) = 0;
   virtual void DestroyWindow(WindowHandle window) = 0;
 

@@ -11,9 +11,9 @@ std::string Text(const std::string& cp1252) { return Quote(setup::Cp1252ToUtf8(c
 
 }  // namespace
 
-std::string OwnerName(int ownerTemplateId) {
+std::string OwnerName(int ownerTemplateId, int backgroundTemplateId) {
   if (ownerTemplateId <= 0) return "none";
-  if (ownerTemplateId == 132) return "background";
+  if (ownerTemplateId == backgroundTemplateId) return "background";
   return "dialog:" + std::to_string(ownerTemplateId);
 }
 

@@ -2,13 +2,14 @@
 //
 // Texts given here are the program's own, in Windows-1252; the records are
 // UTF-8 (converted with setup::Cp1252ToUtf8) and escaped as in scenarios.
-// A record has no line end; the runner adds "\n".
+// A record has no line end; the runner adds "\n". In the examples the
+// background window's template is B:
 //
-//   FormatBox(OwnerName(132), flags, caption, text, answer)
+//   FormatBox(OwnerName(B, B), flags, caption, text, answer)
 //     -> box owner=background icon=question buttons=yesno caption="..." text="..." -> yes
-//   FormatDialog(102, OwnerName(132), title, {{1001, "..."}}, statement)
+//   FormatDialog(102, OwnerName(B, B), title, {{1001, "..."}}, statement)
 //     -> dialog 102 owner=background title="..." 1001="..." -> set 1000 "C:\\TAPE"; press 1
-//   FormatWindow(132, OwnerName(0), title)   -> window 132 owner=none title="..."
+//   FormatWindow(B, OwnerName(0, B), title)  -> window <B> owner=none title="..."
 //   FormatExit(0)                             -> exit 0
 #pragma once
 
@@ -22,8 +23,10 @@
 namespace scenario {
 
 // The owner of a window by the template of its owner: 0 or less "none",
-// 132 (the background window) "background", any other "dialog:<id>".
-std::string OwnerName(int ownerTemplateId);
+// `backgroundTemplateId` "background", any other "dialog:<id>". Which
+// template is the background window is the program's to say; the runner
+// passes it on from the program's dialog ids.
+std::string OwnerName(int ownerTemplateId, int backgroundTemplateId);
 
 // Message box flag names: "none", "error", "question", "warning",
 // "information" (other icon bits: "icon:<hex>"); "ok", "okcancel",

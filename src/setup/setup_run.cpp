@@ -6,7 +6,6 @@
 #include "setup/start.h"
 #include "setup/state.h"
 #include "ui/background_window.h"
-#include "ui/dialog_templates.h"
 #include "uninstall/launcher.h"
 
 namespace setup {
@@ -97,8 +96,7 @@ int RunSetup(platform::Machine& machine) {
 
   state.mode = start.mode;
   ui::BackgroundWindow background(state);
-  platform::WindowHandle window =
-      machine.ui.CreateModeless(ui::kBackgroundDialog, platform::kNoWindow, background);
+  platform::WindowHandle window = machine.ui.CreateModeless(platform::kNoWindow, background);
   machine.ui.SetMainWindow(window);
   machine.ui.SetTopmostAndShow(window);
   state.backgroundWindow = window;

@@ -35,8 +35,9 @@ std::string BackgroundWindow::Caption(setup::SetupState& state) {
 }
 
 bool BackgroundWindow::OnInitDialog(platform::WindowHandle dialog) {
-  state_.machine.ui.SetWindowText(dialog, Caption(state_));
-  state_.machine.ui.ShowWindow(dialog, platform::sw::kShowMaximized);
+  window_ = platform::Dialog(state_.machine.ui, dialog);
+  window_.SetText(Caption(state_));
+  window_.Show(platform::sw::kShowMaximized);
   return true;
 }
 

@@ -4,14 +4,19 @@
 
 #include <string>
 
+#include "platform/dialog.h"
 #include "platform/machine.h"
 #include "setup/state.h"
+#include "ui/dialog_ids.h"
 
 namespace ui {
 
 class BackgroundWindow : public platform::DialogHandler {
  public:
-  explicit BackgroundWindow(setup::SetupState& state) : state_(state) {}
+  static constexpr int kTemplate = ids::background::kTemplate;
+
+  explicit BackgroundWindow(setup::SetupState& state)
+      : DialogHandler(kTemplate), state_(state) {}
 
   bool OnInitDialog(platform::WindowHandle dialog) override;
   bool OnPaint(platform::WindowHandle dialog, platform::Painter& painter) override;
@@ -23,12 +28,14 @@ class BackgroundWindow : public platform::DialogHandler {
   static std::string CaptionProductName(const setup::SetupState& state);
 
   bool FirstPaintDone() const { return firstPaintDone_; }
+  platform::WindowHandle Window() const { return window_.Handle(); }
 
  private:
   static void PaintGradient(platform::Painter& painter);
   void PaintLogo(platform::Painter& painter);
 
   setup::SetupState& state_;
+  platform::Dialog window_;
   bool firstPaintDone_ = false;
 };
 

@@ -6,12 +6,14 @@ namespace {
 
 // The window styles only matter to the resource compiler; here they are
 // dropped unread.
-#define SETUP_DIALOG(id, caption, x, y, cx, cy, font, size, visible, style, exstyle) \
+#define SETUP_DIALOG(name, id, caption, x, y, cx, cy, font, size, visible, style, exstyle) \
   DialogTemplate{id, caption, x, y, cx, cy, font, size, (visible) != 0, {
-#define SETUP_DIALOG_NOCAPTION(id, x, y, cx, cy, font, size, visible, style, exstyle) \
+#define SETUP_DIALOG_NOCAPTION(name, id, x, y, cx, cy, font, size, visible, style, exstyle) \
   DialogTemplate{id, "", x, y, cx, cy, font, size, (visible) != 0, {
-#define SETUP_CONTROL(kind, id, text, x, y, cx, cy, style, exstyle) \
+#define SETUP_CONTROL(kind, name, id, text, x, y, cx, cy, style, exstyle) \
   ControlTemplate{id, ControlKind::kind, text, x, y, cx, cy},
+#define SETUP_UNNAMED_CONTROL(kind, text, x, y, cx, cy, style, exstyle) \
+  ControlTemplate{-1, ControlKind::kind, text, x, y, cx, cy},
 #define SETUP_DIALOG_END() }},
 
 const std::vector<DialogTemplate>& Templates() {
@@ -24,6 +26,7 @@ const std::vector<DialogTemplate>& Templates() {
 #undef SETUP_DIALOG
 #undef SETUP_DIALOG_NOCAPTION
 #undef SETUP_CONTROL
+#undef SETUP_UNNAMED_CONTROL
 #undef SETUP_DIALOG_END
 
 }  // namespace

@@ -2,7 +2,8 @@
 //
 // src/ui/dialogs.def holds every template as macros; resources.rc expands
 // them into resource statements for windres, dialog_templates.cpp into the
-// table below, which the simulated machine uses to build its dialogs.
+// table below, which the simulated machine uses to build its dialogs. The
+// template and control ids by name are in dialog_ids.h.
 #pragma once
 
 #include <cstdint>
@@ -36,9 +37,5 @@ const DialogTemplate* FindDialogTemplate(int id);
 // Bitmap resource numbers.
 constexpr int kLogoBitmap = 131;     // 230 x 110 monochrome
 constexpr int kOemLogoBitmap = 159;  // 148 x 33 colour
-
-// Dialog template numbers.
-constexpr int kBackgroundDialog = 132;
-constexpr int kCopyProgressDialog = 135;
 
 }  // namespace ui

@@ -103,11 +103,10 @@ class NullUi : public platform::Ui {
                  std::uint32_t) override {
     return platform::answer::kOk;
   }
-  int RunModal(int, platform::WindowHandle, platform::DialogHandler&) override {
-    return platform::answer::kCancel;
+  int RunModal(platform::WindowHandle, platform::DialogHandler&) override {
+    return platform::cmd::kCancel;
   }
-  platform::WindowHandle CreateModeless(int, platform::WindowHandle,
-                                        platform::DialogHandler&) override {
+  platform::WindowHandle CreateModeless(platform::WindowHandle, platform::DialogHandler&) override {
     return platform::kNoWindow;
   }
   void EndDialog(platform::WindowHandle, int) override {}

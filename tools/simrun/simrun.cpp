@@ -19,6 +19,7 @@
 #include "scenario/transcript.h"
 #include "scenario/user.h"
 #include "setup/setup_run.h"
+#include "ui/dialog_ids.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
   scenario::ScriptedUser user(scn);
   sim::SimMachine* m = machine.get();
   machine->ui().SetUser(&user);
+  machine->ui().SetBackgroundTemplate(ui::ids::background::kTemplate);
   machine->ui().SetRecorder([&transcript](const std::string& line) {
     transcript.push_back(line);
     std::printf("%s\n", line.c_str());

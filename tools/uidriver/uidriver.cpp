@@ -47,6 +47,7 @@
 #include "scenario/user.h"
 #include "screen.h"
 #include "setup/catalog.h"
+#include "ui/dialog_ids.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ using scenario::Statement;
 constexpr char kDialogIdProperty[] = "SetupDialogId";
 constexpr char kDialogModalProperty[] = "SetupDialogModal";
 constexpr char kTimersProperty[] = "SetupTimers";
-constexpr int kBackgroundTemplate = 132;
+// The program's background window, named "background" as an owner.
+constexpr int kBackgroundTemplate = ui::ids::background::kTemplate;
 constexpr DWORD kPollMs = 20;
 constexpr UINT kSendTimeoutMs = 5000;
 
@@ -246,7 +248,7 @@ void Driver::ShotOfScreen(const std::string& what) {
 
 std::string Driver::OwnerName(HWND window) {
   HWND owner = ::GetWindow(window, GW_OWNER);
-  return scenario::OwnerName(TemplateOf(owner));
+  return scenario::OwnerName(TemplateOf(owner), kBackgroundTemplate);
 }
 
 // Asks whoever started the driver to show a host folder as a drive.

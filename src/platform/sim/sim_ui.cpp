@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/dialog.h"
 #include "scenario/transcript.h"
 #include "setup/catalog.h"
 #include "ui/dialog_templates.h"
@@ -108,11 +109,12 @@ void SimUi::Record(const std::string& line) {
 void SimUi::Abort(const std::string& message) { throw RunAborted(message); }
 
 std::string SimUi::OwnerName(WindowHandle owner) {
-  return scenario::OwnerName(owner == platform::kNoWindow ? 0 : TemplateOf(owner));
+  return scenario::OwnerName(owner == platform::kNoWindow ? 0 : TemplateOf(owner),
+                             backgroundTemplate_);
 }
 
-WindowHandle SimUi::Create(int templateId, WindowHandle owner, platform::DialogHandler& handler,
-                           bool modal) {
+WindowHandle SimUi::Create(WindowHandle owner, platform::DialogHandler& handler, bool modal) {
+  const int templateId = handler.TemplateId();
   Window w;
   w.templateId = templateId;
   w.owner = Find(owner) ? owner : platform::kNoWindow;
@@ -163,11 +165,12 @@ int SimUi::MessageBox(WindowHandle owner, const std::string& text, const std::st
   return answer;
 }
 
-int SimUi::RunModal(int templateId, WindowHandle owner, platform::DialogHandler& handler) {
+int SimUi::RunModal(WindowHandle owner, platform::DialogHandler& handler) {
+  const int templateId = handler.TemplateId();
   Window* ownerWindow = Find(owner);
   bool ownerWasEnabled = ownerWindow != nullptr && ownerWindow->enabled;
   if (ownerWindow != nullptr) ownerWindow->enabled = false;
-  WindowHandle h = Create(templateId, owner, handler, true);
+  WindowHandle h = Create(owner, handler, true);
   for (;;) {
     Window* w = Find(h);
     if (w == nullptr || w->ended) break;
@@ -202,9 +205,8 @@ int SimUi::RunModal(int templateId, WindowHandle owner, platform::DialogHandler&
   return result;
 }
 
-WindowHandle SimUi::CreateModeless(int templateId, WindowHandle owner,
-                                   platform::DialogHandler& handler) {
-  return Create(templateId, owner, handler, false);
+WindowHandle SimUi::CreateModeless(WindowHandle owner, platform::DialogHandler& handler) {
+  return Create(owner, handler, false);
 }
 
 void SimUi::EndDialog(WindowHandle dialog, int result) {
@@ -581,9 +583,7 @@ void SimUi::Press(WindowHandle h, int controlId, const scenario::Statement& st) 
   }
   bool handled = w->handler != nullptr && w->handler->OnCommand(h, controlId, 0);
   w = Find(h);
-  if (!handled && w != nullptr && w->modal && (controlId == 1 || controlId == 2)) {
-    EndDialog(h, controlId);
-  }
+  if (!handled && w != nullptr) platform::DefaultCommand(*this, h, w->modal, controlId);
 }
 
 }  // namespace sim

@@ -46,6 +46,9 @@ class SimUi : public platform::Ui {
   void SetInsertHandler(std::function<void(char, const std::string&)> insert) {
     insert_ = std::move(insert);
   }
+  // The template of the window the transcript names "background" as an
+  // owner (the runner takes it from the program's dialog ids); 0: none.
+  void SetBackgroundTemplate(int templateId) { backgroundTemplate_ = templateId; }
   // Receives each transcript record as it happens.
   void SetRecorder(std::function<void(const std::string&)> record) { record_ = std::move(record); }
 
@@ -61,9 +64,8 @@ class SimUi : public platform::Ui {
   // Ui.
   int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
                  std::uint32_t flags) override;
-  int RunModal(int templateId, platform::WindowHandle owner,
-               platform::DialogHandler& handler) override;
-  platform::WindowHandle CreateModeless(int templateId, platform::WindowHandle owner,
+  int RunModal(platform::WindowHandle owner, platform::DialogHandler& handler) override;
+  platform::WindowHandle CreateModeless(platform::WindowHandle owner,
                                         platform::DialogHandler& handler) override;
   void EndDialog(platform::WindowHandle dialog, int result) override;
   void DestroyWindow(platform::WindowHandle window) override;
@@ -129,8 +131,8 @@ class SimUi : public platform::Ui {
   };
 
   Window* Find(platform::WindowHandle h);
-  platform::WindowHandle Create(int templateId, platform::WindowHandle owner,
-                                platform::DialogHandler& handler, bool modal);
+  platform::WindowHandle Create(platform::WindowHandle owner, platform::DialogHandler& handler,
+                                bool modal);
   void Record(const std::string& line);
   [[noreturn]] void Abort(const std::string& message);
   std::string OwnerName(platform::WindowHandle owner);
@@ -152,6 +154,7 @@ class SimUi : public platform::Ui {
   std::map<platform::WindowHandle, Window> windows_;
   platform::WindowHandle nextWindow_ = 0x10010;
   platform::WindowHandle mainWindow_ = platform::kNoWindow;
+  int backgroundTemplate_ = 0;
   std::vector<Timer> timers_;
   std::uint64_t now_ = 0;
   std::uint64_t pumps_ = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/dialog.h"
 #include "platform/win32/win32_machine.h"
 
 namespace platform::win32 {
@@ -11,6 +12,7 @@ namespace platform::win32 {
 // What a dialog window needs to reach its handler.
 struct DialogContext {
   DialogHandler* handler = nullptr;
+  Ui* ui = nullptr;
   HINSTANCE instance = nullptr;
   int templateId = 0;
   bool modal = false;
@@ -171,11 +173,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       int id = LOWORD(wParam);
       int code = HIWORD(wParam);
       if (context->handler->OnCommand(W(dialog), id, code)) return TRUE;
-      if (context->modal && (id == IDOK || id == IDCANCEL)) {
-        ::EndDialog(dialog, id);
-        return TRUE;
-      }
-      return FALSE;
+      return DefaultCommand(*context->ui, W(dialog), context->modal, id) ? TRUE : FALSE;
     }
     case WM_TIMER:
       context->handler->OnTimer(W(dialog), static_cast<int>(wParam));
@@ -258,9 +256,11 @@ int Win32Ui::MessageBox(WindowHandle owner, const std::string& text, const std::
   return ::MessageBoxA(H(owner), UpToZero(text).c_str(), UpToZero(caption).c_str(), flags);
 }
 
-int Win32Ui::RunModal(int templateId, WindowHandle owner, DialogHandler& handler) {
+int Win32Ui::RunModal(WindowHandle owner, DialogHandler& handler) {
+  const int templateId = handler.TemplateId();
   DialogContext context;
   context.handler = &handler;
+  context.ui = this;
   context.instance = instance_;
   context.templateId = templateId;
   context.modal = true;
@@ -272,12 +272,14 @@ int Win32Ui::RunModal(int templateId, WindowHandle owner, DialogHandler& handler
   return static_cast<int>(result);
 }
 
-WindowHandle Win32Ui::CreateModeless(int templateId, WindowHandle owner, DialogHandler& handler) {
+WindowHandle Win32Ui::CreateModeless(WindowHandle owner, DialogHandler& handler) {
+  const int templateId = handler.TemplateId();
   // Contexts of modeless dialogs live here; those whose window is gone are
   // freed at the next creation.
   std::erase_if(modeless_, [](const std::unique_ptr<DialogContext>& c) { return c->destroyed; });
   auto context = std::make_unique<DialogContext>();
   context->handler = &handler;
+  context->ui = this;
   context->instance = instance_;
   context->templateId = templateId;
   context->modal = false;

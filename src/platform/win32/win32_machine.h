@@ -100,8 +100,8 @@ class Win32Ui : public Ui {
 
   int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                  std::uint32_t flags) override;
-  int RunModal(int templateId, WindowHandle owner, DialogHandler& handler) override;
-  WindowHandle CreateModeless(int templateId, WindowHandle owner, DialogHandler& handler) override;
+  int RunModal(WindowHandle owner, DialogHandler& handler) override;
+  WindowHandle CreateModeless(WindowHandle owner, DialogHandler& handler) override;
   void EndDialog(WindowHandle dialog, int result) override;
   void DestroyWindow(WindowHandle window) override;
   void SetWindowText(WindowHandle window, const std::string& text) override;
