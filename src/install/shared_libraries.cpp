@@ -195,16 +195,19 @@ CopyResult CopyPlainFile(setup::SetupState& state, const std::string& source,
 std::string ShortInstallDirPath(setup::SetupState& state) {
   const std::string& dir = state.installDir;
   if (dir.size() < 2 || dir[1] != ':') return dir;
-  std::string result;
+  std::string result = dir.substr(0, 2);
   std::size_t pos = dir.find('\\', 2);
   while (pos != std::string::npos) {
     std::size_t next = dir.find('\\', pos + 1);
     std::string prefix = dir.substr(0, next);
     std::string longName = dir.substr(pos + 1, next == std::string::npos ? next : next - pos - 1);
-    if (!longName.empty()) result += "\\" + ShortNameOf(state.machine.files, prefix, longName);
+    if (!longName.empty()) {
+      result.push_back('\\');
+      result.append(ShortNameOf(state.machine.files, prefix, longName));
+    }
     pos = next;
   }
-  return std::string(1, dir[0]) + ":" + result;
+  return result;
 }
 
 void ReplaceAtNextStart(setup::SetupState& state, const std::string& systemCopy,
@@ -213,9 +216,9 @@ void ReplaceAtNextStart(setup::SetupState& state, const std::string& systemCopy,
     state.machine.files.MoveFileAtReboot(shippedCopy, systemCopy);
     return;
   }
-  std::string shortShipped =
-      ShortInstallDirPath(state) + "\\" +
-      ShortNameOf(state.machine.files, shippedCopy, LastComponent(shippedCopy));
+  std::string shortShipped = ShortInstallDirPath(state);
+  shortShipped.push_back('\\');
+  shortShipped.append(ShortNameOf(state.machine.files, shippedCopy, LastComponent(shippedCopy)));
   state.machine.profile.WriteString("rename", systemCopy, shortShipped,
                                     state.windowsDir + "\\WININIT.INI");
 }
