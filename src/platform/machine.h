@@ -42,6 +42,14 @@ constexpr std::uint32_t kNoMoreItems = 259;
 constexpr std::uint32_t kBadKey = 1010;
 constexpr std::uint32_t kCantOpenKey = 1011;
 constexpr std::uint32_t kKeyDeleted = 1018;
+constexpr std::uint32_t kBadFormat = 11;
+constexpr std::uint32_t kCallNotImplemented = 120;
+constexpr std::uint32_t kInvalidServiceControl = 1052;
+constexpr std::uint32_t kServiceDoesNotExist = 1060;
+constexpr std::uint32_t kServiceNotActive = 1062;
+constexpr std::uint32_t kServiceMarkedForDelete = 1072;
+constexpr std::uint32_t kResourceDataNotFound = 1812;
+constexpr std::uint32_t kResourceTypeNotFound = 1813;
 }  // namespace err
 
 // Message box flags (MB_*) and answers (ID*), with their Windows values.
@@ -180,6 +188,15 @@ class FileSystem {
   // "." and ".." are included as Windows lists them. Returns 0, or 2/3/18.
   virtual std::uint32_t FindFiles(const std::string& pattern, std::vector<FindData>* out) = 0;
   virtual std::uint32_t SetCurrentDirectory(const std::string& path) = 0;
+  // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING): `to` is replaced by
+  // `from` in one step where the platform can. Windows 95 and 98 do not
+  // implement MoveFileExA (120); there, and by default, the old file is
+  // deleted first and the new one renamed.
+  virtual std::uint32_t MoveFileReplacing(const std::string& from, const std::string& to) {
+    std::uint32_t e = DeleteFile(to);
+    if (e != err::kSuccess && e != err::kFileNotFound) return e;
+    return MoveFile(from, to);
+  }
 };
 
 // Whole-file helpers on top of FileSystem.
@@ -269,6 +286,69 @@ class Lz {
     (void)handle;
     return -1;
   }
+};
+
+// ---------------------------------------------------------------- versions
+
+// The file version of a file's fixed version information
+// (VS_FIXEDFILEINFO dwFileVersionMS and dwFileVersionLS).
+struct FileVersion {
+  std::uint32_t ms = 0;
+  std::uint32_t ls = 0;
+};
+
+class Versions {
+ public:
+  virtual ~Versions() = default;
+  // GetFileVersionInfoSizeA: the size of the file's version information,
+  // 0 when it has none; *error then says why (2 no such file, 11 not a
+  // program file, 1812 no resources, 1813 no version resource).
+  virtual std::uint32_t GetFileVersionInfoSize(const std::string& path, std::uint32_t* error) = 0;
+  // GetFileVersionInfoA, then VerQueryValueA with the root block "\": the
+  // file version of VS_FIXEDFILEINFO. Returns 0, or an error number (1813
+  // when the information holds no fixed part); *out is then untouched.
+  virtual std::uint32_t GetFixedFileVersion(const std::string& path, FileVersion* out) = 0;
+};
+
+// ---------------------------------------------------------------- services
+
+// Service control manager of Windows NT.
+using ServiceHandle = std::uintptr_t;  // SC_HANDLE; 0: none
+constexpr ServiceHandle kNoService = 0;
+constexpr std::uint32_t kScManagerAllAccess = 0xF003F;
+constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
+
+namespace service {
+constexpr std::uint32_t kControlStop = 1;      // SERVICE_CONTROL_STOP
+constexpr std::uint32_t kStopped = 1;          // SERVICE_STOPPED
+constexpr std::uint32_t kStopPending = 3;      // SERVICE_STOP_PENDING
+constexpr std::uint32_t kRunning = 4;          // SERVICE_RUNNING
+constexpr std::uint32_t kKernelDriver = 0x1;   // SERVICE_KERNEL_DRIVER
+constexpr std::uint32_t kDemandStart = 3;      // SERVICE_DEMAND_START
+}  // namespace service
+
+struct ServiceStatus {
+  std::uint32_t serviceType = 0;
+  std::uint32_t currentState = 0;  // service::kStopped, kRunning, ...
+};
+
+class Services {
+ public:
+  virtual ~Services() = default;
+  // OpenSCManagerA(local machine, active database, access). Windows 95 and
+  // 98 have no service control manager (120).
+  virtual std::uint32_t OpenSCManager(std::uint32_t access, ServiceHandle* out) = 0;
+  // OpenServiceA: 1060 when no such service is registered.
+  virtual std::uint32_t OpenService(ServiceHandle manager, const std::string& name,
+                                    std::uint32_t access, ServiceHandle* out) = 0;
+  // ControlService; the status after the control (1062 when not running).
+  virtual std::uint32_t ControlService(ServiceHandle service, std::uint32_t control,
+                                       ServiceStatus* status) = 0;
+  virtual std::uint32_t QueryServiceStatus(ServiceHandle service, ServiceStatus* status) = 0;
+  // DeleteService: marks the service for deletion; it goes once every
+  // handle is closed and it has stopped (1072 when already marked).
+  virtual std::uint32_t DeleteService(ServiceHandle service) = 0;
+  virtual std::uint32_t CloseServiceHandle(ServiceHandle handle) = 0;
 };
 
 // ---------------------------------------------------------------- UI
@@ -395,6 +475,12 @@ class Ui {
 
 // ---------------------------------------------------------------- machine
 
+// Parts for a machine that lacks them: no file has version information
+// (1813), and there is no service control manager (120, as on Windows 95
+// and 98). Tests of other parts leave these members to their defaults.
+Versions& NoVersionLibrary();
+Services& NoServiceManager();
+
 struct Machine {
   System& system;
   FileSystem& files;
@@ -402,6 +488,8 @@ struct Machine {
   Registry& registry;
   Lz& lz;
   Ui& ui;
+  Versions& versions = NoVersionLibrary();
+  Services& services = NoServiceManager();
 };
 
 }  // namespace platform

@@ -132,7 +132,42 @@ class NullUi : public platform::Ui {
   void RunMessagesUntil(const std::function<bool()>&) override {}
 };
 
+class NullVersions : public platform::Versions {
+ public:
+  std::uint32_t GetFileVersionInfoSize(const std::string&, std::uint32_t* error) override {
+    *error = 2;
+    return 0;
+  }
+  std::uint32_t GetFixedFileVersion(const std::string&, platform::FileVersion*) override {
+    return 2;
+  }
+};
+
+// No service control manager, as on Windows 95 and 98.
+class NullServices : public platform::Services {
+ public:
+  std::uint32_t OpenSCManager(std::uint32_t, platform::ServiceHandle* out) override {
+    *out = platform::kNoService;
+    return 120;
+  }
+  std::uint32_t OpenService(platform::ServiceHandle, const std::string&, std::uint32_t,
+                            platform::ServiceHandle* out) override {
+    *out = platform::kNoService;
+    return 6;
+  }
+  std::uint32_t ControlService(platform::ServiceHandle, std::uint32_t,
+                               platform::ServiceStatus*) override {
+    return 6;
+  }
+  std::uint32_t QueryServiceStatus(platform::ServiceHandle, platform::ServiceStatus*) override {
+    return 6;
+  }
+  std::uint32_t DeleteService(platform::ServiceHandle) override { return 6; }
+  std::uint32_t CloseServiceHandle(platform::ServiceHandle) override { return 6; }
+};
+
 // Every part but the user interface, as one object.
-struct NullParts : NullSystem, NullFiles, NullProfile, NullRegistry, NullLz {};
+struct NullParts : NullSystem, NullFiles, NullProfile, NullRegistry, NullLz, NullVersions,
+                   NullServices {};
 
 }  // namespace testsupport

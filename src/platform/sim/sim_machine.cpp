@@ -168,7 +168,9 @@ SimMachine::SimMachine(std::string dir)
       system_(dir_ + "/programs.log"),
       profile_(files_, "C:\\windows"),
       lz_(files_),
-      machine_{system_, files_, profile_, registry_, lz_, ui_} {}
+      versions_(files_),
+      services_(registry_),
+      machine_{system_, files_, profile_, registry_, lz_, ui_, versions_, services_} {}
 
 SimMachine::~SimMachine() = default;
 
@@ -203,6 +205,7 @@ void SimMachine::SetPlatform(scenario::Platform p) {
   system_.SetPlatform(p);
   bool nt = p == scenario::Platform::kNt;
   registry_.SetNt(nt);
+  services_.SetNt(nt);
   files_.SetRegistry(&registry_, nt);
 }
 
@@ -393,6 +396,7 @@ void SimMachine::ApplyPendingRenames() {
     }
     registry_.DeleteValueAt(key, "PendingFileRenameOperations");
   }
+  services_.Restart();
 }
 
 }  // namespace sim

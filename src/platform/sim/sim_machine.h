@@ -22,7 +22,9 @@
 #include "platform/machine.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_services.h"
 #include "platform/sim/sim_ui.h"
+#include "platform/sim/sim_versions.h"
 #include "scenario/scenario.h"
 
 namespace sim {
@@ -97,6 +99,8 @@ class SimMachine {
   SimRegistry& registry() { return registry_; }
   SimLz& lz() { return lz_; }
   SimUi& ui() { return ui_; }
+  SimVersions& versions() { return versions_; }
+  SimServices& services() { return services_; }
   const std::string& dir() const { return dir_; }
 
   void SetPlatform(scenario::Platform p);
@@ -127,6 +131,8 @@ class SimMachine {
   SimRegistry registry_;
   SimLz lz_;
   SimUi ui_;
+  SimVersions versions_;
+  SimServices services_;
   platform::Machine machine_;
 };
 

@@ -256,6 +256,14 @@ std::uint32_t Win32FileSystem::MoveFileAtReboot(const std::string& from, const s
                               MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
+std::uint32_t Win32FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+  if (!Usable(from) || !Usable(to)) return err::kInvalidParameter;
+  std::uint32_t e = Result(::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));
+  // Windows 95 and 98 have no MoveFileExA: delete, then rename.
+  if (e == err::kCallNotImplemented) return FileSystem::MoveFileReplacing(from, to);
+  return e;
+}
+
 std::uint32_t Win32FileSystem::GetFileAttributes(const std::string& path,
                                                  std::uint32_t* attributes) {
   if (attributes) *attributes = attr::kInvalid;

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 #include <lzexpand.h>
+#include <winsvc.h>
+#include <winver.h>
 
 #undef GetModuleFileName
 #undef GetCommandLine
@@ -23,3 +25,6 @@
 #undef SetWindowText
 #undef GetWindowText
 #undef GetObject
+#undef OpenSCManager
+#undef OpenService
+#undef GetFileVersionInfoSize

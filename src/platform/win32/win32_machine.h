@@ -55,6 +55,7 @@ class Win32FileSystem : public FileSystem {
   std::uint32_t GetShortPathName(const std::string& path, std::string* out) override;
   std::uint32_t FindFiles(const std::string& pattern, std::vector<FindData>* out) override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
+  std::uint32_t MoveFileReplacing(const std::string& from, const std::string& to) override;
 };
 
 class Win32Profile : public Profile {
@@ -91,6 +92,24 @@ class Win32Lz : public Lz {
   void Close(int handle) override;
   std::string GetExpandedName(const std::string& path) override;
   std::int64_t ExpandedLength(int handle) override;
+};
+
+class Win32Versions : public Versions {
+ public:
+  std::uint32_t GetFileVersionInfoSize(const std::string& path, std::uint32_t* error) override;
+  std::uint32_t GetFixedFileVersion(const std::string& path, FileVersion* out) override;
+};
+
+class Win32Services : public Services {
+ public:
+  std::uint32_t OpenSCManager(std::uint32_t access, ServiceHandle* out) override;
+  std::uint32_t OpenService(ServiceHandle manager, const std::string& name, std::uint32_t access,
+                            ServiceHandle* out) override;
+  std::uint32_t ControlService(ServiceHandle service, std::uint32_t control,
+                               ServiceStatus* status) override;
+  std::uint32_t QueryServiceStatus(ServiceHandle service, ServiceStatus* status) override;
+  std::uint32_t DeleteService(ServiceHandle service) override;
+  std::uint32_t CloseServiceHandle(ServiceHandle handle) override;
 };
 
 class Win32Ui : public Ui {
@@ -152,6 +171,8 @@ class Win32Machine {
   Win32Registry registry_;
   Win32Lz lz_;
   Win32Ui ui_;
+  Win32Versions versions_;
+  Win32Services services_;
   Machine machine_;
 };
 

@@ -1,0 +1,169 @@
+#include "platform/sim/sim_services.h"
+
+#include <vector>
+
+#include "platform/sim/sim_files.h"
+
+namespace sim {
+namespace {
+
+namespace err = platform::err;
+constexpr char kServicesKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\";
+constexpr char kServicesSubkey[] = "SYSTEM\\CurrentControlSet\\Services\\";
+
+std::string Dword(std::uint32_t v) {
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  return bytes;
+}
+
+bool ValidName(const std::string& name) {
+  return !name.empty() && name.size() <= 256 && name.find_first_of("\\/") == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+// Writes DWORD and string values into a key below HKLM, creating it.
+std::uint32_t SetValues(SimRegistry& registry, const std::string& subkey,
+                        const std::map<std::string, std::uint32_t>& dwords,
+                        const std::string& imagePath) {
+  platform::RegKey key = 0;
+  std::uint32_t e = registry.CreateKey(platform::hkey::kLocalMachine, subkey,
+                                       platform::kKeyAllAccess, &key, nullptr);
+  if (e != 0) return e;
+  for (const auto& [name, value] : dwords) {
+    if (e == 0) e = registry.SetValue(key, name, platform::regtype::kDword, Dword(value));
+  }
+  if (e == 0 && !imagePath.empty()) {
+    e = registry.SetValue(key, "ImagePath", platform::regtype::kExpandSz, imagePath);
+  }
+  registry.CloseKey(key);
+  return e;
+}
+
+}  // namespace
+
+std::string SimServices::KeyPath(const std::string& name) const { return kServicesKey + name; }
+
+std::uint32_t SimServices::DwordOf(const std::string& name, const std::string& value,
+                                   std::uint32_t fallback) const {
+  std::uint32_t type = 0;
+  std::string data;
+  if (registry_.GetValueAt(KeyPath(name), value, &type, &data) != 0) return fallback;
+  if (type != platform::regtype::kDword || data.size() != 4) return fallback;
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(data[i]);
+  return v;
+}
+
+std::uint32_t SimServices::Register(const std::string& name, std::uint32_t type,
+                                    std::uint32_t start, const std::string& imagePath) {
+  if (!ValidName(name)) return err::kInvalidParameter;
+  stopped_.erase(FoldCase(name));
+  return SetValues(registry_, kServicesSubkey + name,
+                   {{"ErrorControl", 1}, {"Start", start}, {"Type", type}}, imagePath);
+}
+
+bool SimServices::IsRegistered(const std::string& name) const {
+  return ValidName(name) && DwordOf(name, "Type", 0) != 0;
+}
+
+bool SimServices::IsRunning(const std::string& name) const {
+  return IsRegistered(name) && DwordOf(name, "Start", 4) <= 2 &&
+         stopped_.count(FoldCase(name)) == 0;
+}
+
+bool SimServices::Marked(const std::string& name) const {
+  return DwordOf(name, "DeleteFlag", 0) != 0;
+}
+
+void SimServices::Restart() {
+  handles_.clear();
+  stopped_.clear();
+  std::vector<std::string> names;
+  platform::RegKey key = 0;
+  if (registry_.OpenKey(platform::hkey::kLocalMachine, "SYSTEM\\CurrentControlSet\\Services",
+                        platform::kKeyRead, &key) == 0) {
+    std::string name;
+    for (std::uint32_t i = 0; registry_.EnumKey(key, i, &name) == 0; ++i) names.push_back(name);
+    registry_.CloseKey(key);
+  }
+  for (const std::string& name : names) {
+    if (Marked(name)) registry_.DeleteTreeAt(KeyPath(name));
+  }
+}
+
+void SimServices::RemoveIfDone(const std::string& name) {
+  if (!IsRegistered(name) || !Marked(name) || IsRunning(name)) return;
+  for (const auto& [h, handle] : handles_) {
+    if (!handle.manager && handle.service == FoldCase(name)) return;
+  }
+  registry_.DeleteTreeAt(KeyPath(name));
+  stopped_.erase(FoldCase(name));
+}
+
+const SimServices::Handle* SimServices::ServiceOf(platform::ServiceHandle h) const {
+  auto it = handles_.find(h);
+  if (it == handles_.end() || it->second.manager) return nullptr;
+  return &it->second;
+}
+
+std::uint32_t SimServices::OpenSCManager(std::uint32_t /*access*/, platform::ServiceHandle* out) {
+  *out = platform::kNoService;
+  if (!nt_) return err::kCallNotImplemented;
+  *out = next_++;
+  handles_[*out] = Handle{true, ""};
+  return 0;
+}
+
+std::uint32_t SimServices::OpenService(platform::ServiceHandle manager, const std::string& name,
+                                       std::uint32_t /*access*/, platform::ServiceHandle* out) {
+  *out = platform::kNoService;
+  auto it = handles_.find(manager);
+  if (it == handles_.end() || !it->second.manager) return err::kInvalidHandle;
+  if (!IsRegistered(name)) return err::kServiceDoesNotExist;
+  *out = next_++;
+  handles_[*out] = Handle{false, FoldCase(name)};
+  return 0;
+}
+
+std::uint32_t SimServices::ControlService(platform::ServiceHandle service, std::uint32_t control,
+                                          platform::ServiceStatus* status) {
+  const Handle* h = ServiceOf(service);
+  if (!h) return err::kInvalidHandle;
+  if (!IsRegistered(h->service)) return err::kServiceMarkedForDelete;
+  if (control != platform::service::kControlStop) return err::kInvalidServiceControl;
+  if (!IsRunning(h->service)) return err::kServiceNotActive;
+  stopped_.insert(h->service);
+  return QueryServiceStatus(service, status);
+}
+
+std::uint32_t SimServices::QueryServiceStatus(platform::ServiceHandle service,
+                                              platform::ServiceStatus* status) {
+  const Handle* h = ServiceOf(service);
+  if (!h) return err::kInvalidHandle;
+  if (status) {
+    status->serviceType = DwordOf(h->service, "Type", 0);
+    status->currentState =
+        IsRunning(h->service) ? platform::service::kRunning : platform::service::kStopped;
+  }
+  return 0;
+}
+
+std::uint32_t SimServices::DeleteService(platform::ServiceHandle service) {
+  const Handle* h = ServiceOf(service);
+  if (!h) return err::kInvalidHandle;
+  if (!IsRegistered(h->service) || Marked(h->service)) return err::kServiceMarkedForDelete;
+  return SetValues(registry_, kServicesSubkey + h->service, {{"DeleteFlag", 1}}, "");
+}
+
+std::uint32_t SimServices::CloseServiceHandle(platform::ServiceHandle handle) {
+  auto it = handles_.find(handle);
+  if (it == handles_.end()) return err::kInvalidHandle;
+  std::string service = it->second.service;
+  bool manager = it->second.manager;
+  handles_.erase(it);
+  if (!manager) RemoveIfDone(service);
+  return 0;
+}
+
+}  // namespace sim

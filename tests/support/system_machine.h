@@ -1,0 +1,97 @@
+// A simulated machine for tests of the system integration operations: the
+// files, profiles, registry, services and version library of the simulated
+// machine on a fresh C: drive in a temporary folder, and a user who
+// answers message boxes from a list and records them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_services.h"
+#include "platform/sim/sim_versions.h"
+#include "setup/state.h"
+#include "null_machine.h"
+
+namespace testsupport {
+
+struct Box {
+  std::string caption;
+  std::string text;
+  std::uint32_t flags = 0;
+};
+
+// Answers boxes in order; a box beyond the list is answered OK.
+class AnsweringUi : public NullUi {
+ public:
+  int MessageBox(platform::WindowHandle, const std::string& text, const std::string& caption,
+                 std::uint32_t flags) override {
+    boxes.push_back({caption, text, flags});
+    if (answers.empty()) return platform::answer::kOk;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::deque<int> answers;
+  std::vector<Box> boxes;
+};
+
+class SystemMachine {
+ public:
+  explicit SystemMachine(bool nt) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    root_ = std::filesystem::path(::testing::TempDir()) / ("system_" + name);
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(root_ / "C");
+    files.MapDrive('C', (root_ / "C").string());
+    files.MakeDirectories(nt ? "C:\\windows\\system32\\drivers" : "C:\\windows\\system");
+    registry.SetNt(nt);
+    services.SetNt(nt);
+    state.windowsNt = nt;
+    state.windowsDir = "C:\\windows";
+    state.installDir = "C:\\Program Files\\Halvorn+";
+    state.groupName = "Halvorn+";
+    state.values.prd = "Halvorn";
+    state.productName = "Halvorn";
+  }
+  ~SystemMachine() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+
+  std::string Read(const std::string& path) {
+    std::string data;
+    EXPECT_EQ(platform::ReadWholeFile(files, path, &data), 0u) << path;
+    return data;
+  }
+  bool Exists(const std::string& path) {
+    platform::FileStatus st;
+    return files.GetFileStatus(path, &st) == 0;
+  }
+
+  NullSystem system;
+  NullLz lz;
+  sim::SimFiles files;
+  sim::SimProfile profile{files, "C:\\windows"};
+  sim::SimRegistry registry;
+  sim::SimServices services{registry};
+  sim::SimVersions versions{files};
+  AnsweringUi ui;
+  platform::Machine machine{system, files, profile, registry, lz, ui, versions, services};
+  setup::SetupState state{machine};
+
+ private:
+  std::filesystem::path root_;
+};
+
+}  // namespace testsupport
