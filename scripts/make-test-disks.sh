@@ -164,6 +164,11 @@ touch -d "@$release" "$big"
 derive small small_count
 edit_dat "$out/small_count/disk1/SETUP.DAT" 's/^fct=.*/fct=3/'
 
+# A negative file count: the files bar never reaches it, and the copy
+# still ends with its completion text.
+derive small negative_count
+edit_dat "$out/negative_count/disk1/SETUP.DAT" 's/^fct=.*/fct=-5/'
+
 # A sub-directory two levels deep whose parent no one creates: setup makes
 # one level at a time, so HELP\DE cannot be created.
 derive small deep_subdir

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "setup/description.h"
 
@@ -79,7 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
                 kDescriptionRead, "Ok"},
         KeyCase{"KeyIndentedIsNotAKey", " prd = Halvorn\r\n", kDescriptionInvalid, ""},
         KeyCase{"NulEndsTheLine", std::string("prd = Hal\0vorn\r\n", 16), kDescriptionRead,
-                "Hal"}),
+                "Hal"},
+        // Read as text, the file ends at a Ctrl-Z: the keys after it are
+        // missing.
+        KeyCase{"CtrlZEndsTheText", "prd = Hal\x1a" "vorn\r\n", kDescriptionInvalid, ""}),
     [](const ::testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
 
 TEST(ParseSetupDat, KeysAfterFilelistDoNotCount) {
@@ -132,6 +136,28 @@ TEST(ParseSetupDat, MoreFileListLinesThanKeptIsRefused) {
   DescriptionContent c = ParseSetupDat(text);
   EXPECT_EQ(c.result, kDescriptionInvalid);
   EXPECT_EQ(c.fileList.size(), 499u);
+}
+
+TEST(ParseSetupDat, CtrlZAfterTheListEndsIt) {
+  // As an old editor leaves a file: a Ctrl-Z after the last line, and
+  // whatever follows it is not part of the text.
+  std::string text = std::string(kKeys) + "[Filelist]\r\nA.EXE,/D1\r\nB.EXE,/D1\x1a" +
+                     "C.EXE,/D1\r\n";
+  DescriptionContent c = ParseSetupDat(text);
+  ASSERT_EQ(c.result, kDescriptionRead);
+  EXPECT_EQ(c.fileList, (std::vector<std::string>{"A.EXE,/D1\n", "B.EXE,/D1"}));
+  // A carriage return just before the Ctrl-Z has no line feed to join.
+  c = ParseSetupDat(std::string(kKeys) + "[Filelist]\r\nA.EXE,/D1\r\x1a\n");
+  EXPECT_EQ(c.fileList, std::vector<std::string>{"A.EXE,/D1\r"});
+}
+
+TEST(FileCountFromValue, SignAndLeadingDigits) {
+  struct {
+    const char* fct;
+    int count;
+  } cases[] = {{"40", 40}, {"007", 7}, {"12x", 12}, {"x12", 0}, {"", 0},   {"-5", -5},
+               {"+3", 3},  {"-", 0},   {"--1", 0},  {"- 1", 0}, {"999", 999}};
+  for (const auto& c : cases) EXPECT_EQ(FileCountFromValue(c.fct), c.count) << "fct=" << c.fct;
 }
 
 TEST(LanguageFromCode, LastMatchingTestWins) {

@@ -16,7 +16,7 @@ namespace {
 
 // Files only: paths compared without regard to case; every file exists with
 // a size. Nothing else of the file system is used by the code under test.
-class ListFiles : public platform::FileSystem {
+class ListFiles : public testsupport::NullFiles {
  public:
   std::map<std::string, std::uint64_t> sizes;  // upper-case path -> size
   void Add(const std::string& path, std::uint64_t size) { sizes[ToUpperAscii(path)] = size; }
@@ -29,26 +29,12 @@ class ListFiles : public platform::FileSystem {
     if (it == sizes.end()) return platform::err::kFileNotFound;
     out->size = it->second;
     out->attributes = platform::attr::kArchive;
-    return 0;
+    return platform::err::kSuccess;
   }
   platform::FileHandle Open(const std::string&, platform::OpenMode, std::uint32_t* e) override {
     *e = platform::err::kAccessDenied;
     return platform::kInvalidFile;
   }
-  std::uint32_t Read(platform::FileHandle, void*, std::uint32_t, std::uint32_t*) override { return 6; }
-  std::uint32_t Write(platform::FileHandle, const void*, std::uint32_t, std::uint32_t*) override { return 6; }
-  void Close(platform::FileHandle) override {}
-  std::uint32_t DeleteFile(const std::string&) override { return 5; }
-  std::uint32_t CreateDirectory(const std::string&) override { return 5; }
-  std::uint32_t RemoveDirectory(const std::string&) override { return 5; }
-  std::uint32_t MoveFile(const std::string&, const std::string&) override { return 5; }
-  std::uint32_t MoveFileAtReboot(const std::string&, const std::string&) override { return 5; }
-  std::uint32_t GetFileAttributes(const std::string&, std::uint32_t*) override { return 2; }
-  std::uint32_t SetFileAttributes(const std::string&, std::uint32_t) override { return 5; }
-  std::uint32_t SetFileTimes(const std::string&, std::int64_t) override { return 5; }
-  std::uint32_t GetShortPathName(const std::string&, std::string*) override { return 2; }
-  std::uint32_t FindFiles(const std::string&, std::vector<platform::FindData>*) override { return 2; }
-  std::uint32_t SetCurrentDirectory(const std::string&) override { return 0; }
 };
 
 struct Box {
@@ -107,7 +93,8 @@ class FileListTest : public ::testing::Test {
   ListUi ui;
   platform::Machine machine{system, files, profile, registry, lz, ui};
   setup::SetupState state{machine};
-  DiskTable table;
+  // The table of an earlier disk, which every build must replace.
+  DiskTable table{{DiskEntry{"POISON.0XA5", 0xA5A5A5A5u, "A5", "POISON", "POISON", -1}}, "POISON.0XA5"};
 };
 
 // ---------------------------------------------------------------- parsing

@@ -357,6 +357,21 @@ TEST_F(ProgressDialogTest, FileCountTooSmallFreezesFilesBarAndStatus) {
   EXPECT_EQ(ui.timerMessages, 2);      // but the wait still happens
 }
 
+TEST_F(ProgressDialogTest, TotalNeverReachedKeepsStatusAndEndsWithCompletion) {
+  // The engine's total for a negative file count.
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  dialog.UpdateProgress(ProgressMode::kBegin, "A", 1, 0xFFFFFFFFu);
+  dialog.UpdateProgress(ProgressMode::kNextFile, "B", 1, 0);
+  dialog.UpdateProgress(ProgressMode::kNextFile, "C", 1, 0);
+  EXPECT_EQ(Status(), "Copying:\nC");
+  EXPECT_EQ(dialog.FilesBar().Position(), 2u);
+  dialog.UpdateProgress(ProgressMode::kComplete, "", 0, 0);
+  EXPECT_EQ(Status(), "File Transfer Complete.");
+  EXPECT_EQ(dialog.FilesBar().Position(), 3u);
+  EXPECT_EQ(ui.timerMessages, 2);
+}
+
 TEST_F(ProgressDialogTest, CancelAskedAndAnsweredNoThenYes) {
   CopyProgressDialog dialog(state);
   ASSERT_TRUE(dialog.Create(kBackground));

@@ -2,16 +2,25 @@
 // attributes, sharing, free space, search, short names, pending renames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/sim/sim_machine.h"
+#include "support/windows_errors.h"
 
 namespace sim {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::OpenMode;
+namespace err = platform::err;
+namespace moreerr = testsupport::err;
+
+// Outputs are filled with these before a call, so that an output the call
+// does not write shows.
+constexpr std::uint32_t kPoison = 0xdeadbeef;
+constexpr unsigned char kPoisonByte = 0xA5;
 
 class SimFilesTest : public ::testing::Test {
  protected:
@@ -61,29 +70,29 @@ TEST_F(SimFilesTest, PathRules) {
     const char* path;
     std::uint32_t error;
   } cases[] = {
-      {"C:\\windows\\Foo.TXT", 0},
-      {"c:\\WINDOWS\\foo.txt", 0},            // case does not matter
-      {"C:/windows/./system/../foo.txt", 0},  // forward slashes, . and ..
-      {"C:\\..\\..\\..\\windows\\foo.txt", 0},  // .. stops at the root
-      {"C:\\windows\\foo.txt. . ", 0},        // trailing dots and blanks dropped
-      {"foo.txt", 0},                         // relative to the current directory
-      {"C:foo.txt", 0},                       // relative to drive C:'s current directory
-      {"\\windows\\foo.txt", 0},              // root of the current drive
-      {"C:\\windows\\none.txt", 2},
-      {"C:\\nodir\\foo.txt", 3},
-      {"C:\\windows\\foo.txt\\x", 3},         // a file is no directory
-      {"Q:\\x", 3},                           // no such drive
-      {"B:\\x", 21},                          // drive without its disk
-      {"A:", 0},                              // the root of a drive
-      {"A:\\", 0},
-      {"C:\\win<dows\\x", 123},
-      {"C:\\windows\\a?b", 123},
-      {"C:\\windows\\a\"b", 123},
-      {"", 3},
-      {"\\\\server\\share\\x", 3},
+      {"C:\\windows\\Foo.TXT", err::kSuccess},
+      {"c:\\WINDOWS\\foo.txt", err::kSuccess},            // case does not matter
+      {"C:/windows/./system/../foo.txt", err::kSuccess},  // forward slashes, . and ..
+      {"C:\\..\\..\\..\\windows\\foo.txt", err::kSuccess},  // .. stops at the root
+      {"C:\\windows\\foo.txt. . ", err::kSuccess},        // trailing dots and blanks dropped
+      {"foo.txt", err::kSuccess},                         // relative to the current directory
+      {"C:foo.txt", err::kSuccess},                       // relative to drive C:'s current directory
+      {"\\windows\\foo.txt", err::kSuccess},              // root of the current drive
+      {"C:\\windows\\none.txt", err::kFileNotFound},
+      {"C:\\nodir\\foo.txt", err::kPathNotFound},
+      {"C:\\windows\\foo.txt\\x", err::kPathNotFound},         // a file is no directory
+      {"Q:\\x", err::kPathNotFound},                           // no such drive
+      {"B:\\x", moreerr::kNotReady},                          // drive without its disk
+      {"A:", err::kSuccess},                              // the root of a drive
+      {"A:\\", err::kSuccess},
+      {"C:\\win<dows\\x", moreerr::kInvalidName},
+      {"C:\\windows\\a?b", moreerr::kInvalidName},
+      {"C:\\windows\\a\"b", moreerr::kInvalidName},
+      {"", err::kPathNotFound},
+      {"\\\\server\\share\\x", err::kPathNotFound},
   };
   for (const Case& c : cases) EXPECT_EQ(Status(c.path), c.error) << c.path;
-  EXPECT_EQ(Status(std::string("C:\\") + std::string(300, 'a')), 206u);
+  EXPECT_EQ(Status(std::string("C:\\") + std::string(300, 'a')), moreerr::kFileNameTooLong);
 }
 
 TEST_F(SimFilesTest, DotDotNeverLeavesTheDriveFolder) {
@@ -110,38 +119,40 @@ TEST_F(SimFilesTest, NewNamesKeepTheirCaseAndExistingNamesAreReused) {
 }
 
 TEST_F(SimFilesTest, DirectoryRules) {
-  EXPECT_EQ(files().CreateDirectory("C:\\windows"), 183u);
-  EXPECT_EQ(files().CreateDirectory("C:\\a\\b"), 3u);  // one level only
+  EXPECT_EQ(files().CreateDirectory("C:\\windows"), err::kAlreadyExists);
+  EXPECT_EQ(files().CreateDirectory("C:\\a\\b"), err::kPathNotFound);  // one level only
   ASSERT_EQ(files().CreateDirectory("C:\\a"), 0u);
   ASSERT_EQ(Put("C:\\a\\f.txt", "x"), 0u);
-  EXPECT_EQ(files().RemoveDirectory("C:\\a"), 145u);
-  EXPECT_EQ(files().RemoveDirectory("C:\\a\\f.txt"), 267u);
-  EXPECT_EQ(files().DeleteFile("C:\\a"), 5u);
+  EXPECT_EQ(files().RemoveDirectory("C:\\a"), err::kDirNotEmpty);
+  EXPECT_EQ(files().RemoveDirectory("C:\\a\\f.txt"), moreerr::kDirectoryInvalid);
+  EXPECT_EQ(files().DeleteFile("C:\\a"), err::kAccessDenied);
   ASSERT_EQ(files().SetCurrentDirectory("C:\\a"), 0u);
   ASSERT_EQ(files().DeleteFile("C:\\a\\f.txt"), 0u);
-  EXPECT_EQ(files().RemoveDirectory("C:\\a"), 32u);  // the current directory
+  EXPECT_EQ(files().RemoveDirectory("C:\\a"), err::kSharingViolation);  // the current directory
   ASSERT_EQ(files().SetCurrentDirectory("C:\\"), 0u);
   EXPECT_EQ(files().RemoveDirectory("C:\\a"), 0u);
-  EXPECT_EQ(files().RemoveDirectory("C:\\a"), 2u);
-  EXPECT_EQ(files().RemoveDirectory("C:\\"), 5u);
+  EXPECT_EQ(files().RemoveDirectory("C:\\a"), err::kFileNotFound);
+  EXPECT_EQ(files().RemoveDirectory("C:\\"), err::kAccessDenied);
 }
 
 TEST_F(SimFilesTest, ReadOnlyFilesRefuseWritingAndDeleting) {
   ASSERT_EQ(Put("C:\\ro.txt", "keep"), 0u);
   ASSERT_EQ(files().SetFileAttributes("C:\\ro.txt", platform::attr::kReadOnly), 0u);
-  std::uint32_t error = 0;
+  std::uint32_t error = kPoison;
   for (OpenMode mode : {OpenMode::kWriteCreate, OpenMode::kReadWriteCreate, OpenMode::kAppend}) {
+    error = kPoison;
     EXPECT_EQ(files().Open("C:\\RO.TXT", mode, &error), platform::kInvalidFile);
-    EXPECT_EQ(error, 5u);
+    EXPECT_EQ(error, err::kAccessDenied);
   }
-  EXPECT_EQ(files().DeleteFile("C:\\ro.txt"), 5u);
-  EXPECT_EQ(files().SetFileTimes("C:\\ro.txt", 1000), 5u);
+  EXPECT_EQ(files().DeleteFile("C:\\ro.txt"), err::kAccessDenied);
+  EXPECT_EQ(files().SetFileTimes("C:\\ro.txt", 1000), err::kAccessDenied);
   EXPECT_EQ(Get("C:\\ro.txt"), "keep");
-  std::uint32_t a = 0;
+  std::uint32_t a = kPoison;
   ASSERT_EQ(files().GetFileAttributes("C:\\ro.txt", &a), 0u);
   EXPECT_EQ(a, platform::attr::kReadOnly);
   // Renaming keeps the attribute with the file.
   ASSERT_EQ(files().MoveFile("C:\\ro.txt", "C:\\windows\\ro2.txt"), 0u);
+  a = kPoison;
   ASSERT_EQ(files().GetFileAttributes("C:\\windows\\RO2.TXT", &a), 0u);
   EXPECT_EQ(a, platform::attr::kReadOnly);
   ASSERT_EQ(files().SetFileAttributes("C:\\windows\\ro2.txt", platform::attr::kNormal), 0u);
@@ -150,18 +161,19 @@ TEST_F(SimFilesTest, ReadOnlyFilesRefuseWritingAndDeleting) {
 
 TEST_F(SimFilesTest, DiskFullFailsWritesWith112UntilSpaceIsFreed) {
   files().SetFreeSpace('C', 100);
-  std::uint32_t error = 0, written = 0;
+  std::uint32_t error = 0, written = kPoison;
   platform::FileHandle h = files().Open("C:\\a.bin", OpenMode::kWriteCreate, &error);
   ASSERT_NE(h, platform::kInvalidFile);
   std::string block(60, 'x');
   EXPECT_EQ(files().Write(h, block.data(), 60, &written), 0u);
   EXPECT_EQ(written, 60u);
-  EXPECT_EQ(files().Write(h, block.data(), 60, &written), 112u);
+  written = kPoison;
+  EXPECT_EQ(files().Write(h, block.data(), 60, &written), err::kDiskFull);
   EXPECT_EQ(written, 0u);
   EXPECT_EQ(files().Write(h, block.data(), 40, &written), 0u);  // exactly fits
   files().Close(h);
   EXPECT_EQ(files().FreeSpace('C'), 0u);
-  EXPECT_EQ(Put("C:\\b.bin", "y"), 112u);
+  EXPECT_EQ(Put("C:\\b.bin", "y"), err::kDiskFull);
   // Rewriting a file gives its old space back first.
   EXPECT_EQ(Put("C:\\a.bin", std::string(100, 'z')), 0u);
   ASSERT_EQ(files().DeleteFile("C:\\a.bin"), 0u);
@@ -180,28 +192,32 @@ TEST_F(SimFilesTest, SharingRules) {
   platform::FileHandle reader2 = files().Open("C:\\S.TXT", OpenMode::kRead, &error);
   EXPECT_NE(reader2, platform::kInvalidFile);
   files().Close(reader2);
-  EXPECT_EQ(files().DeleteFile("C:\\s.txt"), 32u);
-  EXPECT_EQ(files().MoveFile("C:\\s.txt", "C:\\t.txt"), 32u);
+  EXPECT_EQ(files().DeleteFile("C:\\s.txt"), err::kSharingViolation);
+  EXPECT_EQ(files().MoveFile("C:\\s.txt", "C:\\t.txt"), err::kSharingViolation);
   // The writer shares only writing: a reader cannot open beside it.
   files().Close(reader);
   platform::FileHandle writer = files().Open("C:\\s.txt", OpenMode::kWriteCreate, &error);
   ASSERT_NE(writer, platform::kInvalidFile);
+  error = kPoison;
   EXPECT_EQ(files().Open("C:\\s.txt", OpenMode::kRead, &error), platform::kInvalidFile);
-  EXPECT_EQ(error, 32u);
+  EXPECT_EQ(error, err::kSharingViolation);
   std::uint32_t got = 0;
   char c;
-  EXPECT_EQ(files().Read(writer, &c, 1, &got), 5u);  // not opened for reading
+  EXPECT_EQ(files().Read(writer, &c, 1, &got), err::kAccessDenied);  // not opened for reading
   files().Close(writer);
-  EXPECT_EQ(files().Read(writer, &c, 1, &got), 6u);  // closed handle
+  EXPECT_EQ(files().Read(writer, &c, 1, &got), err::kInvalidHandle);  // closed handle
+  error = kPoison;
   EXPECT_EQ(files().Open("C:\\windows", OpenMode::kRead, &error), platform::kInvalidFile);
-  EXPECT_EQ(error, 5u);
+  EXPECT_EQ(error, err::kAccessDenied);
 }
 
 TEST_F(SimFilesTest, FindFilesListsLikeWindows) {
   ASSERT_EQ(Put("C:\\windows\\b.TXT", "12"), 0u);
   ASSERT_EQ(Put("C:\\windows\\A.txt", "1"), 0u);
   ASSERT_EQ(Put("C:\\windows\\noext", ""), 0u);
-  std::vector<platform::FindData> found;
+  // A list that already holds an entry: the call replaces it.
+  std::vector<platform::FindData> found(1);
+  found[0].name = "poison";
   ASSERT_EQ(files().FindFiles("C:\\windows\\*.*", &found), 0u);
   std::vector<std::string> names;
   for (const auto& f : found) names.push_back(f.name);
@@ -215,56 +231,58 @@ TEST_F(SimFilesTest, FindFilesListsLikeWindows) {
   EXPECT_EQ(found.size(), 2u);
   ASSERT_EQ(files().FindFiles("C:\\*.*", &found), 0u);
   for (const auto& f : found) EXPECT_NE(f.name, ".");  // the root has no "." entry
-  EXPECT_EQ(files().FindFiles("C:\\windows\\*.dll", &found), 2u);
-  EXPECT_EQ(files().FindFiles("C:\\nodir\\*.*", &found), 3u);
+  EXPECT_EQ(files().FindFiles("C:\\windows\\*.dll", &found), err::kFileNotFound);
+  EXPECT_EQ(files().FindFiles("C:\\nodir\\*.*", &found), err::kPathNotFound);
 }
 
 TEST_F(SimFilesTest, ShortNames) {
   ASSERT_EQ(files().CreateDirectory("C:\\Program Data"), 0u);
   ASSERT_EQ(files().CreateDirectory("C:\\Program Files\\Halvorn+ for Windows 95"), 0u);
   ASSERT_EQ(Put("C:\\Program Files\\Halvorn+ for Windows 95\\README.TXT", ""), 0u);
-  std::string s;
+  std::string s = "poison";
   ASSERT_EQ(files().GetShortPathName("c:\\program files\\halvorn+ for windows 95\\readme.txt", &s), 0u);
   EXPECT_EQ(s, "C:\\PROGRA~2\\HALVOR~1\\README.TXT");
   ASSERT_EQ(files().GetShortPathName("C:\\Program Data", &s), 0u);
   EXPECT_EQ(s, "C:\\PROGRA~1");
   ASSERT_EQ(files().GetShortPathName("C:\\windows", &s), 0u);
   EXPECT_EQ(s, "C:\\windows");
-  EXPECT_EQ(files().GetShortPathName("C:\\missing", &s), 2u);
+  EXPECT_EQ(files().GetShortPathName("C:\\missing", &s), err::kFileNotFound);
 }
 
 TEST_F(SimFilesTest, FileTimesRoundTrip) {
   ASSERT_EQ(Put("C:\\t.txt", "x"), 0u);
   ASSERT_EQ(files().SetFileTimes("C:\\T.TXT", 946684800), 0u);
   platform::FileStatus st;
+  std::fill_n(reinterpret_cast<unsigned char*>(&st), sizeof st, kPoisonByte);
   ASSERT_EQ(files().GetFileStatus("C:\\t.txt", &st), 0u);
   EXPECT_EQ(st.lastWriteUnix, 946684800);
   EXPECT_EQ(st.size, 1u);
-  EXPECT_EQ(files().SetFileTimes("C:\\none.txt", 1), 2u);
+  EXPECT_EQ(files().SetFileTimes("C:\\none.txt", 1), err::kFileNotFound);
 }
 
 TEST_F(SimFilesTest, MoveRules) {
   ASSERT_EQ(Put("C:\\a.txt", "a"), 0u);
   ASSERT_EQ(Put("C:\\b.txt", "b"), 0u);
-  EXPECT_EQ(files().MoveFile("C:\\a.txt", "C:\\b.txt"), 183u);
-  EXPECT_EQ(files().MoveFile("C:\\none.txt", "C:\\c.txt"), 2u);
-  EXPECT_EQ(files().MoveFile("C:\\a.txt", "C:\\nodir\\c.txt"), 3u);
+  EXPECT_EQ(files().MoveFile("C:\\a.txt", "C:\\b.txt"), err::kAlreadyExists);
+  EXPECT_EQ(files().MoveFile("C:\\none.txt", "C:\\c.txt"), err::kFileNotFound);
+  EXPECT_EQ(files().MoveFile("C:\\a.txt", "C:\\nodir\\c.txt"), err::kPathNotFound);
   EXPECT_EQ(files().MoveFile("C:\\a.txt", "C:\\A.TXT"), 0u);  // a change of case
   EXPECT_TRUE(fs::exists(dir_ / "C" / "A.TXT"));
   ASSERT_EQ(files().CreateDirectory("C:\\d"), 0u);
-  EXPECT_EQ(files().MoveFile("C:\\d", "C:\\d\\e"), 5u);  // into itself
+  EXPECT_EQ(files().MoveFile("C:\\d", "C:\\d\\e"), err::kAccessDenied);  // into itself
 }
 
 TEST_F(SimFilesTest, PendingRenamesPerPlatform) {
   ASSERT_EQ(Put("C:\\windows\\new.dll", "new"), 0u);
   ASSERT_EQ(Put("C:\\windows\\system\\lib.dll", "old"), 0u);
   m_->SetPlatform(scenario::Platform::kWin95);
-  EXPECT_EQ(files().MoveFileAtReboot("C:\\windows\\new.dll", "C:\\windows\\system\\lib.dll"), 120u);
+  EXPECT_EQ(files().MoveFileAtReboot("C:\\windows\\new.dll", "C:\\windows\\system\\lib.dll"),
+            moreerr::kCallNotImplemented);
 
   m_->SetPlatform(scenario::Platform::kNt);
   ASSERT_EQ(files().MoveFileAtReboot("C:\\windows\\new.dll", "C:\\windows\\system\\lib.dll"), 0u);
-  std::uint32_t type = 0;
-  std::string data;
+  std::uint32_t type = kPoison;
+  std::string data = "poison";
   ASSERT_EQ(m_->registry().GetValueAt("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager",
                                       "PendingFileRenameOperations", &type, &data),
             0u);
@@ -272,7 +290,7 @@ TEST_F(SimFilesTest, PendingRenamesPerPlatform) {
   EXPECT_EQ(data, std::string("\\??\\C:\\windows\\new.dll\0!\\??\\C:\\windows\\system\\lib.dll\0\0", 55));
   m_->ApplyPendingRenames();
   EXPECT_EQ(Get("C:\\windows\\system\\lib.dll"), "new");
-  EXPECT_EQ(Status("C:\\windows\\new.dll"), 2u);
+  EXPECT_EQ(Status("C:\\windows\\new.dll"), err::kFileNotFound);
 }
 
 TEST_F(SimFilesTest, WininitRenamesRunAtTheNextStart) {
@@ -282,7 +300,7 @@ TEST_F(SimFilesTest, WininitRenamesRunAtTheNextStart) {
                                         "C:\\windows\\new.dll", "WININIT.INI"));
   m_->ApplyPendingRenames();
   EXPECT_EQ(Get("C:\\windows\\system\\lib.dll"), "new");
-  EXPECT_EQ(Status("C:\\windows\\WININIT.INI"), 2u);
+  EXPECT_EQ(Status("C:\\windows\\WININIT.INI"), err::kFileNotFound);
   EXPECT_EQ(Status("C:\\windows\\WININIT.BAK"), 0u);
 }
 
@@ -365,7 +383,7 @@ TEST_F(SimFilesTest, MachineStatePersistsAcrossRuns) {
   std::uint32_t type = 0;
   ASSERT_EQ(m_->registry().GetValueAt("HKLM\\SOFTWARE\\Brennick", "Dir", &type, &data), 0u);
   EXPECT_EQ(data, "C:\\TAPE");
-  std::uint32_t a = 0;
+  std::uint32_t a = kPoison;
   ASSERT_EQ(files().GetFileAttributes("C:\\H.TXT", &a), 0u);
   EXPECT_EQ(a, platform::attr::kHidden);
 }

@@ -8,7 +8,13 @@ namespace sim {
 namespace {
 
 using platform::RegKey;
+namespace err = platform::err;
 namespace hkey = platform::hkey;
+
+// Outputs are filled with these before a call, so that an output the call
+// does not write shows.
+constexpr std::uint32_t kPoison = 0xdeadbeef;
+constexpr RegKey kPoisonKey = 0xA5A5A5A5;
 
 class SimRegistryTest : public ::testing::TestWithParam<bool> {
  protected:
@@ -25,10 +31,11 @@ class SimRegistryTest : public ::testing::TestWithParam<bool> {
 
 TEST_P(SimRegistryTest, ErrorNumbers) {
   RegKey k = 0;
-  EXPECT_EQ(reg_.OpenKey(hkey::kLocalMachine, "SOFTWARE\\Missing", platform::kKeyAllAccess, &k), 2u);
+  EXPECT_EQ(reg_.OpenKey(hkey::kLocalMachine, "SOFTWARE\\Missing", platform::kKeyAllAccess, &k),
+            err::kFileNotFound);
   RegKey a = Create("SOFTWARE\\A");
-  std::uint32_t disposition = 0;
-  RegKey again = 0;
+  std::uint32_t disposition = kPoison;
+  RegKey again = kPoisonKey;
   ASSERT_EQ(reg_.CreateKey(hkey::kLocalMachine, "software\\a", platform::kKeyAllAccess, &again,
                            &disposition),
             0u);
@@ -36,25 +43,28 @@ TEST_P(SimRegistryTest, ErrorNumbers) {
   reg_.CloseKey(again);
 
   ASSERT_EQ(reg_.SetValue(a, "Name", platform::regtype::kSz, "abc"), 0u);
-  std::uint32_t type = 0;
+  std::uint32_t type = kPoison;
   std::string data;
-  EXPECT_EQ(reg_.QueryValue(a, "Missing", &type, &data, 100), 2u);
-  EXPECT_EQ(reg_.QueryValue(a, "NAME", &type, &data, 3), 234u);  // no room for the zero
+  EXPECT_EQ(reg_.QueryValue(a, "Missing", &type, &data, 100), err::kFileNotFound);
+  EXPECT_EQ(reg_.QueryValue(a, "NAME", &type, &data, 3), err::kMoreData);  // no room for the zero
   EXPECT_EQ(data, "");
+  type = kPoison;
+  data = "poison";
   ASSERT_EQ(reg_.QueryValue(a, "name", &type, &data, 4), 0u);
   EXPECT_EQ(data, "abc");
   EXPECT_EQ(type, platform::regtype::kSz);
 
-  std::string name;
-  EXPECT_EQ(reg_.EnumKey(a, 0, &name), 259u);
+  std::string name = "poison";
+  EXPECT_EQ(reg_.EnumKey(a, 0, &name), err::kNoMoreItems);
   ASSERT_EQ(reg_.EnumValue(a, 0, &name, &type, &data), 0u);
   EXPECT_EQ(name, "Name");
-  EXPECT_EQ(reg_.EnumValue(a, 1, &name, &type, &data), 259u);
-  EXPECT_EQ(reg_.DeleteValue(a, "Missing"), 2u);
-  EXPECT_EQ(reg_.DeleteKey(a, "Missing"), 2u);
+  EXPECT_EQ(reg_.EnumValue(a, 1, &name, &type, &data), err::kNoMoreItems);
+  EXPECT_EQ(reg_.DeleteValue(a, "Missing"), err::kFileNotFound);
+  EXPECT_EQ(reg_.DeleteKey(a, "Missing"), err::kFileNotFound);
 
-  // Bad handles: 6 on Windows NT, 1010 on Windows 95 and 98.
-  std::uint32_t bad = Nt() ? 6u : 1010u;
+  // Bad handles: ERROR_INVALID_HANDLE on Windows NT, ERROR_BADKEY on
+  // Windows 95 and 98.
+  std::uint32_t bad = Nt() ? err::kInvalidHandle : err::kBadKey;
   EXPECT_EQ(reg_.CloseKey(a), 0u);
   EXPECT_EQ(reg_.CloseKey(a), bad);
   EXPECT_EQ(reg_.SetValue(a, "x", platform::regtype::kSz, "y"), bad);
@@ -70,7 +80,7 @@ TEST_P(SimRegistryTest, DeleteKeyFollowsThePlatform) {
   std::uint32_t result = reg_.DeleteKey(software, "Brennick");
   if (Nt()) {
     // Windows NT refuses a key that still has subkeys.
-    EXPECT_EQ(result, 5u);
+    EXPECT_EQ(result, err::kAccessDenied);
     EXPECT_TRUE(reg_.KeyExists("HKLM\\SOFTWARE\\Brennick\\Sub\\Deeper"));
     EXPECT_EQ(reg_.DeleteKey(software, "Brennick\\Sub\\Deeper"), 0u);
     EXPECT_EQ(reg_.DeleteKey(software, "Brennick\\Sub"), 0u);
@@ -80,17 +90,17 @@ TEST_P(SimRegistryTest, DeleteKeyFollowsThePlatform) {
     EXPECT_EQ(result, 0u);
   }
   EXPECT_FALSE(reg_.KeyExists("HKLM\\SOFTWARE\\Brennick"));
-  // Handles to deleted keys report 1018 until closed.
-  EXPECT_EQ(reg_.SetValue(parent, "x", platform::regtype::kSz, "y"), 1018u);
+  // Handles to deleted keys report ERROR_KEY_DELETED until closed.
+  EXPECT_EQ(reg_.SetValue(parent, "x", platform::regtype::kSz, "y"), err::kKeyDeleted);
   std::string name;
-  EXPECT_EQ(reg_.EnumKey(child, 0, &name), 1018u);
+  EXPECT_EQ(reg_.EnumKey(child, 0, &name), err::kKeyDeleted);
   EXPECT_EQ(reg_.CloseKey(parent), 0u);
   EXPECT_EQ(reg_.CloseKey(child), 0u);
   // A key deletes itself through an empty subkey name; roots cannot go.
   RegKey self = Create("SOFTWARE\\Self");
   EXPECT_EQ(reg_.DeleteKey(self, ""), 0u);
   EXPECT_FALSE(reg_.KeyExists("HKLM\\SOFTWARE\\Self"));
-  EXPECT_EQ(reg_.DeleteKey(hkey::kLocalMachine, ""), 5u);
+  EXPECT_EQ(reg_.DeleteKey(hkey::kLocalMachine, ""), err::kAccessDenied);
   reg_.CloseKey(self);
   reg_.CloseKey(software);
 }
@@ -99,7 +109,7 @@ TEST_P(SimRegistryTest, AccessRightsOnlyOnNt) {
   Create("SOFTWARE\\R");
   RegKey ro = 0;
   ASSERT_EQ(reg_.OpenKey(hkey::kLocalMachine, "SOFTWARE\\R", platform::kKeyRead, &ro), 0u);
-  std::uint32_t expected = Nt() ? 5u : 0u;
+  std::uint32_t expected = Nt() ? err::kAccessDenied : err::kSuccess;
   EXPECT_EQ(reg_.SetValue(ro, "x", platform::regtype::kSz, "y"), expected);
   RegKey sub = 0;
   std::uint32_t disposition = 0;
@@ -112,7 +122,7 @@ TEST_P(SimRegistryTest, AccessRightsOnlyOnNt) {
   EXPECT_EQ(reg_.EnumKey(enumOnly, 0, &name), 0u);
   std::uint32_t type = 0;
   std::string data;
-  EXPECT_EQ(reg_.QueryValue(enumOnly, "x", &type, &data, 10), Nt() ? 5u : 2u);
+  EXPECT_EQ(reg_.QueryValue(enumOnly, "x", &type, &data, 10), Nt() ? err::kAccessDenied : err::kFileNotFound);
   reg_.CloseKey(ro);
   reg_.CloseKey(enumOnly);
 }

@@ -1,6 +1,8 @@
 #include "install/copy_engine.h"
 
 #include <cstdint>
+#include <limits>
+#include <utility>
 
 #include "install/copy_buffer.h"
 #include "install/copy_progress_dialog.h"
@@ -11,9 +13,79 @@
 namespace install {
 namespace {
 
-// Inside a run only: a file transfer error was reported; the user decides
-// at the end whether the installation goes on.
-constexpr int kCopyTransferError = 3;
+// ---------------------------------------------------------------- handles
+
+// A source file opened for expanded reading; closed when it goes out of
+// scope unless closed before. A failed open is kept as such: reading it
+// fails, so it shows up as a read error on the first block.
+class LzFile {
+ public:
+  LzFile(platform::Lz& lz, const std::string& path) : lz_(&lz), handle_(lz.Open(path)) {}
+  ~LzFile() { Close(); }
+  LzFile(LzFile&& other) noexcept : lz_(other.lz_), handle_(std::exchange(other.handle_, -1)) {}
+  LzFile& operator=(LzFile&& other) noexcept {
+    if (this != &other) {
+      Close();
+      lz_ = other.lz_;
+      handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+  }
+  LzFile(const LzFile&) = delete;
+  LzFile& operator=(const LzFile&) = delete;
+
+  // Bytes read, less than `size` only at the end of the data; negative on
+  // an error or when the file could not be opened.
+  int Read(std::uint8_t* buffer, int size) { return handle_ >= 0 ? lz_->Read(handle_, buffer, size) : -1; }
+  // The length the data should have once expanded; -1 when not known.
+  std::int64_t ExpandedLength() { return handle_ >= 0 ? lz_->ExpandedLength(handle_) : -1; }
+  void Close() {
+    if (handle_ >= 0) lz_->Close(std::exchange(handle_, -1));
+  }
+
+ private:
+  platform::Lz* lz_;
+  int handle_;
+};
+
+// A target file created for writing (replacing an existing one); closed
+// when it goes out of scope unless closed before.
+class OutputFile {
+ public:
+  OutputFile(platform::FileSystem& files, const std::string& path) : files_(&files) {
+    std::uint32_t error = platform::err::kSuccess;
+    handle_ = files.Open(path, platform::OpenMode::kWriteCreate, &error);
+  }
+  ~OutputFile() { Close(); }
+  OutputFile(OutputFile&& other) noexcept
+      : files_(other.files_), handle_(std::exchange(other.handle_, platform::kInvalidFile)) {}
+  OutputFile& operator=(OutputFile&& other) noexcept {
+    if (this != &other) {
+      Close();
+      files_ = other.files_;
+      handle_ = std::exchange(other.handle_, platform::kInvalidFile);
+    }
+    return *this;
+  }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  bool IsOpen() const { return handle_ != platform::kInvalidFile; }
+  // True when all `size` bytes were written.
+  bool WriteAll(const std::uint8_t* bytes, std::uint32_t size) {
+    std::uint32_t written = 0;
+    return files_->Write(handle_, bytes, size, &written) == platform::err::kSuccess && written == size;
+  }
+  void Close() {
+    if (IsOpen()) files_->Close(std::exchange(handle_, platform::kInvalidFile));
+  }
+
+ private:
+  platform::FileSystem* files_;
+  platform::FileHandle handle_ = platform::kInvalidFile;
+};
+
+// ---------------------------------------------------------------- where a file goes
 
 enum class Placement { kInstallDir, kWindowsDir, kSystemDir };
 
@@ -24,6 +96,37 @@ std::string ExpandedDestination(const std::string& expandedPath) {
   if (slash == std::string::npos) return "\\" + expandedPath;
   return expandedPath.substr(slash);
 }
+
+// A backslash and the name the file is installed under: the "/R" name, or
+// else the name its compressed header records. The setup program itself is
+// installed as the uninstaller.
+std::string DestinationName(platform::Lz& lz, const DiskEntry& entry, const std::string& sourcePath) {
+  std::string destination = entry.installName.empty() ? ExpandedDestination(lz.GetExpandedName(sourcePath))
+                                                      : "\\" + entry.installName;
+  const std::string setupExe = "\\SETUP.EXE";
+  std::size_t at = destination.find(setupExe);
+  if (at != std::string::npos) destination.replace(at, setupExe.size(), "\\UNINSTAL.EXE");
+  return destination;
+}
+
+// LFNBK.EXE goes to the Windows directory, every ".VXD" file to its SYSTEM
+// directory (the second test wins), everything else to the install
+// directory.
+Placement PlacementOf(const std::string& destination) {
+  Placement placement = Placement::kInstallDir;
+  if (Contains(destination, "\\LFNBK.EXE")) placement = Placement::kWindowsDir;
+  if (Contains(destination, ".VXD")) placement = Placement::kSystemDir;
+  return placement;
+}
+
+// "/P95" entries are for Windows 95 and 98 only, "/PNT" entries for
+// Windows NT only.
+bool PassedOverOnThisPlatform(const setup::SetupState& state, const DiskEntry& entry) {
+  return (Contains(entry.platform, "95") && state.windowsNt) ||
+         (Contains(entry.platform, "NT") && !state.windowsNt);
+}
+
+// ---------------------------------------------------------------- checking a disk
 
 void RefuseEntry(setup::SetupState& state, const DiskEntry& entry, const char* reason) {
   std::string text = "Invalid file list entry:\n" + entry.sourceName + "\n(" + reason + ")\nExiting.";
@@ -63,6 +166,8 @@ int PrepareDisk(setup::SetupState& state, int disk, DiskTable* table) {
   return count;
 }
 
+// ---------------------------------------------------------------- the run
+
 void ShowFileError(setup::SetupState& state, platform::WindowHandle owner, setup::MsgId id,
                    const std::string& path) {
   state.machine.ui.MessageBox(owner, FillPlaceholder(setup::Msg(state, id, setup::kText), path),
@@ -70,218 +175,292 @@ void ShowFileError(setup::SetupState& state, platform::WindowHandle owner, setup
                               platform::mb::kOk | platform::mb::kIconError);
 }
 
-void CloseLz(platform::Lz& lz, int handle) {
-  if (handle >= 0) lz.Close(handle);
-}
-
 std::uint32_t Blocks(std::uint32_t size) { return size / kCopyBlockSize; }
 
-}  // namespace
+// The number of files the files bar counts to. A negative count (a SETUP.DAT
+// that says so, or one that lists more SCSI access layer files than it
+// counts) is a maximum that is never passed, as for the unsigned count the
+// dialog takes: the bar stays at 0 per cent, but the status text goes on
+// naming each file and the completion text still comes. A count of 0 or
+// one that is too small freezes the bar and the text once passed.
+std::uint32_t FilesBarTotal(int fileCount) {
+  return fileCount >= 0 ? static_cast<std::uint32_t>(fileCount) : std::numeric_limits<std::uint32_t>::max();
+}
 
-int CopyProductFiles(setup::SetupState& state, const std::string& installDir) {
-  platform::Machine& machine = state.machine;
-  platform::Ui& ui = machine.ui;
-  std::uint8_t* const buffer = CopyBuffer();
+// What became of one entry of a disk table.
+enum class FileResult {
+  kCopied,         // written (a file of 0 bytes too)
+  kSkipped,        // passed over for its platform restriction
+  kTransferError,  // a read or write failed and was reported; copying goes on
+  kNotCreated,     // the target or its log line could not be made; copying stops
+  kCancelled,      // the user confirmed Cancel; copying stops at once
+  kFailed,         // its sub-directory could not be made; copying ends, failed
+};
 
-  // 1. The uninstall log. Without it nothing is copied: a file the log does
-  // not name could never be found again by the uninstaller.
-  UninstallLog log;
-  if (OpenUninstallLog(machine.files, installDir, &log) != platform::err::kSuccess) {
-    ShowFileError(state, state.backgroundWindow, setup::MSG_WRITE_ERROR, log.path);
-    return kCopyFailed;
-  }
+// How the walk through the disks ended.
+enum class RunEnd {
+  kListDone,     // every entry handled (with or without transfer errors)
+  kFailed,       // a listed file missing, a disk not supplied, a sub-directory not made
+  kNotCreated,   // a target that could not be created stopped copying
+  kCancelled,    // the user cancelled
+};
 
-  // 2. Disk count and the table of disk 1. Identification files have room
-  // for one digit, so no disk above 9 is ever asked for.
-  int diskCount = DecimalValue(state.values.mct);
-  if (diskCount > kHighestDisk) diskCount = kHighestDisk;
-  int disk = kLowestDisk;
-  DiskTable table;
-  int result = kCopyDone;
-  bool abort = false;
-  int count = PrepareDisk(state, disk, &table);
-  if (count < 0) {
-    result = kCopyFailed;
-    count = 0;
-  }
+class CopyRun {
+ public:
+  CopyRun(setup::SetupState& state, const std::string& installDir, UninstallLog& log)
+      : state_(state), machine_(state.machine), installDir_(installDir), log_(log), dialog_(state) {}
 
-  // 3. The progress dialog; from now on it owns the engine's messages.
-  CopyProgressDialog dialog(state);
+  int Run();
+
+ private:
+  void ShowDialog();
+  RunEnd CopyAllDisks(int count);
+  FileResult HandleEntry(const DiskEntry& entry, bool firstOfSet);
+  bool MakeSubDirectory(const std::string& directory);
+  std::string TargetDirectory(const DiskEntry& entry, const std::string& destination);
+  FileResult CopyFile(const DiskEntry& entry, LzFile& source, const std::string& target,
+                      const std::string& shownSource, bool firstOfSet);
+  FileResult CopyBlocks(LzFile& source, OutputFile& out, const std::string& target,
+                        const std::string& shownSource);
+  bool MoveToNextDisk(int* count);
+  int Finish(RunEnd end);
+
+  setup::SetupState& state_;
+  platform::Machine& machine_;
+  const std::string& installDir_;
+  UninstallLog& log_;
+  CopyProgressDialog dialog_;
+  DiskTable table_;
+  int disk_ = kLowestDisk;
+  int diskCount_ = 0;
+  std::uint32_t fileTotal_ = 0;
+  bool transferError_ = false;
+};
+
+int CopyRun::Run() {
+  // Identification files have room for one digit, so no disk above 9 is
+  // ever asked for.
+  diskCount_ = DecimalValue(state_.values.mct);
+  if (diskCount_ > kHighestDisk) diskCount_ = kHighestDisk;
+  const int count = PrepareDisk(state_, disk_, &table_);
+  ShowDialog();
+  // A missing file on disk 1 copies nothing, but the dialog still shows
+  // its completion text.
+  return Finish(count < 0 ? RunEnd::kFailed : CopyAllDisks(count));
+}
+
+// Creates and shows the progress dialog, which from now on owns the
+// engine's messages, and starts it with the first entry of disk 1.
+void CopyRun::ShowDialog() {
+  platform::Ui& ui = machine_.ui;
   platform::WindowHandle owner =
-      state.backgroundWindow != platform::kNoWindow ? state.backgroundWindow : ui.GetMainWindow();
-  if (dialog.Create(owner)) ui.ShowWindow(dialog.Window(), platform::sw::kShow);
+      state_.backgroundWindow != platform::kNoWindow ? state_.backgroundWindow : ui.GetMainWindow();
+  if (dialog_.Create(owner)) ui.ShowWindow(dialog_.Window(), platform::sw::kShow);
+  fileTotal_ = FilesBarTotal(state_.fileCount);
+  const DiskEntry first = table_.entries.empty() ? DiskEntry() : table_.entries.front();
+  dialog_.UpdateProgress(ProgressMode::kBegin, first.sourceName, Blocks(first.sourceSize), fileTotal_);
+}
 
-  // 4.
-  const std::uint32_t fileTotal = state.fileCount > 0 ? static_cast<std::uint32_t>(state.fileCount) : 0u;
-  {
-    DiskEntry first = table.entries.empty() ? DiskEntry() : table.entries.front();
-    dialog.UpdateProgress(ProgressMode::kBegin, first.sourceName, Blocks(first.sourceSize), fileTotal);
-  }
-
-  // 5. Entry after entry, disk after disk.
+// Entry after entry, disk after disk, until the list is done or something
+// stops the copying. `count` is the entry count of disk 1's table.
+RunEnd CopyRun::CopyAllDisks(int count) {
   int index = 0;
   while (index < count) {
-    const DiskEntry entry = table.entries[static_cast<std::size_t>(index)];
-    bool toCopy = true;
-
-    const std::string sourcePath = state.sourceDir + "\\" + entry.sourceName;
-    const int lzHandle = machine.lz.Open(sourcePath);
-
-    std::string destination = entry.installName.empty()
-                                  ? ExpandedDestination(machine.lz.GetExpandedName(sourcePath))
-                                  : "\\" + entry.installName;
-    const std::string shownSource = ToUpperAscii(sourcePath);
-
-    if (Contains(destination, "\\SCD.EXE")) state.schedulerInstalled = true;
-
-    const std::string setupExe = "\\SETUP.EXE";
-    std::size_t at = destination.find(setupExe);
-    if (at != std::string::npos) destination.replace(at, setupExe.size(), "\\UNINSTAL.EXE");
-
-    std::string targetDir = installDir;
-    Placement placement = Placement::kInstallDir;
-    if (Contains(destination, "\\LFNBK.EXE")) placement = Placement::kWindowsDir;
-    if (Contains(destination, ".VXD")) placement = Placement::kSystemDir;
-
-    const bool passedOver = (Contains(entry.platform, "95") && state.windowsNt) ||
-                            (Contains(entry.platform, "NT") && !state.windowsNt);
-
-    // The sub-directory is made for every entry that names one, also for
-    // one passed over or placed in the Windows directories.
-    if (!entry.subDir.empty()) {
-      targetDir += "\\" + entry.subDir;
-      platform::FileStatus status;
-      if (machine.files.GetFileStatus(targetDir, &status) != platform::err::kSuccess &&
-          machine.files.CreateDirectory(targetDir) != platform::err::kSuccess) {
-        ui.MessageBox(dialog.Window(), targetDir, "Cannot create directory",
-                      platform::mb::kOk | platform::mb::kIconError);
-        CloseLz(machine.lz, lzHandle);
-        result = kCopyFailed;
+    const DiskEntry entry = table_.entries[static_cast<std::size_t>(index)];
+    switch (HandleEntry(entry, disk_ == kLowestDisk && index == 0)) {
+      case FileResult::kCopied:
+      case FileResult::kSkipped:
         break;
-      }
+      case FileResult::kTransferError:
+        transferError_ = true;
+        break;
+      case FileResult::kNotCreated:
+        return RunEnd::kNotCreated;
+      case FileResult::kCancelled:
+        return RunEnd::kCancelled;
+      case FileResult::kFailed:
+        return RunEnd::kFailed;
     }
-
-    if (passedOver) {
-      dialog.CountSkippedFile();
-      CloseLz(machine.lz, lzHandle);
-      toCopy = false;
-    } else if (placement == Placement::kWindowsDir) {
-      const std::string existing = state.windowsDir + destination;
-      std::uint32_t attributes = 0;
-      if (machine.files.GetFileAttributes(existing, &attributes) == platform::err::kSuccess &&
-          (attributes & platform::attr::kReadOnly) != 0) {
-        attributes &= ~platform::attr::kReadOnly;
-        machine.files.SetFileAttributes(existing, attributes != 0 ? attributes : platform::attr::kNormal);
-      }
-      targetDir = state.windowsDir;
-    } else if (placement == Placement::kSystemDir) {
-      targetDir = state.windowsDir + "\\SYSTEM";
-    }
-
-    if (toCopy) {
-      const std::string target = targetDir + destination;
-
-      // Logged before it is created, so that a file whose creation fails
-      // is listed too. A line that cannot be written stops copying like a
-      // file that cannot be created: no file is made that the log misses.
-      if (LogInstalledFile(log, target) != platform::err::kSuccess) {
-        ShowFileError(state, dialog.Window(), setup::MSG_WRITE_ERROR, log.path);
-        CloseLz(machine.lz, lzHandle);
-        result = kCopyTransferError;
-        abort = true;
-        break;
-      }
-
-      std::uint32_t error = platform::err::kSuccess;
-      platform::FileHandle out = machine.files.Open(target, platform::OpenMode::kWriteCreate, &error);
-      if (out == platform::kInvalidFile) {
-        ShowFileError(state, dialog.Window(), setup::MSG_WRITE_ERROR, target);
-        CloseLz(machine.lz, lzHandle);
-        result = kCopyTransferError;
-        abort = true;
-        break;
-      }
-
-      if (disk == kLowestDisk && index == 0) {
-        dialog.UpdateProgress(ProgressMode::kBegin, target, Blocks(entry.sourceSize), fileTotal);
-      } else {
-        dialog.UpdateProgress(ProgressMode::kNextFile, target, Blocks(entry.sourceSize), 0);
-      }
-
-      // A compressed file that ends before the length its header records
-      // reads without error; the total read is compared with that length.
-      const std::int64_t expected = lzHandle >= 0 ? machine.lz.ExpandedLength(lzHandle) : -1;
-      std::int64_t total = 0;
-      int got = 0;
-      do {
-        got = lzHandle >= 0 ? machine.lz.Read(lzHandle, buffer, static_cast<int>(kCopyBlockSize)) : -1;
-        if (got < 0) {
-          ShowFileError(state, dialog.Window(), setup::MSG_READ_ERROR, shownSource);
-          result = kCopyTransferError;
-        } else {
-          if (got > static_cast<int>(kCopyBlockSize)) got = static_cast<int>(kCopyBlockSize);
-          if (got > 0) {
-            std::uint32_t written = 0;
-            std::uint32_t writeError =
-                machine.files.Write(out, buffer, static_cast<std::uint32_t>(got), &written);
-            if (writeError != platform::err::kSuccess || written != static_cast<std::uint32_t>(got)) {
-              ShowFileError(state, dialog.Window(), setup::MSG_WRITE_ERROR, target);
-              result = kCopyTransferError;
-            }
-          }
-          total += got;
-          if (got < static_cast<int>(kCopyBlockSize) && expected >= 0 && total != expected) {
-            ShowFileError(state, dialog.Window(), setup::MSG_READ_ERROR, shownSource);
-            result = kCopyTransferError;
-          }
-        }
-        dialog.UpdateProgress(ProgressMode::kBlock, std::string(), 0, 0);
-        if (dialog.CancelRequested()) {
-          abort = true;
-          result = kCopyCancelled;
-          break;
-        }
-      } while (got == static_cast<int>(kCopyBlockSize));
-
-      CloseLz(machine.lz, lzHandle);
-      machine.files.Close(out);
-      if (abort) break;
-
-      // The installed SETUP.DAT keeps the time of copying: the setup run
-      // writes into it later.
-      if (!Contains(target, "SETUP.DAT")) {
-        machine.files.SetFileTimes(target, entry.timeStamp);
-      }
-    }
-
-    // End of the disk: ask for the next one and build its table.
-    if (DiskFinished(table, entry.sourceName, disk, diskCount)) {
-      ++disk;
-      if (RequestDisk(state, disk, dialog.Window()) != kDiskInPlace) {
-        result = kCopyFailed;
-        break;
-      }
-      count = PrepareDisk(state, disk, &table);
-      if (count < 0) {
-        result = kCopyFailed;
-        break;
-      }
+    // The end-of-disk test follows every handled entry, copied or passed
+    // over.
+    if (DiskFinished(table_, entry.sourceName, disk_, diskCount_)) {
+      if (!MoveToNextDisk(&count)) return RunEnd::kFailed;
       index = 0;
       continue;
     }
     ++index;
   }
+  return RunEnd::kListDone;
+}
 
-  // 6. End of the run.
-  if (!abort) dialog.UpdateProgress(ProgressMode::kComplete, std::string(), 0, 0);
-  if (result == kCopyTransferError) {
-    int answer = ui.MessageBox(dialog.Window(),
-                               setup::Msg(state, setup::MSG_CONTINUE_AFTER_ERROR, setup::kText),
-                               setup::Msg(state, setup::MSG_CONTINUE_AFTER_ERROR, setup::kCaption),
+// One entry: where it goes, then its copy unless it is passed over. The
+// source stays open from the start so that the machine sees the calls in
+// the order the engine has always made them.
+FileResult CopyRun::HandleEntry(const DiskEntry& entry, bool firstOfSet) {
+  const std::string sourcePath = state_.sourceDir + "\\" + entry.sourceName;
+  LzFile source(machine_.lz, sourcePath);
+  const std::string destination = DestinationName(machine_.lz, entry, sourcePath);
+  // A read error shows the source path in upper case.
+  const std::string shownSource = ToUpperAscii(sourcePath);
+  // Set also when the entry is passed over below.
+  if (Contains(destination, "\\SCD.EXE")) state_.schedulerInstalled = true;
+
+  // The sub-directory is made for every entry that names one, also for
+  // one passed over or placed in the Windows directories.
+  if (!entry.subDir.empty() && !MakeSubDirectory(installDir_ + "\\" + entry.subDir)) {
+    return FileResult::kFailed;
+  }
+  if (PassedOverOnThisPlatform(state_, entry)) {
+    dialog_.CountSkippedFile();
+    return FileResult::kSkipped;
+  }
+  const std::string target = TargetDirectory(entry, destination) + destination;
+  return CopyFile(entry, source, target, shownSource, firstOfSet);
+}
+
+// Creates one level of directory unless it exists; tells the user when it
+// cannot be made.
+bool CopyRun::MakeSubDirectory(const std::string& directory) {
+  platform::FileStatus status;
+  if (machine_.files.GetFileStatus(directory, &status) == platform::err::kSuccess ||
+      machine_.files.CreateDirectory(directory) == platform::err::kSuccess) {
+    return true;
+  }
+  machine_.ui.MessageBox(dialog_.Window(), directory, "Cannot create directory",
+                         platform::mb::kOk | platform::mb::kIconError);
+  return false;
+}
+
+// The directory a file to be copied goes into. LFNBK.EXE replaces the copy
+// in the Windows directory even when that one is read-only.
+std::string CopyRun::TargetDirectory(const DiskEntry& entry, const std::string& destination) {
+  switch (PlacementOf(destination)) {
+    case Placement::kInstallDir:
+      break;
+    case Placement::kWindowsDir: {
+      const std::string existing = state_.windowsDir + destination;
+      std::uint32_t attributes = 0;
+      if (machine_.files.GetFileAttributes(existing, &attributes) == platform::err::kSuccess &&
+          (attributes & platform::attr::kReadOnly) != 0) {
+        attributes &= ~platform::attr::kReadOnly;
+        machine_.files.SetFileAttributes(existing, attributes != 0 ? attributes : platform::attr::kNormal);
+      }
+      return state_.windowsDir;
+    }
+    case Placement::kSystemDir:
+      return state_.windowsDir + "\\SYSTEM";
+  }
+  return entry.subDir.empty() ? installDir_ : installDir_ + "\\" + entry.subDir;
+}
+
+// Logs the target, creates it, copies the data and stamps it.
+FileResult CopyRun::CopyFile(const DiskEntry& entry, LzFile& source, const std::string& target,
+                             const std::string& shownSource, bool firstOfSet) {
+  // Logged before it is created, so that a file whose creation fails is
+  // listed too. A line that cannot be written stops copying like a file
+  // that cannot be created: no file is made that the log misses.
+  if (LogInstalledFile(log_, target) != platform::err::kSuccess) {
+    ShowFileError(state_, dialog_.Window(), setup::MSG_WRITE_ERROR, log_.path);
+    return FileResult::kNotCreated;
+  }
+  OutputFile out(machine_.files, target);
+  if (!out.IsOpen()) {
+    ShowFileError(state_, dialog_.Window(), setup::MSG_WRITE_ERROR, target);
+    return FileResult::kNotCreated;
+  }
+  if (firstOfSet) {
+    dialog_.UpdateProgress(ProgressMode::kBegin, target, Blocks(entry.sourceSize), fileTotal_);
+  } else {
+    dialog_.UpdateProgress(ProgressMode::kNextFile, target, Blocks(entry.sourceSize), 0);
+  }
+
+  const FileResult result = CopyBlocks(source, out, target, shownSource);
+  source.Close();
+  out.Close();
+  if (result == FileResult::kCancelled) return result;
+  // The installed SETUP.DAT keeps the time of copying: the setup run
+  // writes into it later.
+  if (!Contains(target, "SETUP.DAT")) machine_.files.SetFileTimes(target, entry.timeStamp);
+  return result;
+}
+
+// The block loop: reads up to a block, writes it, lets the dialog run and
+// asks whether the user cancelled, until a short read. A failed read ends
+// the loop; a failed write does not, so every failing block is reported.
+FileResult CopyRun::CopyBlocks(LzFile& source, OutputFile& out, const std::string& target,
+                               const std::string& shownSource) {
+  constexpr int kBlock = static_cast<int>(kCopyBlockSize);
+  std::uint8_t* const buffer = CopyBuffer();
+  // A compressed file that ends before the length its header records
+  // reads without error; the total read is compared with that length.
+  const std::int64_t expected = source.ExpandedLength();
+  FileResult result = FileResult::kCopied;
+  std::int64_t total = 0;
+  int got = 0;
+  do {
+    got = source.Read(buffer, kBlock);
+    if (got < 0) {
+      ShowFileError(state_, dialog_.Window(), setup::MSG_READ_ERROR, shownSource);
+      result = FileResult::kTransferError;
+    } else {
+      if (got > kBlock) got = kBlock;
+      if (got > 0 && !out.WriteAll(buffer, static_cast<std::uint32_t>(got))) {
+        ShowFileError(state_, dialog_.Window(), setup::MSG_WRITE_ERROR, target);
+        result = FileResult::kTransferError;
+      }
+      total += got;
+      if (got < kBlock && expected >= 0 && total != expected) {
+        ShowFileError(state_, dialog_.Window(), setup::MSG_READ_ERROR, shownSource);
+        result = FileResult::kTransferError;
+      }
+    }
+    dialog_.UpdateProgress(ProgressMode::kBlock, std::string(), 0, 0);
+    if (dialog_.CancelRequested()) return FileResult::kCancelled;
+  } while (got == kBlock);
+  return result;
+}
+
+// Asks for the next disk and builds its table. False when the user gave
+// up or the new disk cannot be used (both reported already).
+bool CopyRun::MoveToNextDisk(int* count) {
+  ++disk_;
+  if (RequestDisk(state_, disk_, dialog_.Window()) != kDiskInPlace) return false;
+  *count = PrepareDisk(state_, disk_, &table_);
+  return *count >= 0;
+}
+
+// The completion display (unless copying was stopped), the question
+// whether to go on after transfer errors, and the dialog's end.
+int CopyRun::Finish(RunEnd end) {
+  platform::Ui& ui = machine_.ui;
+  const bool stopped = end == RunEnd::kNotCreated || end == RunEnd::kCancelled;
+  if (!stopped) dialog_.UpdateProgress(ProgressMode::kComplete, std::string(), 0, 0);
+
+  int result = kCopyDone;
+  if (end == RunEnd::kFailed) result = kCopyFailed;
+  if (end == RunEnd::kCancelled) result = kCopyCancelled;
+  if (end == RunEnd::kNotCreated || (end == RunEnd::kListDone && transferError_)) {
+    int answer = ui.MessageBox(dialog_.Window(),
+                               setup::Msg(state_, setup::MSG_CONTINUE_AFTER_ERROR, setup::kText),
+                               setup::Msg(state_, setup::MSG_CONTINUE_AFTER_ERROR, setup::kCaption),
                                platform::mb::kYesNo | platform::mb::kIconQuestion);
     result = answer == platform::answer::kYes ? kCopyDone : kCopyCancelled;
   }
-  dialog.DestroyWindow();
+  dialog_.DestroyWindow();
+  return result;
+}
+
+}  // namespace
+
+int CopyProductFiles(setup::SetupState& state, const std::string& installDir) {
+  // Without the uninstall log nothing is copied: a file the log does not
+  // name could never be found again by the uninstaller.
+  UninstallLog log;
+  if (OpenUninstallLog(state.machine.files, installDir, &log) != platform::err::kSuccess) {
+    ShowFileError(state, state.backgroundWindow, setup::MSG_WRITE_ERROR, log.path);
+    return kCopyFailed;
+  }
+  const int result = CopyRun(state, installDir, log).Run();
   CloseUninstallLog(log);
   return result;
 }

@@ -1,5 +1,6 @@
 #include "setup/description.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -14,12 +15,14 @@ bool IsTrimSpace(char c) {
 
 bool Contains(const std::string& s, const char* what) { return s.find(what) != std::string::npos; }
 
-// Text-mode reading turns CR LF into LF.
+// Text-mode reading turns CR LF into LF and ends at the first Ctrl-Z
+// (0x1A), which files written by old editors carry as their end mark.
 std::string ToTextMode(const std::string& raw) {
+  const std::size_t end = std::min(raw.find('\x1a'), raw.size());
   std::string out;
-  out.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+  out.reserve(end);
+  for (std::size_t i = 0; i < end; ++i) {
+    if (raw[i] == '\r' && i + 1 < end && raw[i + 1] == '\n') continue;
     out.push_back(raw[i]);
   }
   return out;
@@ -145,6 +148,18 @@ int LanguageFromCode(const std::string& lng) {
   return language;
 }
 
+int FileCountFromValue(const std::string& fct) {
+  std::size_t i = 0;
+  const bool negative = !fct.empty() && fct[0] == '-';
+  if (!fct.empty() && (fct[0] == '-' || fct[0] == '+')) i = 1;
+  int count = 0;
+  for (; i < fct.size() && fct[i] >= '0' && fct[i] <= '9'; ++i) {
+    // Held below the int range; the field has room for 3 characters anyway.
+    if (count < 100000000) count = count * 10 + (fct[i] - '0');
+  }
+  return negative ? -count : count;
+}
+
 void SetCompanyNames(SetupState& state) {
   const std::string& prd = state.values.prd;
   if (Contains(prd, "RQ-TAPE")) {
@@ -170,12 +185,7 @@ int LoadSetupDescription(SetupState& state) {
     const DescriptionValues& v = state.values;
     state.scsi = Contains(v.ifc, "SCSI");
     state.language = LanguageFromCode(v.lng);
-    int count = 0;
-    for (char c : v.fct) {
-      if (c < '0' || c > '9') break;
-      count = count * 10 + (c - '0');
-    }
-    state.fileCount = count;
+    state.fileCount = FileCountFromValue(v.fct);
     state.productName = v.prd;
     state.version = v.ver;
     state.platformText = Contains(v.plt, "95/NT") ? "95/98/NT" : v.plt;

@@ -36,6 +36,10 @@ int LoadSetupDescription(SetupState& state);
 
 // Derivations shared with other code.
 int LanguageFromCode(const std::string& lng);
+// The file count from `fct`: an optional sign and the leading decimal
+// digits; nothing readable gives 0. A negative count is kept as it is: the
+// copy progress dialog takes it as a count it never reaches.
+int FileCountFromValue(const std::string& fct);
 void SetCompanyNames(SetupState& state);
 
 }  // namespace setup
