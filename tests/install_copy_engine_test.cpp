@@ -13,12 +13,14 @@
 #include "install/copy_engine.h"
 #include "install/copy_progress_dialog.h"
 #include "install/install_text.h"
+#include "text/text.h"
 #include "lz/szdd.h"
 
 namespace install {
 namespace {
 
 using platform::WindowHandle;
+using text::ToUpperAscii;
 
 // ---------------------------------------------------------------- files
 

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -17,8 +16,10 @@
 #include "platform/sim/sim_machine.h"
 #include "scenario/scenario.h"
 #include "scenario/transcript.h"
-#include "scenario/user.h"
 #include "setup/setup_run.h"
+#include "simrun/apply_statement.h"
+#include "simrun/product_resources.h"
+#include "simrun/scenario_user.h"
 
 namespace {
 
@@ -59,28 +60,26 @@ int main(int argc, char** argv) {
   // Renames left for the next start of Windows happen now.
   machine->ApplyPendingRenames();
   for (const scenario::Statement& st : scn.setup) {
-    if (!machine->Apply(st, scn, programFile, &error)) {
+    if (!simrun::ApplySetupStatement(*machine, st, scn, programFile, &error)) {
       std::fprintf(stderr, "simrun: %s\n", error.c_str());
       return 2;
     }
   }
 
   std::vector<std::string> transcript;
-  scenario::ScriptedUser user(scn);
+  simrun::ScenarioUser user(scn);
   sim::SimMachine* m = machine.get();
+  machine->ui().SetResources(&simrun::ProductResources());
   machine->ui().SetUser(&user);
-  machine->ui().SetRecorder([&transcript](const std::string& line) {
+  user.SetRecorder([&transcript](const std::string& line) {
     transcript.push_back(line);
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
   });
-  machine->ui().SetInsertHandler([m, &scn](char drive, const std::string& folder) {
-    std::error_code ec;
-    std::string host = scenario::ResolveHostPath(scn, folder);
-    std::string absolute = std::filesystem::absolute(host, ec).lexically_normal().string();
-    m->MapDrive(drive, ec ? host : absolute);
+  user.SetInsertHandler([m, &scn](char drive, const std::string& folder) {
+    simrun::InsertDisk(*m, scn, drive, folder);
   });
-  machine->SetRun(scn.run.text);
+  simrun::SetRun(*machine, scn);
 
   std::string failure;
   int code = -1;
@@ -95,7 +94,7 @@ int main(int argc, char** argv) {
     std::string line = scenario::FormatExit(code);
     transcript.push_back(line);
     std::printf("%s\n", line.c_str());
-    if (machine->ui().HasPendingStatement()) {
+    if (user.HasPendingStatement()) {
       failure = "the program ended while a dialog statement was waiting for its condition";
     } else if (!user.Done()) {
       failure = "the program ended with statements left:\n" + user.UnusedError();
