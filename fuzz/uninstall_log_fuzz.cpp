@@ -21,6 +21,7 @@
 
 #include "install/uninstall_log.h"
 #include "setup/state.h"
+#include "text/text.h"
 
 namespace {
 
@@ -28,13 +29,6 @@ constexpr char kInstallDir[] = "C:\\TAPE";
 constexpr char kLogPath[] = "C:\\TAPE\\UNINST.LST";
 
 [[noreturn]] void Fail() { __builtin_trap(); }
-
-std::string Upper(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
 
 class MemoryFiles : public platform::FileSystem {
  public:
@@ -45,13 +39,13 @@ class MemoryFiles : public platform::FileSystem {
   bool readFailed = false;
 
   std::uint32_t GetFileStatus(const std::string& path, platform::FileStatus* out) override {
-    auto it = files.find(Upper(path));
+    auto it = files.find(text::ToUpperAscii(path));
     if (it == files.end()) return platform::err::kFileNotFound;
     out->size = it->second.size();
     return 0;
   }
   platform::FileHandle Open(const std::string& path, platform::OpenMode mode, std::uint32_t* error) override {
-    const std::string key = Upper(path);
+    const std::string key = text::ToUpperAscii(path);
     if (mode != platform::OpenMode::kRead) {
       *error = platform::err::kAccessDenied;
       return platform::kInvalidFile;
@@ -91,7 +85,7 @@ class MemoryFiles : public platform::FileSystem {
   }
   std::uint32_t DeleteFile(const std::string& path) override {
     deleted.push_back(path);
-    const std::string key = Upper(path);
+    const std::string key = text::ToUpperAscii(path);
     for (const auto& [h, handle] : handles_) {
       if (handle.key == key) return platform::err::kSharingViolation;  // open, as on Windows
     }
@@ -257,9 +251,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       "C:\\WINDOWS\\WIN.INI",    "C:\\WINDOWS\\SYSTEM\\ZEMAQW.VXD", "C:\\AUTOEXEC.BAT",
       "C:\\TAPE2\\KEEP.TXT",     "D:\\DATA.DAT",
   };
-  for (const char* other : kOthers) files.files[Upper(other)] = "x";
+  for (const char* other : kOthers) files.files[text::ToUpperAscii(other)] = "x";
   const bool logPresent = (control & 0x80) == 0;
-  if (logPresent) files.files[Upper(kLogPath)] = log;
+  if (logPresent) files.files[text::ToUpperAscii(kLogPath)] = log;
   files.pieceSize = 1 + (control & 0x0F) * 37u;
   if (control & 0x40) files.failReadAfter = static_cast<std::uint32_t>(log.size() * (control & 0x30) / 64);
 

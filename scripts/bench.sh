@@ -91,7 +91,7 @@ setup_exe=$mingw/src/platform/win32/SETUP.EXE
 for f in "$simrun" "$mkdisks" "$setup_exe"; do
   [ -x "$f" ] || [ -f "$f" ] || { echo "bench: $f not built" >&2; exit 2; }
 done
-libs="$native/src/platform/sim/libsim_machine.a $native/libsetup_logic.a $native/libscenario.a $native/libszdd.a $native/libsetup_logic.a"
+libs="$native/src/platform/sim/libsim_machine.a $native/libplatform_seam.a $native/libtext.a $native/libszdd.a"
 g++ -std=c++20 -O2 -DNDEBUG -Isrc -o "$work/simcopy" bench/simcopy.cpp $libs
 make -s -C tools/lzinstall O="$work"
 

@@ -7,8 +7,11 @@
 
 #include "platform/sim/sim_machine.h"
 #include "support/recording_painter.h"
+#include "scenario/scenario.h"
 #include "setup/description.h"
 #include "setup/state.h"
+#include "simrun/product_resources.h"
+#include "simrun/scenario_user.h"
 #include "ui/background_window.h"
 #include "ui/dialog_ids.h"
 #include "ui/dialog_templates.h"
@@ -28,6 +31,10 @@ class BackgroundTest : public ::testing::Test {
     fs::remove_all(root_);
     std::string error;
     machine_ = sim::SimMachine::Open((root_ / "m").string(), &error);
+    // The runner's part: the product's templates, and a user (with nothing
+    // to say) who sees the windows.
+    machine_->ui().SetResources(&simrun::ProductResources());
+    machine_->ui().SetUser(&user_);
     state_ = std::make_unique<setup::SetupState>(machine_->machine());
   }
   ~BackgroundTest() override {
@@ -49,6 +56,8 @@ class BackgroundTest : public ::testing::Test {
   }
 
   fs::path root_;
+  scenario::Scenario scenario_;
+  simrun::ScenarioUser user_{scenario_};
   std::unique_ptr<sim::SimMachine> machine_;
   std::unique_ptr<setup::SetupState> state_;
 };
@@ -92,8 +101,8 @@ TEST_F(BackgroundTest, CreatedWindowCarriesCaptionAndIsMaximized) {
   EXPECT_EQ(handler.Window(), w);
   EXPECT_EQ(machine_->ui().TemplateOf(w), ids::background::kTemplate);
   EXPECT_EQ(machine_->ui().GetWindowText(w), "Setup Halvorn+ 7.0 for Windows 95/98/NT");
-  ASSERT_FALSE(machine_->ui().records().empty());
-  EXPECT_EQ(machine_->ui().records()[0],
+  ASSERT_FALSE(user_.records().empty());
+  EXPECT_EQ(user_.records()[0],
             "window 132 owner=none title=\"Setup Halvorn+ 7.0 for Windows 95/98/NT\"");
   machine_->ui().DestroyWindow(w);
 }

@@ -10,6 +10,7 @@
 
 #include "setup/catalog.h"
 #include "setup/catalog_texts.h"
+#include "text/text.h"
 
 namespace setup {
 namespace {
@@ -163,7 +164,7 @@ TEST(CatalogTest, TranslationsKeepMarkersAndPlaceholders) {
         const std::string text = catalog.Text(msg, lang, m);
         const std::string where = std::string(Catalog::Name(msg)) + " slot " +
                                   std::to_string(lang) + " member " + std::to_string(m) +
-                                  ": " + Cp1252ToUtf8(text);
+                                  ": " + text::Cp1252ToUtf8(text);
         for (const std::string& marker : kept) {
           EXPECT_EQ(Count(text, marker), Count(english, marker)) << "\"" << marker << "\" in " << where;
         }
@@ -188,7 +189,7 @@ TEST(CatalogTest, ButtonLabelsHaveDistinctAccelerators) {
       const unsigned char key = static_cast<unsigned char>(
           std::tolower(static_cast<unsigned char>(label[amp + 1])));
       EXPECT_TRUE(keys.insert(key).second)
-          << "slot " << lang << " accelerator of " << Cp1252ToUtf8(label) << " used twice";
+          << "slot " << lang << " accelerator of " << text::Cp1252ToUtf8(label) << " used twice";
     }
   }
 }
@@ -225,7 +226,7 @@ TEST(CatalogTest, FixedTexts) {
   };
   Catalog catalog;
   for (const Row& r : rows) {
-    EXPECT_EQ(catalog.Text(r.id, r.language, r.member), Utf8ToCp1252(r.utf8))
+    EXPECT_EQ(catalog.Text(r.id, r.language, r.member), text::Utf8ToCp1252(r.utf8))
         << Catalog::Name(r.id) << " slot " << r.language << " member " << r.member;
   }
   // Stored as Windows-1252: "ä" of "für" is the single byte 0xFC.
@@ -242,9 +243,9 @@ TEST(CatalogTest, SourcesConvertLosslessly) {
         const char* source = catalog_texts::SourceText(msg, lang, m);
         ASSERT_NE(source, nullptr) << Catalog::Name(msg) << " slot " << lang << " member " << m;
         bool lossless = false;
-        Utf8ToCp1252(source, &lossless);
+        text::Utf8ToCp1252(source, &lossless);
         EXPECT_TRUE(lossless) << Catalog::Name(msg) << " slot " << lang << ": " << source;
-        EXPECT_EQ(Cp1252ToUtf8(catalog.Text(msg, lang, m)), source);
+        EXPECT_EQ(text::Cp1252ToUtf8(catalog.Text(msg, lang, m)), source);
       }
     }
   }
@@ -295,7 +296,7 @@ TEST(CodePageTest, EveryByteRoundTrips) {
   all.push_back('\0');
   all.push_back('A');
   bool lossless = false;
-  EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all), &lossless), all);
+  EXPECT_EQ(text::Utf8ToCp1252(text::Cp1252ToUtf8(all), &lossless), all);
   EXPECT_TRUE(lossless);
 }
 
@@ -312,9 +313,9 @@ TEST(CodePageTest, KnownCharacters) {
       {"\x9D", "\u009D"}, {"abc", "abc"},
   };
   for (const Pair& p : pairs) {
-    EXPECT_EQ(Cp1252ToUtf8(p.cp1252), p.utf8) << p.utf8;
+    EXPECT_EQ(text::Cp1252ToUtf8(p.cp1252), p.utf8) << p.utf8;
     bool lossless = false;
-    EXPECT_EQ(Utf8ToCp1252(p.utf8, &lossless), p.cp1252) << p.utf8;
+    EXPECT_EQ(text::Utf8ToCp1252(p.utf8, &lossless), p.cp1252) << p.utf8;
     EXPECT_TRUE(lossless) << p.utf8;
   }
 }
@@ -342,13 +343,13 @@ TEST(CodePageTest, UnmappableAndMalformedInput) {
   };
   for (const Case& c : cases) {
     bool lossless = true;
-    EXPECT_EQ(Utf8ToCp1252(c.utf8, &lossless), c.expected) << Cp1252ToUtf8(c.utf8);
+    EXPECT_EQ(text::Utf8ToCp1252(c.utf8, &lossless), c.expected) << text::Cp1252ToUtf8(c.utf8);
     EXPECT_FALSE(lossless) << c.expected;
   }
   bool lossless = false;
-  EXPECT_EQ(Utf8ToCp1252("plain", &lossless), "plain");
+  EXPECT_EQ(text::Utf8ToCp1252("plain", &lossless), "plain");
   EXPECT_TRUE(lossless);
-  EXPECT_EQ(Utf8ToCp1252(""), "");
+  EXPECT_EQ(text::Utf8ToCp1252(""), "");
 }
 
 }  // namespace

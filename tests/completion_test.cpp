@@ -9,9 +9,11 @@
 
 #include "platform/sim/sim_machine.h"
 #include "scenario/scenario.h"
-#include "scenario/user.h"
 #include "setup/completion.h"
 #include "setup/state.h"
+#include "simrun/apply_statement.h"
+#include "simrun/product_resources.h"
+#include "simrun/scenario_user.h"
 
 namespace setup {
 namespace {
@@ -43,9 +45,10 @@ Outcome Finish(const std::string& platformName, bool seEdition, int mode, int st
   auto machine = sim::SimMachine::Open((root / "m").string(), &error);
   EXPECT_NE(machine, nullptr) << error;
   for (const scenario::Statement& st : scn.setup) {
-    EXPECT_TRUE(machine->Apply(st, scn, "", &error)) << error;
+    EXPECT_TRUE(simrun::ApplySetupStatement(*machine, st, scn, "", &error)) << error;
   }
-  scenario::ScriptedUser user(scn);
+  simrun::ScenarioUser user(scn);
+  machine->ui().SetResources(&simrun::ProductResources());
   machine->ui().SetUser(&user);
 
   SetupState state(machine->machine());
@@ -63,7 +66,7 @@ Outcome Finish(const std::string& platformName, bool seEdition, int mode, int st
   } catch (const sim::RunAborted& e) {
     ADD_FAILURE() << e.what();
   }
-  out.records = machine->ui().records();
+  out.records = user.records();
   out.programs = machine->system().log();
   out.allAnswersUsed = user.Done();
   fs::remove_all(root);

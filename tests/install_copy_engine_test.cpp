@@ -23,6 +23,7 @@ using testsupport::Compressed;
 using testsupport::MemoryFiles;
 using testsupport::MemoryLz;
 using testsupport::ScriptedUi;
+using text::ToUpperAscii;
 
 // ---------------------------------------------------------------- fixture
 

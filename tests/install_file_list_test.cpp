@@ -8,6 +8,7 @@
 
 #include "install/file_list.h"
 #include "install/install_text.h"
+#include "text/text.h"
 
 namespace install {
 namespace {
@@ -19,13 +20,13 @@ namespace {
 class ListFiles : public testsupport::NullFiles {
  public:
   std::map<std::string, std::uint64_t> sizes;  // upper-case path -> size
-  void Add(const std::string& path, std::uint64_t size) { sizes[ToUpperAscii(path)] = size; }
-  void Remove(const std::string& path) { sizes.erase(ToUpperAscii(path)); }
+  void Add(const std::string& path, std::uint64_t size) { sizes[text::ToUpperAscii(path)] = size; }
+  void Remove(const std::string& path) { sizes.erase(text::ToUpperAscii(path)); }
   std::vector<std::string> asked;
 
   std::uint32_t GetFileStatus(const std::string& path, platform::FileStatus* out) override {
     asked.push_back(path);
-    auto it = sizes.find(ToUpperAscii(path));
+    auto it = sizes.find(text::ToUpperAscii(path));
     if (it == sizes.end()) return platform::err::kFileNotFound;
     out->size = it->second;
     out->attributes = platform::attr::kArchive;

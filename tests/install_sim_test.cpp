@@ -11,7 +11,9 @@
 #include "lz/szdd.h"
 #include "platform/sim/sim_machine.h"
 #include "scenario/scenario.h"
-#include "scenario/user.h"
+#include "simrun/apply_statement.h"
+#include "simrun/product_resources.h"
+#include "simrun/scenario_user.h"
 #include "ui/background_window.h"
 #include "ui/dialog_ids.h"
 
@@ -65,12 +67,12 @@ class SimCopyTest : public ::testing::Test {
     machine_ = sim::SimMachine::Open((root_ / "machine").string(), &error);
     EXPECT_NE(machine_, nullptr) << error;
     for (const scenario::Statement& st : scenario_.setup) {
-      EXPECT_TRUE(machine_->Apply(st, scenario_, "", &error)) << error;
+      EXPECT_TRUE(simrun::ApplySetupStatement(*machine_, st, scenario_, "", &error)) << error;
     }
-    user_ = std::make_unique<scenario::ScriptedUser>(scenario_);
+    user_ = std::make_unique<simrun::ScenarioUser>(scenario_);
+    machine_->ui().SetResources(&simrun::ProductResources());
     machine_->ui().SetUser(user_.get());
-    machine_->ui().SetBackgroundTemplate(ui::ids::background::kTemplate);
-    machine_->ui().SetInsertHandler([this](char drive, const std::string& folder) {
+    user_->SetInsertHandler([this](char drive, const std::string& folder) {
       machine_->MapDrive(drive, scenario::ResolveHostPath(scenario_, folder));
     });
     machine_->files().MakeDirectories("C:\\TAPE");
@@ -113,7 +115,7 @@ class SimCopyTest : public ::testing::Test {
   // Records other than the background window's, in order.
   std::vector<std::string> Records() {
     std::vector<std::string> out;
-    for (const std::string& r : machine_->ui().records()) {
+    for (const std::string& r : user_->records()) {
       if (r.rfind("window " + std::to_string(ui::ids::background::kTemplate) + " ", 0) != 0) {
         out.push_back(r);
       }
@@ -124,7 +126,7 @@ class SimCopyTest : public ::testing::Test {
   fs::path root_;
   scenario::Scenario scenario_;
   std::unique_ptr<sim::SimMachine> machine_;
-  std::unique_ptr<scenario::ScriptedUser> user_;
+  std::unique_ptr<simrun::ScenarioUser> user_;
   std::unique_ptr<setup::SetupState> state_;
 };
 

@@ -5,8 +5,8 @@
 
 #include <map>
 
-#include "install/install_text.h"
 #include "install/uninstall_log.h"
+#include "text/text.h"
 
 namespace install {
 namespace {
@@ -19,10 +19,10 @@ class MemoryFiles : public platform::FileSystem {
   bool failWrites = false;
   bool failCreate = false;
 
-  void Put(const std::string& path, const std::string& content) { data[ToUpperAscii(path)] = content; }
-  bool Has(const std::string& path) const { return data.count(ToUpperAscii(path)) != 0; }
+  void Put(const std::string& path, const std::string& content) { data[text::ToUpperAscii(path)] = content; }
+  bool Has(const std::string& path) const { return data.count(text::ToUpperAscii(path)) != 0; }
   std::string Get(const std::string& path) const {
-    auto it = data.find(ToUpperAscii(path));
+    auto it = data.find(text::ToUpperAscii(path));
     return it == data.end() ? std::string("<missing>") : it->second;
   }
 
@@ -32,7 +32,7 @@ class MemoryFiles : public platform::FileSystem {
     return 0;
   }
   platform::FileHandle Open(const std::string& path, platform::OpenMode mode, std::uint32_t* e) override {
-    const std::string key = ToUpperAscii(path);
+    const std::string key = text::ToUpperAscii(path);
     if (mode == platform::OpenMode::kRead) {
       if (!data.count(key)) {
         *e = platform::err::kFileNotFound;
@@ -70,7 +70,7 @@ class MemoryFiles : public platform::FileSystem {
   void Close(platform::FileHandle h) override { EXPECT_EQ(handles_.erase(h), 1u); }
   std::uint32_t DeleteFile(const std::string& path) override {
     deleteCalls.push_back(path);
-    return data.erase(ToUpperAscii(path)) ? 0 : platform::err::kFileNotFound;
+    return data.erase(text::ToUpperAscii(path)) ? 0 : platform::err::kFileNotFound;
   }
   std::uint32_t CreateDirectory(const std::string&) override { return 5; }
   std::uint32_t RemoveDirectory(const std::string&) override { return 5; }

@@ -275,11 +275,11 @@ TEST_F(SimFilesTest, MoveRules) {
 TEST_F(SimFilesTest, PendingRenamesPerPlatform) {
   ASSERT_EQ(Put("C:\\windows\\new.dll", "new"), 0u);
   ASSERT_EQ(Put("C:\\windows\\system\\lib.dll", "old"), 0u);
-  m_->SetPlatform(scenario::Platform::kWin95);
+  m_->SetPlatform(sim::Platform::kWin95);
   EXPECT_EQ(files().MoveFileAtReboot("C:\\windows\\new.dll", "C:\\windows\\system\\lib.dll"),
             moreerr::kCallNotImplemented);
 
-  m_->SetPlatform(scenario::Platform::kNt);
+  m_->SetPlatform(sim::Platform::kNt);
   ASSERT_EQ(files().MoveFileAtReboot("C:\\windows\\new.dll", "C:\\windows\\system\\lib.dll"), 0u);
   std::uint32_t type = kPoison;
   std::string data = "poison";
@@ -365,7 +365,7 @@ TEST_F(SimFilesTest, ProfileWritesKeepTheRestOfTheFile) {
 // ---------------------------------------------------------------- machine
 
 TEST_F(SimFilesTest, MachineStatePersistsAcrossRuns) {
-  m_->SetPlatform(scenario::Platform::kNt);
+  m_->SetPlatform(sim::Platform::kNt);
   fs::create_directories(dir_ / "disk1");
   m_->MapDrive('A', (dir_ / "disk1").string());
   ASSERT_EQ(m_->registry().SetString("HKLM\\SOFTWARE\\Brennick", "Dir", "C:\\TAPE"), 0u);
@@ -390,11 +390,11 @@ TEST_F(SimFilesTest, MachineStatePersistsAcrossRuns) {
 
 TEST_F(SimFilesTest, SystemAnswersPerPlatform) {
   struct Case {
-    scenario::Platform p;
+    sim::Platform p;
     platform::OsVersion v;
-  } cases[] = {{scenario::Platform::kWin95, {1, 4, 0, 0x040003B6}},
-               {scenario::Platform::kWin98, {1, 4, 10, 0x040A08AE}},
-               {scenario::Platform::kNt, {2, 4, 0, 1381}}};
+  } cases[] = {{sim::Platform::kWin95, {1, 4, 0, 0x040003B6}},
+               {sim::Platform::kWin98, {1, 4, 10, 0x040A08AE}},
+               {sim::Platform::kNt, {2, 4, 0, 1381}}};
   for (const Case& c : cases) {
     m_->SetPlatform(c.p);
     platform::OsVersion v = m_->system().GetVersion();
@@ -403,12 +403,12 @@ TEST_F(SimFilesTest, SystemAnswersPerPlatform) {
     EXPECT_EQ(v.minor, c.v.minor);
     EXPECT_EQ(v.build, c.v.build);
   }
-  m_->SetRun("\"C:\\windows\\UNINSTX$.EXE\" /restart \"C:\\TAPE\"");
+  m_->system().SetCommandLine("\"C:\\windows\\UNINSTX$.EXE\" /restart \"C:\\TAPE\"");
   EXPECT_EQ(m_->system().GetCommandLine(), "\"C:\\windows\\UNINSTX$.EXE\" /restart \"C:\\TAPE\"");
   EXPECT_EQ(m_->system().GetModuleFileName(), "C:\\windows\\UNINSTX$.EXE");
 
   // Windows NT restarts only with the shutdown privilege enabled.
-  m_->SetPlatform(scenario::Platform::kNt);
+  m_->SetPlatform(sim::Platform::kNt);
   EXPECT_EQ(m_->system().ExitWindowsEx(2, 0), 0);
   m_->system().EnableShutdownPrivilege();
   EXPECT_EQ(m_->system().ExitWindowsEx(2, 0), 1);

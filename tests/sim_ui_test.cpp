@@ -5,7 +5,8 @@
 
 #include "platform/sim/sim_ui.h"
 #include "scenario/scenario.h"
-#include "scenario/user.h"
+#include "simrun/product_resources.h"
+#include "simrun/scenario_user.h"
 #include "ui/dialog_ids.h"
 
 namespace sim {
@@ -64,9 +65,9 @@ class SimUiTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(scenario::ParseScenario("run A:\\SETUP.EXE\n" + userStatements, "t.scn", &scn_, &error))
         << error;
-    user_ = std::make_unique<scenario::ScriptedUser>(scn_);
+    user_ = std::make_unique<simrun::ScenarioUser>(scn_);
+    ui_.SetResources(&simrun::ProductResources());
     ui_.SetUser(user_.get());
-    ui_.SetBackgroundTemplate(background::kTemplate);
   }
   std::string AbortOf(const std::function<void()>& f) {
     try {
@@ -79,21 +80,21 @@ class SimUiTest : public ::testing::Test {
 
   SimUi ui_;
   scenario::Scenario scn_;
-  std::unique_ptr<scenario::ScriptedUser> user_;
+  std::unique_ptr<simrun::ScenarioUser> user_;
 };
 
 TEST_F(SimUiTest, MessageBoxesAreAnsweredAndRecorded) {
   Use("box \"Confirm Uninstall\": yes\nbox \"\" text \"README\": insert A: disks/d2; no\n");
   std::vector<std::pair<char, std::string>> inserted;
-  ui_.SetInsertHandler([&](char d, const std::string& f) { inserted.emplace_back(d, f); });
+  user_->SetInsertHandler([&](char d, const std::string& f) { inserted.emplace_back(d, f); });
   TestDialog bg(ui_, background::kTemplate);
   WindowHandle backgroundWindow = ui_.CreateModeless(0, bg);
   EXPECT_EQ(ui_.MessageBox(backgroundWindow, "Remove?", "Confirm Uninstall", 0x24), 6);
   EXPECT_EQ(ui_.MessageBox(0, "View README.TXT?", "", 0x24), 7);
   EXPECT_EQ(inserted, (std::vector<std::pair<char, std::string>>{{'A', "disks/d2"}}));
-  ASSERT_EQ(ui_.records().size(), 3u);
-  EXPECT_EQ(ui_.records()[0], "window 132 owner=none title=\"hi\"");
-  EXPECT_EQ(ui_.records()[1],
+  ASSERT_EQ(user_->records().size(), 3u);
+  EXPECT_EQ(user_->records()[0], "window 132 owner=none title=\"hi\"");
+  EXPECT_EQ(user_->records()[1],
             "box owner=background icon=question buttons=yesno caption=\"Confirm Uninstall\" "
             "text=\"Remove?\" -> yes");
   EXPECT_TRUE(user_->Done());
@@ -113,9 +114,9 @@ TEST_F(SimUiTest, ModalDialogRunsItsStatementAndEndsWithTheButton) {
   EXPECT_EQ(d.destroys, 1);
   // The change notification of the edit control, then the click.
   EXPECT_EQ(d.commands, (std::vector<std::string>{"1000/768=C:\\TAPE", "1/0=C:\\TAPE"}));
-  ASSERT_EQ(ui_.records().size(), 1u);
-  EXPECT_EQ(ui_.records()[0].rfind("dialog 102 owner=none title=\"Install Directory\" 1000=", 0), 0u);
-  EXPECT_NE(ui_.records()[0].find(" -> set 1000 \"C:\\\\TAPE\"; press 1"), std::string::npos);
+  ASSERT_EQ(user_->records().size(), 1u);
+  EXPECT_EQ(user_->records()[0].rfind("dialog 102 owner=none title=\"Install Directory\" 1000=", 0), 0u);
+  EXPECT_NE(user_->records()[0].find(" -> set 1000 \"C:\\\\TAPE\"; press 1"), std::string::npos);
   EXPECT_EQ(ui_.OpenWindowCount(), 0u);
 }
 
@@ -128,8 +129,8 @@ TEST_F(SimUiTest, ModalDialogStaysOpenWhenTheHandlerRefuses) {
     return true;  // handled: the dialog stays
   };
   EXPECT_EQ(ui_.RunModal(0, d), 2);
-  ASSERT_EQ(ui_.records().size(), 3u);
-  EXPECT_EQ(ui_.records()[1],
+  ASSERT_EQ(user_->records().size(), 3u);
+  EXPECT_EQ(user_->records()[1],
             "box owner=dialog:102 icon=warning buttons=ok caption=\"Invalid\" text=\"Bad "
             "directory\" -> ok");
 }
@@ -180,13 +181,13 @@ TEST_F(SimUiTest, ModelessDialogRunsActionsOnceItsWaitHolds) {
     ui_.PumpMessages(h);
   }
   EXPECT_FALSE(cancelled);
-  EXPECT_TRUE(ui_.HasPendingStatement());
+  EXPECT_TRUE(user_->HasPendingStatement());
   ui_.SetItemText(h, copy_progress::kStatusText, "FILE3.DAT");
   ui_.PumpMessages(h);
   EXPECT_TRUE(cancelled);
   EXPECT_TRUE(user_->Done());
-  EXPECT_FALSE(ui_.HasPendingStatement());
-  EXPECT_EQ(ui_.records().back(), "dialog 135 owner=none title=\"File Copy\" -> wait 1013 \"FILE3\"; press 2");
+  EXPECT_FALSE(user_->HasPendingStatement());
+  EXPECT_EQ(user_->records().back(), "dialog 135 owner=none title=\"File Copy\" -> wait 1013 \"FILE3\"; press 2");
   ui_.DestroyWindow(h);
 }
 

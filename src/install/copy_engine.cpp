@@ -9,9 +9,13 @@
 #include "install/file_list.h"
 #include "install/install_text.h"
 #include "install/uninstall_log.h"
+#include "text/text.h"
 
 namespace install {
 namespace {
+
+using text::Contains;
+using text::ToUpperAscii;
 
 // ---------------------------------------------------------------- handles
 
@@ -150,7 +154,7 @@ bool CheckDestinations(setup::SetupState& state, const DiskTable& table) {
         return false;
       }
     }
-    if (entry.subDir.empty() && EqualsNoCase(name, kUninstallLogName)) {
+    if (entry.subDir.empty() && text::EqualsIgnoreCase(name, kUninstallLogName)) {
       RefuseEntry(state, entry, "it would replace the uninstall log");
       return false;
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "install/install_text.h"
+#include "text/text.h"
 
 namespace install {
 namespace {
@@ -19,7 +20,7 @@ const char kDiskIdName[] = "DISK.00";
 bool IsDeviceName(const std::string& name) {
   std::string base = name.substr(0, name.find('.'));
   while (!base.empty() && base.back() == ' ') base.pop_back();
-  base = ToUpperAscii(base);
+  base = text::ToUpperAscii(base);
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   for (const char* device : kDevices) {
     if (base == device) return true;
@@ -141,7 +142,7 @@ int BuildDiskTable(setup::SetupState& state, int disk, DiskTable* table) {
 
   const std::string tag = "/D" + std::to_string(disk);
   for (const std::string& line : state.fileList) {
-    if (!Contains(line, tag.c_str())) continue;
+    if (!text::Contains(line, tag.c_str())) continue;
 
     FileListLine parsed = ParseFileListLine(line);
     std::string reason = CheckFileListLine(parsed);
@@ -161,10 +162,10 @@ int BuildDiskTable(setup::SetupState& state, int disk, DiskTable* table) {
       return kDiskTableFailed;
     }
 
-    if (Contains(parsed.name, kDiskIdName)) continue;
+    if (text::Contains(parsed.name, kDiskIdName)) continue;
     int scsiNames = 0;
     for (const char* scsi : kScsiLayerNames) {
-      if (Contains(parsed.name, scsi)) ++scsiNames;
+      if (text::Contains(parsed.name, scsi)) ++scsiNames;
     }
     if (scsiNames > 0) {
       state.fileCount -= scsiNames;
@@ -210,7 +211,7 @@ int RequestDisk(setup::SetupState& state, int disk, platform::WindowHandle owner
 }
 
 bool DiskFinished(const DiskTable& table, const std::string& sourceName, int disk, int diskCount) {
-  return EqualsNoCase(sourceName, table.lastEntryName) && disk < diskCount;
+  return text::EqualsIgnoreCase(sourceName, table.lastEntryName) && disk < diskCount;
 }
 
 }  // namespace install

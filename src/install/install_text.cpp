@@ -21,25 +21,4 @@ std::string FillPlaceholder(const char* text, const std::string& value) {
   return out;
 }
 
-namespace {
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-}  // namespace
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
-
-std::string ToUpperAscii(std::string text) {
-  for (char& c : text) c = UpperAscii(c);
-  return text;
-}
-
-bool Contains(const std::string& text, const char* what) {
-  return text.find(what) != std::string::npos;
-}
-
 }  // namespace install

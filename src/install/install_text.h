@@ -11,10 +11,4 @@ namespace install {
 // that are not there.
 std::string FillPlaceholder(const char* text, const std::string& value);
 
-// Windows-style comparisons and case mapping of ASCII letters (the names
-// of the file list and the paths of the program are compared this way).
-bool EqualsNoCase(const std::string& a, const std::string& b);
-std::string ToUpperAscii(std::string text);
-bool Contains(const std::string& text, const char* what);
-
 }  // namespace install

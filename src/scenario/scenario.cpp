@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "text/text.h"
+
 namespace scenario {
 namespace {
 
@@ -16,19 +18,12 @@ struct Answer {
 constexpr Answer kAnswers[] = {{"ok", 1},    {"cancel", 2}, {"abort", 3}, {"retry", 4},
                                {"ignore", 5}, {"yes", 6},    {"no", 7}};
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-std::string Trim(const std::string& s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
+// Lines and actions never hold a line feed, so the C blanks are the
+// language's blanks.
+std::string Trim(const std::string& s) { return text::Trim(s); }
+std::string Lower(const std::string& s) { return text::ToLowerAscii(s); }
 
 // A cursor over one line (or one action) with the small lexical pieces of
 // the language. Every reader reports failure through `error` and returns
@@ -187,12 +182,39 @@ std::vector<std::string> SplitActions(const std::string& text) {
 
 std::string WrittenPath(const std::string& path) {
   for (char c : path) {
-    if (IsBlank(c) || c == ';' || c == '"' || c == '\\' || c == '\n') return Quote(path);
+    if (IsBlank(c) || c == ';' || c == '"' || c == '\\' || c == '\n') return text::Quote(path);
   }
   return path;
 }
 
-bool ParseInsert(Cursor& c, Action* a, std::string* error) {
+// A name of the language and the value it stands for.
+template <typename T>
+struct Name {
+  const char* name;
+  T value;
+};
+
+// The value of `word` (compared in lower case) in `names`; false when it is
+// none of them.
+template <typename T, std::size_t N>
+bool Lookup(const Name<T> (&names)[N], const std::string& word, T* out) {
+  std::string lower = Lower(word);
+  for (const Name<T>& n : names) {
+    if (lower == n.name) {
+      *out = n.value;
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------- actions
+
+// Each action parser gets the cursor after the action's verb (the verb in
+// lower case) and fills the action, including how the transcript repeats it.
+using ActionParser = bool (*)(Cursor& c, const std::string& verb, Action* a, std::string* error);
+
+bool ParseInsert(Cursor& c, const std::string& /*verb*/, Action* a, std::string* error) {
   a->kind = ActionKind::kInsert;
   if (!c.DriveLetter(&a->drive, error)) return false;
   if (!c.PathLike(&a->text, error, "a host folder", ";")) return false;
@@ -201,6 +223,29 @@ bool ParseInsert(Cursor& c, Action* a, std::string* error) {
   return true;
 }
 
+// `set <control> "<text>"` and `wait <control> "<text>"`.
+bool ParseControlText(Cursor& c, const std::string& verb, Action* a, std::string* error) {
+  a->kind = verb == "set" ? ActionKind::kSet : ActionKind::kWait;
+  if (!c.Id(&a->control, error, "a control id")) return false;
+  if (!c.Quoted(&a->text, error, "text")) return false;
+  if (!c.End(error)) return false;
+  a->written = verb + " " + std::to_string(a->control) + " " + text::Quote(a->text);
+  return true;
+}
+
+bool ParsePress(Cursor& c, const std::string& /*verb*/, Action* a, std::string* error) {
+  a->kind = ActionKind::kPress;
+  if (!c.Id(&a->control, error, "a control id")) return false;
+  if (!c.End(error)) return false;
+  a->written = "press " + std::to_string(a->control);
+  return true;
+}
+
+constexpr Name<ActionParser> kDialogActions[] = {
+    {"set", ParseControlText}, {"wait", ParseControlText}, {"press", ParsePress},
+    {"insert", ParseInsert}};
+
+// A box's answer: `<answer>` or `press <answer>`.
 bool ParseAnswerAction(Cursor& c, Action* a, std::string* error) {
   std::string w = c.Word();
   if (Lower(w) == "press") w = c.Word();
@@ -216,6 +261,20 @@ bool ParseAnswerAction(Cursor& c, Action* a, std::string* error) {
   return true;
 }
 
+// One action of a box: inserts first, the answer last.
+bool ParseBoxAction(const std::string& part, bool last, Action* a, std::string* error) {
+  Cursor c(part);
+  if (Lower(Cursor(part).Word()) != "insert") {
+    if (!ParseAnswerAction(c, a, error)) return false;
+    if (!last) *error = "the answer must be the last action of a box";
+    return last;
+  }
+  c.Word();
+  if (!ParseInsert(c, "insert", a, error)) return false;
+  if (last) *error = "a box needs an answer after its insert actions";
+  return !last;
+}
+
 bool ParseBoxActions(const std::string& text, Statement* st, std::string* error) {
   std::vector<std::string> parts = SplitActions(text);
   for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -223,24 +282,8 @@ bool ParseBoxActions(const std::string& text, Statement* st, std::string* error)
       *error = "empty action in the action list";
       return false;
     }
-    Cursor c(parts[i]);
     Action a;
-    bool last = i + 1 == parts.size();
-    std::string first = Lower(Cursor(parts[i]).Word());
-    if (first == "insert") {
-      c.Word();
-      if (!ParseInsert(c, &a, error)) return false;
-      if (last) {
-        *error = "a box needs an answer after its insert actions";
-        return false;
-      }
-    } else {
-      if (!ParseAnswerAction(c, &a, error)) return false;
-      if (!last) {
-        *error = "the answer must be the last action of a box";
-        return false;
-      }
-    }
+    if (!ParseBoxAction(parts[i], i + 1 == parts.size(), &a, error)) return false;
     st->actions.push_back(a);
   }
   return true;
@@ -254,199 +297,248 @@ bool ParseDialogActions(const std::string& text, Statement* st, std::string* err
       return false;
     }
     Cursor c(part);
-    Action a;
     std::string verb = Lower(c.Word());
-    if (verb == "set" || verb == "wait") {
-      a.kind = verb == "set" ? ActionKind::kSet : ActionKind::kWait;
-      if (!c.Id(&a.control, error, "a control id")) return false;
-      if (!c.Quoted(&a.text, error, "text")) return false;
-      if (!c.End(error)) return false;
-      a.written = verb + " " + std::to_string(a.control) + " " + Quote(a.text);
-    } else if (verb == "press") {
-      a.kind = ActionKind::kPress;
-      if (!c.Id(&a.control, error, "a control id")) return false;
-      if (!c.End(error)) return false;
-      a.written = "press " + std::to_string(a.control);
-    } else if (verb == "insert") {
-      if (!ParseInsert(c, &a, error)) return false;
-    } else {
+    ActionParser parse = nullptr;
+    if (!Lookup(kDialogActions, verb, &parse)) {
       *error = "unknown action '" + verb + "' (set, press, wait, insert)";
       return false;
     }
+    Action a;
+    if (!parse(c, verb, &a, error)) return false;
     st->actions.push_back(a);
   }
   return true;
 }
 
+// ---------------------------------------------------------------- statements
+
+// Each statement parser gets the cursor after the statement's keyword and
+// fills the statement, its kind included.
+using StatementParser = bool (*)(Cursor& c, Statement* st, std::string* error);
+
+constexpr Name<Platform> kPlatforms[] = {
+    {"win95", Platform::kWin95}, {"win98", Platform::kWin98}, {"nt", Platform::kNt},
+    {"nt40", Platform::kNt}};
+
+bool ParsePlatform(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kPlatform;
+  std::string w = Lower(c.Word());
+  if (!Lookup(kPlatforms, w, &st->platform)) {
+    *error = "unknown platform '" + w + "' (win95, win98, nt)";
+    return false;
+  }
+  return c.End(error);
+}
+
+bool ParseDrive(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kDrive;
+  if (!c.DriveLetter(&st->drive, error)) return false;
+  if (st->drive == 'C') {
+    *error = "drive C: is the machine's own disk and cannot be mapped";
+    return false;
+  }
+  if (c.Peek() == '"') {
+    if (!c.Quoted(&st->hostPath, error, "host folder", true)) return false;
+    return c.End(error);
+  }
+  st->hostPath = c.Rest();
+  if (st->hostPath.empty()) {
+    *error = "expected a host folder";
+    return false;
+  }
+  return true;
+}
+
+bool ParseCopy(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kCopy;
+  if (!c.PathLike(&st->hostPath, error, "a host path")) return false;
+  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  return c.End(error);
+}
+
 bool ValidKeyPath(const std::string& path) {
-  std::string upper = path;
-  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
   for (const char* root : {"HKLM\\", "HKCU\\", "HKCR\\", "HKU\\", "HKEY_LOCAL_MACHINE\\",
                            "HKEY_CURRENT_USER\\", "HKEY_CLASSES_ROOT\\", "HKEY_USERS\\"}) {
-    std::string r(root);
-    if (upper.compare(0, r.size(), r) == 0 && upper.size() > r.size()) return true;
+    if (text::StartsWithIgnoreCase(path, root) && path.size() > std::string(root).size())
+      return true;
   }
   return false;
 }
+
+constexpr Name<Kind> kRegistryOperations[] = {
+    {"set", Kind::kRegistrySet}, {"delete", Kind::kRegistryDelete},
+    {"deletekey", Kind::kRegistryDeleteKey}};
+
+bool ParseRegistry(Cursor& c, Statement* st, std::string* error) {
+  std::string op = Lower(c.Word());
+  if (!Lookup(kRegistryOperations, op, &st->kind)) {
+    *error = "unknown registry operation '" + op + "' (set, delete, deletekey)";
+    return false;
+  }
+  if (!c.Quoted(&st->keyPath, error, "key path", true)) return false;
+  if (!ValidKeyPath(st->keyPath)) {
+    *error = "the key path must start with HKLM\\, HKCU\\, HKCR\\ or HKU\\ and name a key";
+    return false;
+  }
+  if (st->kind != Kind::kRegistryDeleteKey && !c.Quoted(&st->valueName, error, "value name"))
+    return false;
+  if (st->kind == Kind::kRegistrySet && !c.Quoted(&st->text, error, "value text")) return false;
+  return c.End(error);
+}
+
+bool ParseDiskFree(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kDiskFree;
+  if (!c.DriveLetter(&st->drive, error)) return false;
+  if (Lower(c.Word()) != "free") {
+    *error = "expected 'free' after the drive";
+    return false;
+  }
+  if (!c.Number(UINT64_MAX / 2, &st->bytes, error, "a number of bytes")) return false;
+  return c.End(error);
+}
+
+// The platform::attr bits the names stand for.
+constexpr Name<std::uint32_t> kAttributes[] = {
+    {"readonly", 0x01}, {"hidden", 0x02}, {"system", 0x04}, {"archive", 0x20}, {"normal", 0x80}};
+
+bool ParseAttrib(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kAttrib;
+  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  if (c.AtEnd()) {
+    *error = "expected attributes (readonly, hidden, system, archive, normal)";
+    return false;
+  }
+  while (!c.AtEnd()) {
+    std::string w = Lower(c.Word());
+    std::uint32_t bit = 0;
+    if (!Lookup(kAttributes, w, &bit)) {
+      *error = "unknown attribute '" + w + "' (readonly, hidden, system, archive, normal)";
+      return false;
+    }
+    st->attributes |= bit;
+  }
+  return true;
+}
+
+bool ParseMkdir(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kMkdir;
+  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  return c.End(error);
+}
+
+bool ParseRefuseRestart(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kRefuseRestart;
+  if (Lower(c.Word()) != "restart") {
+    *error = "expected 'refuse restart'";
+    return false;
+  }
+  return c.End(error);
+}
+
+bool ParseRun(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kRun;
+  st->text = c.Rest();
+  if (st->text.empty()) {
+    *error = "expected the command line after 'run'";
+    return false;
+  }
+  return true;
+}
+
+// `box "<caption>" [text "<text>"]: <actions>`
+bool ParseBox(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kBox;
+  if (!c.Quoted(&st->caption, error, "caption")) return false;
+  if (c.Peek() != ':') {
+    if (Lower(c.Word(":")) != "text") {
+      *error = "expected ':' or 'text' after the caption";
+      return false;
+    }
+    st->hasText = true;
+    if (!c.Quoted(&st->text, error, "text")) return false;
+  }
+  if (!c.Expect(':', error, "':' before the answer")) return false;
+  return ParseBoxActions(c.Rest(), st, error);
+}
+
+// The control ids after `read`, up to the ':'.
+bool ParseReadControls(Cursor& c, Statement* st, std::string* error) {
+  if (Lower(c.Word(":")) != "read") {
+    *error = "expected ':' or 'read' after the dialog id";
+    return false;
+  }
+  while (c.Peek() != ':' && !c.AtEnd()) {
+    int id = 0;
+    if (!c.Id(&id, error, "a control id to read")) return false;
+    st->readControls.push_back(id);
+  }
+  if (st->readControls.empty()) {
+    *error = "expected control ids after 'read'";
+    return false;
+  }
+  return true;
+}
+
+// `dialog <id> [read <control>...]: <actions>`
+bool ParseDialog(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kDialog;
+  if (!c.Id(&st->dialogId, error, "a dialog template id")) return false;
+  if (c.Peek() != ':' && !ParseReadControls(c, st, error)) return false;
+  if (!c.Expect(':', error, "':' before the actions")) return false;
+  return ParseDialogActions(c.Rest(), st, error);
+}
+
+bool ParseEnd(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kEnd;
+  return c.End(error);
+}
+
+constexpr Name<StatementParser> kStatements[] = {
+    {"platform", ParsePlatform}, {"drive", ParseDrive},
+    {"copy", ParseCopy},         {"registry", ParseRegistry},
+    {"disk", ParseDiskFree},     {"attrib", ParseAttrib},
+    {"mkdir", ParseMkdir},       {"refuse", ParseRefuseRestart},
+    {"run", ParseRun},           {"box", ParseBox},
+    {"dialog", ParseDialog},     {"end", ParseEnd}};
 
 // Parses one non-empty, non-comment line.
 bool ParseStatement(const std::string& line, Statement* st, std::string* error) {
   Cursor c(line);
   std::string verb = Lower(c.Word(":"));
-  if (verb == "platform") {
-    st->kind = Kind::kPlatform;
-    std::string w = Lower(c.Word());
-    if (w == "win95") st->platform = Platform::kWin95;
-    else if (w == "win98") st->platform = Platform::kWin98;
-    else if (w == "nt" || w == "nt40") st->platform = Platform::kNt;
-    else {
-      *error = "unknown platform '" + w + "' (win95, win98, nt)";
-      return false;
-    }
-    return c.End(error);
+  StatementParser parse = nullptr;
+  if (!Lookup(kStatements, verb, &parse)) {
+    *error = "unknown statement '" + verb + "'";
+    return false;
   }
-  if (verb == "drive") {
-    st->kind = Kind::kDrive;
-    if (!c.DriveLetter(&st->drive, error)) return false;
-    if (st->drive == 'C') {
-      *error = "drive C: is the machine's own disk and cannot be mapped";
-      return false;
-    }
-    if (c.Peek() == '"') {
-      if (!c.Quoted(&st->hostPath, error, "host folder", true)) return false;
-      return c.End(error);
-    }
-    st->hostPath = c.Rest();
-    if (st->hostPath.empty()) {
-      *error = "expected a host folder";
-      return false;
-    }
-    return true;
-  }
-  if (verb == "copy") {
-    st->kind = Kind::kCopy;
-    if (!c.PathLike(&st->hostPath, error, "a host path")) return false;
-    if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
-    return c.End(error);
-  }
-  if (verb == "registry") {
-    std::string op = Lower(c.Word());
-    if (op == "set") st->kind = Kind::kRegistrySet;
-    else if (op == "delete") st->kind = Kind::kRegistryDelete;
-    else if (op == "deletekey") st->kind = Kind::kRegistryDeleteKey;
-    else {
-      *error = "unknown registry operation '" + op + "' (set, delete, deletekey)";
-      return false;
-    }
-    if (!c.Quoted(&st->keyPath, error, "key path", true)) return false;
-    if (!ValidKeyPath(st->keyPath)) {
-      *error = "the key path must start with HKLM\\, HKCU\\, HKCR\\ or HKU\\ and name a key";
-      return false;
-    }
-    if (st->kind != Kind::kRegistryDeleteKey &&
-        !c.Quoted(&st->valueName, error, "value name"))
-      return false;
-    if (st->kind == Kind::kRegistrySet && !c.Quoted(&st->text, error, "value text")) return false;
-    return c.End(error);
-  }
-  if (verb == "disk") {
-    st->kind = Kind::kDiskFree;
-    if (!c.DriveLetter(&st->drive, error)) return false;
-    if (Lower(c.Word()) != "free") {
-      *error = "expected 'free' after the drive";
-      return false;
-    }
-    if (!c.Number(UINT64_MAX / 2, &st->bytes, error, "a number of bytes")) return false;
-    return c.End(error);
-  }
-  if (verb == "attrib") {
-    st->kind = Kind::kAttrib;
-    if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
-    if (c.AtEnd()) {
-      *error = "expected attributes (readonly, hidden, system, archive, normal)";
-      return false;
-    }
-    while (!c.AtEnd()) {
-      std::string w = Lower(c.Word());
-      if (w == "readonly") st->attributes |= 0x01;
-      else if (w == "hidden") st->attributes |= 0x02;
-      else if (w == "system") st->attributes |= 0x04;
-      else if (w == "archive") st->attributes |= 0x20;
-      else if (w == "normal") st->attributes |= 0x80;
-      else {
-        *error = "unknown attribute '" + w + "' (readonly, hidden, system, archive, normal)";
-        return false;
-      }
-    }
-    return true;
-  }
-  if (verb == "mkdir") {
-    st->kind = Kind::kMkdir;
-    if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
-    return c.End(error);
-  }
-  if (verb == "refuse") {
-    st->kind = Kind::kRefuseRestart;
-    if (Lower(c.Word()) != "restart") {
-      *error = "expected 'refuse restart'";
-      return false;
-    }
-    return c.End(error);
-  }
-  if (verb == "run") {
-    st->kind = Kind::kRun;
-    st->text = c.Rest();
-    if (st->text.empty()) {
-      *error = "expected the command line after 'run'";
-      return false;
-    }
-    return true;
-  }
-  if (verb == "box") {
-    st->kind = Kind::kBox;
-    if (!c.Quoted(&st->caption, error, "caption")) return false;
-    if (c.Peek() != ':') {
-      if (Lower(c.Word(":")) != "text") {
-        *error = "expected ':' or 'text' after the caption";
-        return false;
-      }
-      st->hasText = true;
-      if (!c.Quoted(&st->text, error, "text")) return false;
-    }
-    if (!c.Expect(':', error, "':' before the answer")) return false;
-    return ParseBoxActions(c.Rest(), st, error);
-  }
-  if (verb == "dialog") {
-    st->kind = Kind::kDialog;
-    if (!c.Id(&st->dialogId, error, "a dialog template id")) return false;
-    if (c.Peek() != ':') {
-      if (Lower(c.Word(":")) != "read") {
-        *error = "expected ':' or 'read' after the dialog id";
-        return false;
-      }
-      while (c.Peek() != ':' && !c.AtEnd()) {
-        int id = 0;
-        if (!c.Id(&id, error, "a control id to read")) return false;
-        st->readControls.push_back(id);
-      }
-      if (st->readControls.empty()) {
-        *error = "expected control ids after 'read'";
-        return false;
-      }
-    }
-    if (!c.Expect(':', error, "':' before the actions")) return false;
-    return ParseDialogActions(c.Rest(), st, error);
-  }
-  if (verb == "end") {
-    st->kind = Kind::kEnd;
-    return c.End(error);
-  }
-  *error = "unknown statement '" + verb + "'";
-  return false;
+  return parse(c, st, error);
 }
 
 bool IsSetup(Kind k) {
   return k != Kind::kRun && k != Kind::kBox && k != Kind::kDialog && k != Kind::kEnd;
+}
+
+// Puts a parsed statement in its place in the scenario; false (with *what)
+// when it comes out of order.
+bool Place(Statement st, Scenario* s, bool* haveRun, std::string* what) {
+  auto refuse = [what](const char* why) {
+    *what = why;
+    return false;
+  };
+  if (IsSetup(st.kind)) {
+    if (*haveRun) return refuse("machine set-up statement after 'run'");
+    s->setup.push_back(std::move(st));
+  } else if (st.kind == Kind::kRun) {
+    if (*haveRun) return refuse("second 'run' statement");
+    *haveRun = true;
+    s->run = std::move(st);
+  } else if (st.kind == Kind::kEnd) {
+    if (!*haveRun) return refuse("'end' before 'run'");
+    s->hasEnd = true;
+  } else {
+    if (!*haveRun) return refuse("user statement before 'run'");
+    s->user.push_back(std::move(st));
+  }
+  return true;
 }
 
 }  // namespace
@@ -465,24 +557,6 @@ int ParseAnswer(const std::string& name) {
   }
   return 0;
 }
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      default: out.push_back(c);
-    }
-  }
-  return out;
-}
-
-std::string Quote(const std::string& text) { return "\"" + Escape(text) + "\""; }
 
 std::string Where(const Scenario& scenario, const Statement& statement) {
   return scenario.fileName + ":" + std::to_string(statement.line);
@@ -515,21 +589,7 @@ bool ParseScenario(const std::string& text, const std::string& fileName, Scenari
     st.source = line;
     std::string what;
     if (!ParseStatement(line, &st, &what)) return fail(lineNo, what);
-
-    if (IsSetup(st.kind)) {
-      if (haveRun) return fail(lineNo, "machine set-up statement after 'run'");
-      s.setup.push_back(std::move(st));
-    } else if (st.kind == Kind::kRun) {
-      if (haveRun) return fail(lineNo, "second 'run' statement");
-      haveRun = true;
-      s.run = std::move(st);
-    } else if (st.kind == Kind::kEnd) {
-      if (!haveRun) return fail(lineNo, "'end' before 'run'");
-      s.hasEnd = true;
-    } else {
-      if (!haveRun) return fail(lineNo, "user statement before 'run'");
-      s.user.push_back(std::move(st));
-    }
+    if (!Place(std::move(st), &s, &haveRun, &what)) return fail(lineNo, what);
   }
   if (!haveRun) {
     *error = fileName + ": no 'run' statement";

@@ -18,7 +18,7 @@
 // user's statements answer windows is kept by ScriptedUser (user.h).
 //
 // Texts in a Scenario are UTF-8 as written; runners convert them to
-// Windows-1252 (setup::Utf8ToCp1252) before they type them.
+// Windows-1252 (text::Utf8ToCp1252) before they type them.
 #pragma once
 
 #include <cstdint>
@@ -102,10 +102,6 @@ bool LoadScenarioFile(const std::string& path, Scenario* out, std::string* error
 // "@SETUP.EXE", the program under test) are returned unchanged; the runner
 // decides what they stand for.
 std::string ResolveHostPath(const Scenario& scenario, const std::string& path);
-
-// Quoting of texts as in scenarios and transcripts: \n \t \r \\ \".
-std::string Escape(const std::string& text);
-std::string Quote(const std::string& text);  // "..." with Escape
 
 // The place of a statement for messages: "file:line".
 std::string Where(const Scenario& scenario, const Statement& statement);

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "setup/catalog.h"
+#include "text/text.h"
 
 namespace scenario {
 namespace {
 
-std::string Text(const std::string& cp1252) { return Quote(setup::Cp1252ToUtf8(cp1252)); }
+std::string Text(const std::string& cp1252) { return text::Quote(text::Cp1252ToUtf8(cp1252)); }
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 // Transcript records, formatted the same way by both runners.
 //
 // Texts given here are the program's own, in Windows-1252; the records are
-// UTF-8 (converted with setup::Cp1252ToUtf8) and escaped as in scenarios.
+// UTF-8 (converted with text::Cp1252ToUtf8) and escaped as in scenarios.
 // A record has no line end; the runner adds "\n". In the examples the
 // background window's template is B:
 //

@@ -1,14 +1,14 @@
 #include "scenario/user.h"
 
 #include "scenario/transcript.h"
-#include "setup/catalog.h"
+#include "text/text.h"
 
 namespace scenario {
 
 bool BoxMatches(const Statement& statement, const std::string& caption, const std::string& text) {
   if (statement.kind != Kind::kBox) return false;
-  if (setup::Cp1252ToUtf8(caption) != statement.caption) return false;
-  if (statement.hasText && setup::Cp1252ToUtf8(text).find(statement.text) == std::string::npos)
+  if (text::Cp1252ToUtf8(caption) != statement.caption) return false;
+  if (statement.hasText && text::Cp1252ToUtf8(text).find(statement.text) == std::string::npos)
     return false;
   return true;
 }
@@ -19,7 +19,7 @@ int BoxAnswer(const Statement& statement) {
 }
 
 bool WaitHolds(const Action& wait, const std::string& controlText) {
-  return setup::Cp1252ToUtf8(controlText).find(wait.text) != std::string::npos;
+  return text::Cp1252ToUtf8(controlText).find(wait.text) != std::string::npos;
 }
 
 const Statement* ScriptedUser::Next() const {
@@ -41,8 +41,8 @@ const Statement* ScriptedUser::TakeBox(const std::string& caption, const std::st
                                        std::uint32_t flags, std::string* error) {
   const Statement* st = Next();
   if (st == nullptr || !BoxMatches(*st, caption, text)) {
-    *error = "unexpected window: message box caption=" + Quote(setup::Cp1252ToUtf8(caption)) +
-             " text=" + Quote(setup::Cp1252ToUtf8(text)) + " buttons=" + ButtonsName(flags) +
+    *error = "unexpected window: message box caption=" + text::Quote(text::Cp1252ToUtf8(caption)) +
+             " text=" + text::Quote(text::Cp1252ToUtf8(text)) + " buttons=" + ButtonsName(flags) +
              "; " + DescribeNext();
     return nullptr;
   }

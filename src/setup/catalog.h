@@ -102,8 +102,4 @@ char* ExpandText(SetupState& state, char* text);
 // The catalog text of the setup language, expanded.
 const char* Msg(SetupState& state, MsgId id, int member = kText);
 
-// Windows-1252 <-> UTF-8.
-std::string Utf8ToCp1252(const std::string& utf8, bool* lossless = nullptr);
-std::string Cp1252ToUtf8(const std::string& text);
-
 }  // namespace setup

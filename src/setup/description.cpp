@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string_view>
+
+#include "text/text.h"
 
 namespace setup {
 namespace {
 
 constexpr std::size_t kLineLimit = 80;  // a read takes at most 79 characters
-
-bool IsTrimSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool Contains(const std::string& s, const char* what) { return s.find(what) != std::string::npos; }
 
 // Text-mode reading turns CR LF into LF and ends at the first Ctrl-Z
 // (0x1A), which files written by old editors carry as their end mark.
@@ -66,14 +63,6 @@ const KeyField kKeys[] = {
     {"ifc", &DescriptionValues::ifc, kLongValueCapacity},
 };
 
-bool KeyMatches(const std::string& line, const char* key) {
-  if (line.size() < 3) return false;
-  for (int i = 0; i < 3; ++i) {
-    if (std::tolower(static_cast<unsigned char>(line[i])) != key[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 DescriptionContent ParseSetupDat(const std::string& raw) {
@@ -83,12 +72,12 @@ DescriptionContent ParseSetupDat(const std::string& raw) {
   bool tooManyLines = false;
 
   for (const std::string& line : ReadLines(ToTextMode(raw))) {
-    if (Contains(line, "[Filelist]")) {
+    if (text::Contains(line, "[Filelist]")) {
       listPhase = true;
       continue;
     }
     if (listPhase) {
-      if (!Contains(line, "/D")) continue;
+      if (!text::Contains(line, "/D")) continue;
       if (content.fileList.size() >= kMaxFileListLines) {
         tooManyLines = true;
         continue;
@@ -97,15 +86,11 @@ DescriptionContent ParseSetupDat(const std::string& raw) {
       continue;
     }
     for (std::size_t k = 0; k < 8; ++k) {
-      if (!KeyMatches(line, kKeys[k].key)) continue;
+      if (!text::StartsWithIgnoreCase(line, kKeys[k].key)) continue;
       // A key line without "=" has no value; it does not count as the key.
       std::size_t eq = line.find('=');
       if (eq == std::string::npos) break;
-      std::size_t begin = eq + 1;
-      while (begin < line.size() && IsTrimSpace(line[begin])) ++begin;
-      std::size_t end = line.size();
-      while (end > begin && IsTrimSpace(line[end - 1])) --end;
-      content.values.*kKeys[k].field = line.substr(begin, end - begin);
+      content.values.*kKeys[k].field = text::Trim(std::string_view(line).substr(eq + 1));
       found[k] = true;
       break;
     }
@@ -143,7 +128,7 @@ int LanguageFromCode(const std::string& lng) {
   static const char* const kCodes[] = {"ENG", "GER", "FRE", "SWE", "BRI", "SPA", "ITA", "POR"};
   int language = 0;
   for (int i = 0; i < kLanguageCount; ++i) {
-    if (Contains(lng, kCodes[i])) language = i;
+    if (text::Contains(lng, kCodes[i])) language = i;
   }
   return language;
 }
@@ -162,10 +147,10 @@ int FileCountFromValue(const std::string& fct) {
 
 void SetCompanyNames(SetupState& state) {
   const std::string& prd = state.values.prd;
-  if (Contains(prd, "RQ-TAPE")) {
+  if (text::Contains(prd, "RQ-TAPE")) {
     state.companyShort = "Dunmarrow";
     state.companyLong = "Dunmarrow Corporation";
-  } else if (Contains(prd, "Hesketh")) {
+  } else if (text::Contains(prd, "Hesketh")) {
     state.companyShort = "Hesketh";
     state.companyLong = "Hesketh Corporation";
   } else {
@@ -183,13 +168,13 @@ int LoadSetupDescription(SetupState& state) {
     state.machine.ui.MessageBox(state.backgroundWindow, text, "", platform::mb::kIconError);
   } else {
     const DescriptionValues& v = state.values;
-    state.scsi = Contains(v.ifc, "SCSI");
+    state.scsi = text::Contains(v.ifc, "SCSI");
     state.language = LanguageFromCode(v.lng);
     state.fileCount = FileCountFromValue(v.fct);
     state.productName = v.prd;
     state.version = v.ver;
-    state.platformText = Contains(v.plt, "95/NT") ? "95/98/NT" : v.plt;
-    if (Contains(state.productName, "Pellidor")) {
+    state.platformText = text::Contains(v.plt, "95/NT") ? "95/98/NT" : v.plt;
+    if (text::Contains(state.productName, "Pellidor")) {
       state.scsi = true;
       state.writeTapeConfiguration = false;
     }

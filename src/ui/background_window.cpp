@@ -2,22 +2,18 @@
 
 #include <cstdio>
 
+#include "text/text.h"
 #include "ui/dialog_templates.h"
 
 namespace ui {
-namespace {
-
-bool Contains(const std::string& s, const char* what) { return s.find(what) != std::string::npos; }
-
-}  // namespace
 
 std::string BackgroundWindow::CaptionProductName(const setup::SetupState& state) {
   std::string name = state.productName;
   if (state.seEdition) {
     name += " SE";
   } else {
-    if (Contains(state.productName, "Halvorn")) name += "+";
-    if (Contains(state.productName, "Pellidor")) name += "+";
+    if (text::Contains(state.productName, "Halvorn")) name += "+";
+    if (text::Contains(state.productName, "Pellidor")) name += "+";
   }
   return name;
 }
@@ -56,7 +52,7 @@ void BackgroundWindow::PaintGradient(platform::Painter& painter) {
 
 void BackgroundWindow::PaintLogo(platform::Painter& painter) {
   // A bitmap that cannot be loaded leaves the logo out.
-  if (Contains(state_.productName, "RQ-TAPE")) {
+  if (text::Contains(state_.productName, "RQ-TAPE")) {
     painter.DrawBitmap(kOemLogoBitmap, 10, 10, platform::Rop::kSrcCopy);
   } else {
     // The shadow first, offset down and right, then the logo's dark parts

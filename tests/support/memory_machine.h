@@ -18,6 +18,7 @@
 
 #include "install/copy_progress_dialog.h"
 #include "install/install_text.h"
+#include "text/text.h"
 #include "lz/szdd.h"
 #include "null_machine.h"
 #include "platform/machine.h"
@@ -48,7 +49,7 @@ class MemoryFiles : public platform::FileSystem {
       nodes[d].directory = true;
     }
   }
-  static std::string Key(const std::string& p) { return install::ToUpperAscii(p); }
+  static std::string Key(const std::string& p) { return text::ToUpperAscii(p); }
   static std::string Parent(const std::string& p) {
     std::size_t s = p.rfind('\\');
     return s == std::string::npos ? std::string() : p.substr(0, s);

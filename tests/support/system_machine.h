@@ -21,7 +21,7 @@
 
 namespace testsupport {
 
-struct Box {
+struct ShownBox {
   std::string caption;
   std::string text;
   std::uint32_t flags = 0;
@@ -39,7 +39,7 @@ class AnsweringUi : public NullUi {
     return a;
   }
   std::deque<int> answers;
-  std::vector<Box> boxes;
+  std::vector<ShownBox> boxes;
 };
 
 class SystemMachine {

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "lz/szdd.h"
+#include "text/text.h"
 
 namespace fs = std::filesystem;
 
@@ -45,19 +46,6 @@ struct Failure {
 };
 
 [[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
-
-std::string Trim(const std::string& s) {
-  const char* ws = " \t\r\n\v\f";
-  const std::size_t b = s.find_first_not_of(ws);
-  if (b == std::string::npos) return "";
-  const std::size_t e = s.find_last_not_of(ws);
-  return s.substr(b, e - b + 1);
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 bool Is83Char(char c) {
   if (c >= 'A' && c <= 'Z') return true;
@@ -134,7 +122,7 @@ Description ReadDescription(const std::string& path) {
       {"lng", 3}, {"aux", 3}, {"prd", 15}, {"ver", 7}, {"plt", 7}, {"ifc", 7}};
   while (std::getline(in, raw)) {
     ++lineNo;
-    const std::string line = Trim(raw);
+    const std::string line = text::Trim(raw);
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     const std::string where = Where(d, lineNo);
     if (line == "[files]") {
@@ -144,8 +132,8 @@ Description ReadDescription(const std::string& path) {
     if (!inFiles) {
       const std::size_t eq = line.find('=');
       if (eq == std::string::npos) Fail(where + "expected key = value or [files]");
-      const std::string key = Trim(line.substr(0, eq));
-      const std::string value = Trim(line.substr(eq + 1));
+      const std::string key = text::Trim(line.substr(0, eq));
+      const std::string value = text::Trim(line.substr(eq + 1));
       if (key == "mct" || key == "fct")
         Fail(where + key + " is computed by mkdisks; leave it out");
       if (kKeys.count(key)) {
@@ -176,7 +164,7 @@ Description ReadDescription(const std::string& path) {
     FileSpec f;
     f.line = lineNo;
     f.hostPath = (baseDir / tok[0]).string();
-    f.name = Upper(fs::path(tok[0]).filename().string());
+    f.name = text::ToUpperAscii(fs::path(tok[0]).filename().string());
     auto value = [&](std::size_t& i, const std::string& opt) -> std::string {
       if (tok[i].size() > opt.size()) return tok[i].substr(opt.size());
       if (i + 1 >= tok.size()) Fail(where + opt + " needs a value");
@@ -189,13 +177,13 @@ Description ReadDescription(const std::string& path) {
       } else if (t == "plain") {
         f.compress = false;
       } else if (t.rfind("/R", 0) == 0) {
-        f.installName = Upper(value(i, "/R"));
+        f.installName = text::ToUpperAscii(value(i, "/R"));
       } else if (t.rfind("/X", 0) == 0) {
         f.subDir = value(i, "/X");
       } else if (t.rfind("/P", 0) == 0) {
-        f.platform = Upper(value(i, "/P"));
+        f.platform = text::ToUpperAscii(value(i, "/P"));
       } else if (t.rfind("/N", 0) == 0) {
-        f.name = Upper(value(i, "/N"));
+        f.name = text::ToUpperAscii(value(i, "/N"));
       } else if (t.rfind("/T", 0) == 0) {
         const std::string v = value(i, "/T");
         char* end = nullptr;
@@ -314,11 +302,11 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
     if (!f.subDir.empty()) {
       CheckSubDir(f.subDir, where);
       const std::size_t slash = f.subDir.rfind('\\');
-      if (slash != std::string::npos && !dirs.count(Upper(f.subDir.substr(0, slash))))
+      if (slash != std::string::npos && !dirs.count(text::ToUpperAscii(f.subDir.substr(0, slash))))
         Fail(where + "the sub-directory " + f.subDir +
              " is created one level at a time: an earlier file must go to " +
              f.subDir.substr(0, slash));
-      dirs.insert(Upper(f.subDir));
+      dirs.insert(text::ToUpperAscii(f.subDir));
     }
     Item it;
     const std::string raw = ReadFile(f.hostPath, where);

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -17,11 +16,16 @@
 #include "platform/sim/sim_machine.h"
 #include "scenario/scenario.h"
 #include "scenario/transcript.h"
-#include "scenario/user.h"
 #include "setup/setup_run.h"
-#include "ui/dialog_ids.h"
+#include "simrun/apply_statement.h"
+#include "simrun/product_resources.h"
+#include "simrun/scenario_user.h"
 
 namespace {
+
+struct Options {
+  std::string machineDir, scenarioFile, transcriptFile, programFile;
+};
 
 int Usage() {
   std::fprintf(stderr,
@@ -29,105 +33,117 @@ int Usage() {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::string machineDir, scenarioFile, transcriptFile, programFile;
+bool ParseArguments(int argc, char** argv, Options* o) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string* target = nullptr;
-    if (arg == "--machine") target = &machineDir;
-    else if (arg == "--scenario") target = &scenarioFile;
-    else if (arg == "--transcript") target = &transcriptFile;
-    else if (arg == "--program") target = &programFile;
-    else return Usage();
-    if (i + 1 >= argc) return Usage();
+    if (arg == "--machine") target = &o->machineDir;
+    else if (arg == "--scenario") target = &o->scenarioFile;
+    else if (arg == "--transcript") target = &o->transcriptFile;
+    else if (arg == "--program") target = &o->programFile;
+    else return false;
+    if (i + 1 >= argc) return false;
     *target = argv[++i];
   }
-  if (machineDir.empty() || scenarioFile.empty()) return Usage();
+  return !o->machineDir.empty() && !o->scenarioFile.empty();
+}
+
+// Opens the machine and applies the scenario's set-up statements; null
+// (with *error) when the scenario or the machine folder is wrong.
+std::unique_ptr<sim::SimMachine> SetUpMachine(const Options& o, const scenario::Scenario& scn,
+                                              std::string* error) {
+  std::unique_ptr<sim::SimMachine> machine = sim::SimMachine::Open(o.machineDir, error);
+  if (!machine) return nullptr;
+  // Renames left for the next start of Windows happen now.
+  machine->ApplyPendingRenames();
+  for (const scenario::Statement& st : scn.setup) {
+    if (!simrun::ApplySetupStatement(*machine, st, scn, o.programFile, error)) return nullptr;
+  }
+  return machine;
+}
+
+// Runs the program; the reason the run did not match the scenario, or "".
+std::string RunProgram(sim::SimMachine& machine, const scenario::Scenario& scn,
+                       simrun::ScenarioUser& user, std::vector<std::string>* transcript) {
+  int code = -1;
+  try {
+    code = setup::RunSetup(machine.machine());
+  } catch (const sim::RunAborted& e) {
+    return e.what();
+  } catch (const std::exception& e) {
+    return std::string("the run stopped with an error: ") + e.what();
+  }
+  std::string line = scenario::FormatExit(code);
+  transcript->push_back(line);
+  std::printf("%s\n", line.c_str());
+  if (user.HasPendingStatement())
+    return "the program ended while a dialog statement was waiting for its condition";
+  if (!user.Done()) return "the program ended with statements left:\n" + user.UnusedError();
+  if (scn.hasEnd && machine.ui().OpenWindowCount() > 0) {
+    return "the program ended with " + std::to_string(machine.ui().OpenWindowCount()) +
+           " window(s) still open";
+  }
+  return "";
+}
+
+void NoteOpenHandles(sim::SimMachine& machine) {
+  if (machine.files().OpenHandleCount() > 0) {
+    std::fprintf(stderr, "simrun: note: %zu file handle(s) left open\n",
+                 machine.files().OpenHandleCount());
+  }
+  if (machine.registry().OpenHandleCount() > 0) {
+    std::fprintf(stderr, "simrun: note: %zu registry key handle(s) left open\n",
+                 machine.registry().OpenHandleCount());
+  }
+}
+
+bool WriteTranscript(const std::string& file, const std::vector<std::string>& transcript) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  for (const std::string& line : transcript) out << line << "\n";
+  if (out) return true;
+  std::fprintf(stderr, "simrun: cannot write %s\n", file.c_str());
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!ParseArguments(argc, argv, &o)) return Usage();
 
   std::string error;
   scenario::Scenario scn;
-  if (!scenario::LoadScenarioFile(scenarioFile, &scn, &error)) {
-    std::fprintf(stderr, "simrun: %s\n", error.c_str());
-    return 2;
-  }
-  std::unique_ptr<sim::SimMachine> machine = sim::SimMachine::Open(machineDir, &error);
+  std::unique_ptr<sim::SimMachine> machine;
+  if (scenario::LoadScenarioFile(o.scenarioFile, &scn, &error))
+    machine = SetUpMachine(o, scn, &error);
   if (!machine) {
     std::fprintf(stderr, "simrun: %s\n", error.c_str());
     return 2;
   }
-  // Renames left for the next start of Windows happen now.
-  machine->ApplyPendingRenames();
-  for (const scenario::Statement& st : scn.setup) {
-    if (!machine->Apply(st, scn, programFile, &error)) {
-      std::fprintf(stderr, "simrun: %s\n", error.c_str());
-      return 2;
-    }
-  }
 
   std::vector<std::string> transcript;
-  scenario::ScriptedUser user(scn);
+  simrun::ScenarioUser user(scn);
   sim::SimMachine* m = machine.get();
+  machine->ui().SetResources(&simrun::ProductResources());
   machine->ui().SetUser(&user);
-  machine->ui().SetBackgroundTemplate(ui::ids::background::kTemplate);
-  machine->ui().SetRecorder([&transcript](const std::string& line) {
+  user.SetRecorder([&transcript](const std::string& line) {
     transcript.push_back(line);
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
   });
-  machine->ui().SetInsertHandler([m, &scn](char drive, const std::string& folder) {
-    std::error_code ec;
-    std::string host = scenario::ResolveHostPath(scn, folder);
-    std::string absolute = std::filesystem::absolute(host, ec).lexically_normal().string();
-    m->MapDrive(drive, ec ? host : absolute);
+  user.SetInsertHandler([m, &scn](char drive, const std::string& folder) {
+    simrun::InsertDisk(*m, scn, drive, folder);
   });
-  machine->SetRun(scn.run.text);
+  simrun::SetRun(*machine, scn);
 
-  std::string failure;
-  int code = -1;
-  try {
-    code = setup::RunSetup(machine->machine());
-  } catch (const sim::RunAborted& e) {
-    failure = e.what();
-  } catch (const std::exception& e) {
-    failure = std::string("the run stopped with an error: ") + e.what();
-  }
-  if (failure.empty()) {
-    std::string line = scenario::FormatExit(code);
-    transcript.push_back(line);
-    std::printf("%s\n", line.c_str());
-    if (machine->ui().HasPendingStatement()) {
-      failure = "the program ended while a dialog statement was waiting for its condition";
-    } else if (!user.Done()) {
-      failure = "the program ended with statements left:\n" + user.UnusedError();
-    } else if (scn.hasEnd && machine->ui().OpenWindowCount() > 0) {
-      failure = "the program ended with " + std::to_string(machine->ui().OpenWindowCount()) +
-                " window(s) still open";
-    }
-  }
-  if (machine->files().OpenHandleCount() > 0) {
-    std::fprintf(stderr, "simrun: note: %zu file handle(s) left open\n",
-                 machine->files().OpenHandleCount());
-  }
-  if (machine->registry().OpenHandleCount() > 0) {
-    std::fprintf(stderr, "simrun: note: %zu registry key handle(s) left open\n",
-                 machine->registry().OpenHandleCount());
-  }
-
+  std::string failure = RunProgram(*machine, scn, user, &transcript);
+  NoteOpenHandles(*machine);
   bool ok = failure.empty();
   if (!machine->Save(&error)) {
     std::fprintf(stderr, "simrun: %s\n", error.c_str());
     ok = false;
   }
-  if (!transcriptFile.empty()) {
-    std::ofstream out(transcriptFile, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : transcript) out << line << "\n";
-    if (!out) {
-      std::fprintf(stderr, "simrun: cannot write %s\n", transcriptFile.c_str());
-      ok = false;
-    }
-  }
-  if (!failure.empty()) std::fprintf(stderr, "simrun: %s: %s\n", scenarioFile.c_str(), failure.c_str());
+  if (!o.transcriptFile.empty() && !WriteTranscript(o.transcriptFile, transcript)) ok = false;
+  if (!failure.empty()) std::fprintf(stderr, "simrun: %s: %s\n", o.scenarioFile.c_str(), failure.c_str());
   return ok ? 0 : 1;
 }

@@ -46,7 +46,7 @@
 #include "scenario/transcript.h"
 #include "scenario/user.h"
 #include "screen.h"
-#include "setup/catalog.h"
+#include "text/text.h"
 #include "ui/dialog_ids.h"
 
 namespace {
@@ -350,7 +350,7 @@ bool Driver::PrepareStatement(const Statement& st) {
       return MapDrive(st.drive, st.hostPath);
     case Kind::kCopy: {
       std::string from = HostPath(st.hostPath);
-      std::string to = setup::Utf8ToCp1252(st.windowsPath);
+      std::string to = text::Utf8ToCp1252(st.windowsPath);
       MakeDirectories(ParentOf(to));
       if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
         Fail(where + "cannot copy " + from + " to " + to + " (error " +
@@ -360,13 +360,13 @@ bool Driver::PrepareStatement(const Statement& st) {
       return true;
     }
     case Kind::kMkdir:
-      if (!MakeDirectories(setup::Utf8ToCp1252(st.windowsPath))) {
+      if (!MakeDirectories(text::Utf8ToCp1252(st.windowsPath))) {
         Fail(where + "cannot create the directory");
         return false;
       }
       return true;
     case Kind::kAttrib:
-      if (!::SetFileAttributesA(setup::Utf8ToCp1252(st.windowsPath).c_str(),
+      if (!::SetFileAttributesA(text::Utf8ToCp1252(st.windowsPath).c_str(),
                                 st.attributes == 0 ? FILE_ATTRIBUTE_NORMAL : st.attributes)) {
         Fail(where + "cannot set the attributes (error " + std::to_string(::GetLastError()) + ")");
         return false;
@@ -377,11 +377,11 @@ bool Driver::PrepareStatement(const Statement& st) {
     case Kind::kRegistryDeleteKey: {
       HKEY root = nullptr;
       std::string subkey;
-      if (!SplitKeyPath(setup::Utf8ToCp1252(st.keyPath), &root, &subkey)) {
+      if (!SplitKeyPath(text::Utf8ToCp1252(st.keyPath), &root, &subkey)) {
         Fail(where + "unknown registry root");
         return false;
       }
-      std::string name = setup::Utf8ToCp1252(st.valueName);
+      std::string name = text::Utf8ToCp1252(st.valueName);
       if (st.kind == Kind::kRegistryDeleteKey) {
         LONG r = ::RegDeleteTreeA(root, subkey.c_str());
         if (r == ERROR_SUCCESS) ::RegDeleteKeyA(root, subkey.c_str());
@@ -400,7 +400,7 @@ bool Driver::PrepareStatement(const Statement& st) {
         Fail(where + "cannot create the registry key");
         return false;
       }
-      std::string text = setup::Utf8ToCp1252(st.text);
+      std::string text = text::Utf8ToCp1252(st.text);
       LONG r = ::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(text.c_str()),
                                 static_cast<DWORD>(text.size() + 1));
@@ -431,7 +431,7 @@ bool Driver::Prepare() {
   }
   // The program of the run statement is the program under test unless the
   // scenario put something else there.
-  std::string program = ProgramOf(setup::Utf8ToCp1252(scenario_.run.text));
+  std::string program = ProgramOf(text::Utf8ToCp1252(scenario_.run.text));
   if (::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
     if (options_.program.empty()) {
       Fail(program + " does not exist and no --program was given");
@@ -604,7 +604,7 @@ bool Driver::HandleWindow(WindowInfo& info) {
   ReadText(info.hwnd, &title);
   ShotOfWindow(info.hwnd, "unexpected-window");
   Fail("unexpected window: class " + ClassOf(info.hwnd) + " title " +
-       scenario::Quote(setup::Cp1252ToUtf8(title)) + "; " + user_.DescribeNext());
+       text::Quote(text::Cp1252ToUtf8(title)) + "; " + user_.DescribeNext());
   return false;
 }
 
@@ -640,7 +640,7 @@ void Driver::StepActive() {
       if (a.kind == ActionKind::kWait) {
         Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
              " went away before its control " + std::to_string(a.control) + " showed " +
-             scenario::Quote(a.text));
+             text::Quote(a.text));
       } else {
         Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
              " went away before the action '" + a.written + "'");
@@ -684,7 +684,7 @@ void Driver::StepActive() {
                " has no control " + std::to_string(a.control));
           return;
         }
-        std::string text = setup::Utf8ToCp1252(a.text);
+        std::string text = text::Utf8ToCp1252(a.text);
         DWORD_PTR result = 0;
         ::SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                               SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
@@ -815,7 +815,7 @@ int Driver::Run() {
     std::fclose(transcript_);
     return 1;
   }
-  std::string commandLine = setup::Utf8ToCp1252(scenario_.run.text);
+  std::string commandLine = text::Utf8ToCp1252(scenario_.run.text);
   // The working directory is the program's folder.
   std::string program = commandLine;
   if (!program.empty() && program[0] == '"') {

@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "platform/sim/sim_registry.h"
-#include "setup/catalog.h"
+#include "text/text.h"
 
 namespace fs = std::filesystem;
 
@@ -36,8 +36,8 @@ char Fold(char c) {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-std::string HostName(const std::string& windowsName) { return setup::Cp1252ToUtf8(windowsName); }
-std::string WindowsName(const std::string& hostName) { return setup::Utf8ToCp1252(hostName); }
+std::string HostName(const std::string& windowsName) { return text::Cp1252ToUtf8(windowsName); }
+std::string WindowsName(const std::string& hostName) { return text::Utf8ToCp1252(hostName); }
 
 bool ValidName(const std::string& name, bool pattern) {
   for (char c : name) {
@@ -718,12 +718,8 @@ std::uint32_t SimFiles::PutFile(const std::string& path, const std::string& data
 
 namespace {
 
-std::string TrimBlanks(const std::string& s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
-  return s.substr(b, e - b);
-}
+// Profile lines are trimmed of spaces, tabs and a stray CR only.
+std::string TrimBlanks(const std::string& s) { return text::Trim(s, " \t\r"); }
 
 struct IniLine {
   std::string text;    // without its line end

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "lz/szdd.h"
-#include "setup/catalog.h"
 
 namespace fs = std::filesystem;
 
@@ -28,10 +27,10 @@ bool WriteHostFile(const std::string& path, const std::string& data) {
   return static_cast<bool>(out);
 }
 
-const char* PlatformName(scenario::Platform p) {
+const char* PlatformName(Platform p) {
   switch (p) {
-    case scenario::Platform::kWin98: return "win98";
-    case scenario::Platform::kNt: return "nt";
+    case Platform::kWin98: return "win98";
+    case Platform::kNt: return "nt";
     default: return "win95";
   }
 }
@@ -57,8 +56,8 @@ void SimSystem::SetCommandLine(const std::string& commandLine) {
 platform::OsVersion SimSystem::GetVersion() {
   // The numbers Wine gives for its win95, win98 and nt40 settings.
   switch (platform_) {
-    case scenario::Platform::kWin98: return {1, 4, 10, 0x040A08AE};
-    case scenario::Platform::kNt: return {2, 4, 0, 1381};
+    case Platform::kWin98: return {1, 4, 10, 0x040A08AE};
+    case Platform::kNt: return {2, 4, 0, 1381};
     default: return {1, 4, 0, 0x040003B6};
   }
 }
@@ -90,7 +89,7 @@ int SimSystem::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
   // Windows NT refuses without the shutdown privilege.
   int result = 1;
   if (refuseRestart_) result = 0;
-  if (platform_ == scenario::Platform::kNt && !shutdownPrivilege_) result = 0;
+  if (platform_ == Platform::kNt && !shutdownPrivilege_) result = 0;
   Log("exitwindows " + std::to_string(flags) + " " + std::to_string(reason) + " -> " +
       std::to_string(result));
   return result;
@@ -193,7 +192,7 @@ std::unique_ptr<SimMachine> SimMachine::Open(const std::string& dir, std::string
     m->files_.MakeDirectories("C:\\Program Files");
     m->registry_.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
                            "C:\\Program Files");
-    m->SetPlatform(scenario::Platform::kWin95);
+    m->SetPlatform(Platform::kWin95);
     if (!m->Save(error)) return nullptr;
   } else if (!m->Load(error)) {
     return nullptr;
@@ -201,9 +200,9 @@ std::unique_ptr<SimMachine> SimMachine::Open(const std::string& dir, std::string
   return m;
 }
 
-void SimMachine::SetPlatform(scenario::Platform p) {
+void SimMachine::SetPlatform(Platform p) {
   system_.SetPlatform(p);
-  bool nt = p == scenario::Platform::kNt;
+  bool nt = p == Platform::kNt;
   registry_.SetNt(nt);
   services_.SetNt(nt);
   files_.SetRegistry(&registry_, nt);
@@ -211,10 +210,6 @@ void SimMachine::SetPlatform(scenario::Platform p) {
 
 void SimMachine::MapDrive(char letter, const std::string& hostFolder) {
   files_.MapDrive(letter, hostFolder);
-}
-
-void SimMachine::SetRun(const std::string& commandLine) {
-  system_.SetCommandLine(setup::Utf8ToCp1252(commandLine));
 }
 
 bool SimMachine::Load(std::string* error) {
@@ -236,9 +231,9 @@ bool SimMachine::Load(std::string* error) {
     if (eq == std::string::npos) continue;
     std::string key = line.substr(0, eq), value = line.substr(eq + 1);
     if (section == "[machine]" && key == "platform") {
-      if (value == "nt") SetPlatform(scenario::Platform::kNt);
-      else if (value == "win98") SetPlatform(scenario::Platform::kWin98);
-      else SetPlatform(scenario::Platform::kWin95);
+      if (value == "nt") SetPlatform(Platform::kNt);
+      else if (value == "win98") SetPlatform(Platform::kWin98);
+      else SetPlatform(Platform::kWin95);
     } else if (section == "[drives]" && key.size() == 1 && std::isalpha(static_cast<unsigned char>(key[0])) &&
                std::toupper(static_cast<unsigned char>(key[0])) != 'C') {
       files_.MapDrive(key[0], value);
@@ -270,132 +265,73 @@ bool SimMachine::Save(std::string* error) {
   return true;
 }
 
-bool SimMachine::Apply(const scenario::Statement& st, const scenario::Scenario& scenario,
-                       const std::string& programFile, std::string* error) {
-  std::string where = scenario::Where(scenario, st) + ": ";
-  auto win = [](const std::string& utf8) { return setup::Utf8ToCp1252(utf8); };
-  std::uint32_t e = 0;
-  switch (st.kind) {
-    case scenario::Kind::kPlatform:
-      SetPlatform(st.platform);
-      return true;
-    case scenario::Kind::kDrive: {
-      std::error_code ec;
-      std::string host = scenario::ResolveHostPath(scenario, st.hostPath);
-      std::string absolute = fs::absolute(host, ec).lexically_normal().string();
-      MapDrive(st.drive, ec ? host : absolute);
-      return true;
-    }
-    case scenario::Kind::kCopy: {
-      std::string data;
-      if (st.hostPath == "@SETUP.EXE" && programFile.empty()) {
-        data = "MZ stand-in for SETUP.EXE on the simulated machine\r\n";
-      } else {
-        std::string host = st.hostPath == "@SETUP.EXE" ? programFile
-                                                       : scenario::ResolveHostPath(scenario, st.hostPath);
-        if (!ReadHostFile(host, &data)) {
-          *error = where + "cannot read the host file '" + host + "'";
-          return false;
-        }
-      }
-      e = files_.PutFile(win(st.windowsPath), data);
-      break;
-    }
-    case scenario::Kind::kRegistrySet:
-      e = registry_.SetString(win(st.keyPath), win(st.valueName), win(st.text));
-      break;
-    case scenario::Kind::kRegistryDelete:
-      registry_.DeleteValueAt(win(st.keyPath), win(st.valueName));
-      return true;
-    case scenario::Kind::kRegistryDeleteKey:
-      registry_.DeleteTreeAt(win(st.keyPath));
-      return true;
-    case scenario::Kind::kDiskFree:
-      files_.SetFreeSpace(st.drive, st.bytes);
-      return true;
-    case scenario::Kind::kAttrib: {
-      std::uint32_t current = 0;
-      e = files_.GetFileAttributes(win(st.windowsPath), &current);
-      if (e == 0) {
-        current &= ~(platform::attr::kNormal | platform::attr::kDirectory);
-        e = files_.SetFileAttributes(win(st.windowsPath), current | st.attributes);
-      }
-      break;
-    }
-    case scenario::Kind::kMkdir:
-      e = files_.MakeDirectories(win(st.windowsPath));
-      break;
-    case scenario::Kind::kRefuseRestart:
-      system_.SetRefuseRestart(true);
-      return true;
-    default:
-      *error = where + "not a machine set-up statement";
-      return false;
-  }
-  if (e != 0) {
-    *error = where + "failed with Windows error " + std::to_string(e);
-    return false;
-  }
-  return true;
+void SimMachine::ApplyPendingRenames() {
+  RenameFromWininit();
+  RenameFromSessionManager();
 }
 
-void SimMachine::ApplyPendingRenames() {
-  // WININIT.INI [rename]: "destination=source", NUL as destination deletes.
+// WININIT.INI [rename]: "destination=source", NUL as destination deletes;
+// the file is kept as WININIT.BAK afterwards.
+void SimMachine::RenameFromWininit() {
   std::string wininit = "C:\\windows\\WININIT.INI";
   std::string data;
-  if (platform::ReadWholeFile(files_, wininit, &data) == 0) {
-    std::istringstream lines(data);
-    std::string line;
-    bool inRename = false;
-    while (std::getline(lines, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty() && line[0] == '[') {
-        inRename = FoldCase(line) == "[RENAME]";
-        continue;
-      }
-      std::size_t eq = line.find('=');
-      if (!inRename || eq == std::string::npos) continue;
-      std::string to = line.substr(0, eq), from = line.substr(eq + 1);
-      files_.SetFileAttributes(from, platform::attr::kNormal);
-      if (FoldCase(to) == "NUL") {
-        files_.DeleteFile(from);
-      } else {
-        files_.SetFileAttributes(to, platform::attr::kNormal);
-        files_.DeleteFile(to);
-        files_.MoveFile(from, to);
-      }
+  if (platform::ReadWholeFile(files_, wininit, &data) != 0) return;
+  std::istringstream lines(data);
+  std::string line;
+  bool inRename = false;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] == '[') {
+      inRename = FoldCase(line) == "[RENAME]";
+      continue;
     }
-    files_.DeleteFile("C:\\windows\\WININIT.BAK");
-    files_.MoveFile(wininit, "C:\\windows\\WININIT.BAK");
+    std::size_t eq = line.find('=');
+    if (!inRename || eq == std::string::npos) continue;
+    std::string to = line.substr(0, eq), from = line.substr(eq + 1);
+    files_.SetFileAttributes(from, platform::attr::kNormal);
+    if (FoldCase(to) == "NUL") {
+      files_.DeleteFile(from);
+    } else {
+      files_.SetFileAttributes(to, platform::attr::kNormal);
+      files_.DeleteFile(to);
+      files_.MoveFile(from, to);
+    }
   }
+  files_.DeleteFile("C:\\windows\\WININIT.BAK");
+  files_.MoveFile(wininit, "C:\\windows\\WININIT.BAK");
+}
+
+// PendingFileRenameOperations: pairs of "\??\source" and "!\??\destination"
+// (an empty destination deletes), ended by an empty item.
+void SimMachine::RenameFromSessionManager() {
   const char* key = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
   std::uint32_t type = 0;
-  if (registry_.GetValueAt(key, "PendingFileRenameOperations", &type, &data) == 0) {
-    std::vector<std::string> items;
-    std::size_t pos = 0;
-    while (pos < data.size()) {
-      std::size_t end = data.find('\0', pos);
-      if (end == std::string::npos) end = data.size();
-      items.push_back(data.substr(pos, end - pos));
-      pos = end + 1;
-    }
-    auto strip = [](std::string s) {
-      if (!s.empty() && s[0] == '!') s.erase(0, 1);
-      if (s.rfind("\\??\\", 0) == 0) s.erase(0, 4);
-      return s;
-    };
-    for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
-      if (items[i].empty()) break;
-      std::string from = strip(items[i]), to = strip(items[i + 1]);
-      if (to.empty()) {
-        files_.DeleteFile(from);
-      } else {
-        files_.DeleteFile(to);
-        files_.MoveFile(from, to);
-      }
-    }
-    registry_.DeleteValueAt(key, "PendingFileRenameOperations");
+  std::string data;
+  if (registry_.GetValueAt(key, "PendingFileRenameOperations", &type, &data) != 0) return;
+  std::vector<std::string> items;
+  std::size_t pos = 0;
+  while (pos < data.size()) {
+    std::size_t end = data.find('\0', pos);
+    if (end == std::string::npos) end = data.size();
+    items.push_back(data.substr(pos, end - pos));
+    pos = end + 1;
   }
+  auto strip = [](std::string s) {
+    if (!s.empty() && s[0] == '!') s.erase(0, 1);
+    if (s.rfind("\\??\\", 0) == 0) s.erase(0, 4);
+    return s;
+  };
+  for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
+    if (items[i].empty()) break;
+    std::string from = strip(items[i]), to = strip(items[i + 1]);
+    if (to.empty()) {
+      files_.DeleteFile(from);
+    } else {
+      files_.DeleteFile(to);
+      files_.MoveFile(from, to);
+    }
+  }
+  registry_.DeleteValueAt(key, "PendingFileRenameOperations");
   services_.Restart();
 }
 

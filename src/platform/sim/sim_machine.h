@@ -8,10 +8,14 @@
 //
 //   std::string error;
 //   auto m = sim::SimMachine::Open("out/m1", &error);
-//   m->Apply(statement, scenario, &error);       // set-up statements
-//   m->SetRun(scenario.run.text);
+//   m->SetPlatform(sim::Platform::kNt);           // set up as the runner wants
+//   m->ui().SetResources(&programResources);       // the program's templates
+//   m->ui().SetUser(&user);                        // who answers its windows
+//   m->system().SetCommandLine("A:\\SETUP.EXE");   // Windows-1252
 //   int code = setup::RunSetup(m->machine());
 //   m->Save(&error);
+//
+// The machine knows no scenario: tools/simrun applies a scenario to it.
 #pragma once
 
 #include <memory>
@@ -25,15 +29,18 @@
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_ui.h"
 #include "platform/sim/sim_versions.h"
-#include "scenario/scenario.h"
 
 namespace sim {
+
+// The Windows the machine plays.
+enum class Platform { kWin95, kWin98, kNt };
 
 class SimSystem : public platform::System {
  public:
   explicit SimSystem(std::string logPath) : logPath_(std::move(logPath)) {}
-  void SetPlatform(scenario::Platform p) { platform_ = p; }
-  scenario::Platform platform() const { return platform_; }
+  void SetPlatform(Platform p) { platform_ = p; }
+  Platform platform() const { return platform_; }
+  // The command line (Windows-1252); its program is the module file name.
   void SetCommandLine(const std::string& commandLine);
   void SetRefuseRestart(bool refuse) { refuseRestart_ = refuse; }
   // Lines written to programs.log during this run.
@@ -51,7 +58,7 @@ class SimSystem : public platform::System {
  private:
   void Log(const std::string& line);
   std::string logPath_;
-  scenario::Platform platform_ = scenario::Platform::kWin95;
+  Platform platform_ = Platform::kWin95;
   std::string commandLine_;
   std::string moduleFileName_;
   bool refuseRestart_ = false;
@@ -103,16 +110,9 @@ class SimMachine {
   SimServices& services() { return services_; }
   const std::string& dir() const { return dir_; }
 
-  void SetPlatform(scenario::Platform p);
+  void SetPlatform(Platform p);
   // Maps a drive letter (not C:) to a host folder.
   void MapDrive(char letter, const std::string& hostFolder);
-  // Applies a machine set-up statement; host paths are resolved against
-  // the scenario's folder; `programFile` stands for "@SETUP.EXE" (empty:
-  // a small stand-in file).
-  bool Apply(const scenario::Statement& st, const scenario::Scenario& scenario,
-             const std::string& programFile, std::string* error);
-  // The `run` statement: command line, module file name.
-  void SetRun(const std::string& commandLine);
   // What Windows does at its next start with pending renames (WININIT.INI
   // [rename] and PendingFileRenameOperations); Wine does the same when a
   // prefix's server starts.
@@ -123,6 +123,8 @@ class SimMachine {
  private:
   explicit SimMachine(std::string dir);
   bool Load(std::string* error);
+  void RenameFromWininit();
+  void RenameFromSessionManager();
 
   std::string dir_;
   SimSystem system_;

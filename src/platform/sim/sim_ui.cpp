@@ -4,9 +4,7 @@
 #include <cstdio>
 
 #include "platform/dialog.h"
-#include "scenario/transcript.h"
-#include "setup/catalog.h"
-#include "ui/dialog_templates.h"
+#include "text/text.h"
 
 namespace sim {
 namespace {
@@ -37,8 +35,10 @@ int DluY(int v) { return v * 13 / 8; }
 
 class RecordingPainter : public platform::Painter {
  public:
-  RecordingPainter(std::vector<PaintOp>* ops, int templateId, int controlId, platform::Rect client)
-      : ops_(ops), templateId_(templateId), controlId_(controlId), client_(client) {}
+  RecordingPainter(std::vector<PaintOp>* ops, const Resources* resources, int templateId,
+                   int controlId, platform::Rect client)
+      : ops_(ops), resources_(resources), templateId_(templateId), controlId_(controlId),
+        client_(client) {}
   platform::Rect ClientRect() override { return client_; }
   void FillSolid(const platform::Rect& r, platform::Color c) override {
     Add("fill " + RectText(r) + " " + Color(c));
@@ -47,15 +47,7 @@ class RecordingPainter : public platform::Painter {
     Add("frame " + RectText(r) + " " + Color(c));
   }
   bool BitmapSize(int bitmapId, platform::Size* out) override {
-    if (bitmapId == ui::kLogoBitmap) {
-      *out = {230, 110};
-      return true;
-    }
-    if (bitmapId == ui::kOemLogoBitmap) {
-      *out = {148, 33};
-      return true;
-    }
-    return false;
+    return resources_ != nullptr && resources_->BitmapSize(bitmapId, out);
   }
   bool DrawBitmap(int bitmapId, int x, int y, platform::Rop rop) override {
     platform::Size size;
@@ -74,13 +66,14 @@ class RecordingPainter : public platform::Painter {
                        platform::Color textColor, platform::Color backColor) override {
     Add("text " + std::to_string(x) + "," + std::to_string(y) + " clip=" + RectText(clip) +
         " fg=" + Color(textColor) + " bg=" + Color(backColor) + " " +
-        scenario::Quote(setup::Cp1252ToUtf8(text)));
+        text::Quote(text::Cp1252ToUtf8(text)));
   }
   void DefaultPaint() override { Add("defaultpaint"); }
 
  private:
   void Add(std::string op) { ops_->push_back(PaintOp{templateId_, controlId_, std::move(op)}); }
   std::vector<PaintOp>* ops_;
+  const Resources* resources_;
   int templateId_;
   int controlId_;
   platform::Rect client_;
@@ -101,16 +94,16 @@ int SimUi::TemplateOf(WindowHandle window) const {
   return it == windows_.end() ? 0 : it->second.templateId;
 }
 
-void SimUi::Record(const std::string& line) {
-  records_.push_back(line);
-  if (record_) record_(line);
+std::size_t SimUi::CountWindows(int templateId) const {
+  std::size_t count = 0;
+  for (const auto& [h, w] : windows_) count += w.templateId == templateId ? 1 : 0;
+  return count;
 }
 
 void SimUi::Abort(const std::string& message) { throw RunAborted(message); }
 
-std::string SimUi::OwnerName(WindowHandle owner) {
-  return scenario::OwnerName(owner == platform::kNoWindow ? 0 : TemplateOf(owner),
-                             backgroundTemplate_);
+std::string SimUi::DescribeNext() const {
+  return user_ != nullptr ? user_->DescribeNext() : std::string("no user answers it");
 }
 
 WindowHandle SimUi::Create(WindowHandle owner, platform::DialogHandler& handler, bool modal) {
@@ -121,14 +114,14 @@ WindowHandle SimUi::Create(WindowHandle owner, platform::DialogHandler& handler,
   w.handler = &handler;
   w.modal = modal;
   bool visible = true;
-  if (const ui::DialogTemplate* t = ui::FindDialogTemplate(templateId)) {
+  const DialogResource* t = resources_ != nullptr ? resources_->FindDialog(templateId) : nullptr;
+  if (t != nullptr) {
     w.knownTemplate = true;
     w.title = t->caption;
     w.cx = DluX(t->cx);
     w.cy = DluY(t->cy);
     visible = t->visible;
-    for (const ui::ControlTemplate& c : t->controls) {
-      if (c.id == -1) continue;
+    for (const ControlResource& c : t->controls) {
       Control control;
       control.id = c.id;
       control.text = c.text;
@@ -149,20 +142,11 @@ WindowHandle SimUi::Create(WindowHandle owner, platform::DialogHandler& handler,
 int SimUi::MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                       std::uint32_t flags) {
   PaintPending();
-  std::string error;
-  const scenario::Statement* st = nullptr;
   if (user_ == nullptr) {
-    Abort("unexpected window: message box caption=" + scenario::Quote(setup::Cp1252ToUtf8(caption)) +
-          " (no scenario answers it)");
+    Abort("unexpected window: message box caption=" + text::Quote(text::Cp1252ToUtf8(caption)) +
+          " (no user answers it)");
   }
-  st = user_->TakeBox(caption, text, flags, &error);
-  if (st == nullptr) Abort(error);
-  int answer = scenario::BoxAnswer(*st);
-  Record(scenario::FormatBox(OwnerName(owner), flags, caption, text, answer));
-  for (const scenario::Action& a : st->actions) {
-    if (a.kind == scenario::ActionKind::kInsert && insert_) insert_(a.drive, a.text);
-  }
-  return answer;
+  return user_->AnswerMessageBox(*this, owner, text, caption, flags);
 }
 
 int SimUi::RunModal(WindowHandle owner, platform::DialogHandler& handler) {
@@ -175,27 +159,17 @@ int SimUi::RunModal(WindowHandle owner, platform::DialogHandler& handler) {
     Window* w = Find(h);
     if (w == nullptr || w->ended) break;
     PaintPending();
-    if (RunStatements(h)) continue;
+    if (user_ != nullptr && user_->ModalDialogWaits(*this, h)) continue;
     w = Find(h);
     if (w == nullptr || w->ended) break;
     if (now_ > kMaxVirtualMs) {
       Abort("dialog " + std::to_string(templateId) +
-            " is still open after 24 hours of virtual time; " +
-            (user_ ? user_->DescribeNext() : std::string("no scenario")));
+            " is still open after 24 hours of virtual time; " + DescribeNext());
     }
     if (FireNextTimer()) continue;
-    std::string why = "unexpected window: dialog " + std::to_string(templateId) +
-                      " waits for the user; ";
-    if (active_.statement != nullptr) {
-      const scenario::Action& a = active_.statement->actions[active_.next];
-      why = scenario::Where(user_->scenario(), *active_.statement) + ": dialog " +
-            std::to_string(templateId) + " waits for the user, but '" + a.written +
-            "' does not hold (control " + std::to_string(a.control) + " shows " +
-            scenario::Quote(setup::Cp1252ToUtf8(GetItemText(active_.window, a.control))) + ")";
-    } else {
-      why += user_ ? user_->DescribeNext() : std::string("no scenario");
-    }
-    Abort(why);
+    if (user_ != nullptr) Abort(user_->WhyModalDialogWaits(*this, h));
+    Abort("unexpected window: dialog " + std::to_string(templateId) + " waits for the user; " +
+          DescribeNext());
   }
   Window* w = Find(h);
   int result = w != nullptr ? w->result : 2;
@@ -236,24 +210,7 @@ void SimUi::DestroyWindow(WindowHandle window) {
                 timers_.end());
   windows_.erase(window);
   if (mainWindow_ == window) mainWindow_ = platform::kNoWindow;
-
-  // A statement waiting on this dialog can no longer be satisfied.
-  const scenario::Statement* waiting = nullptr;
-  if (active_.statement != nullptr && active_.window == window) {
-    waiting = active_.statement;
-  } else if (!modal && active_.statement == nullptr && user_ != nullptr) {
-    const scenario::Statement* next = user_->Next();
-    bool another = false;
-    for (const auto& [h, other] : windows_) another = another || other.templateId == templateId;
-    if (next != nullptr && next->kind == scenario::Kind::kDialog &&
-        next->dialogId == templateId && !another)
-      waiting = next;
-  }
-  if (waiting != nullptr) {
-    active_ = Active();
-    Abort(scenario::Where(user_->scenario(), *waiting) + ": dialog " + std::to_string(templateId) +
-          " went away before the statement '" + waiting->source + "' could run");
-  }
+  if (user_ != nullptr) user_->DialogDestroyed(*this, window, templateId, modal);
 }
 
 void SimUi::SetWindowText(WindowHandle window, const std::string& text) {
@@ -332,7 +289,7 @@ void SimUi::ShowWindow(WindowHandle window, int command) {
   }
   if (!w->shownOnce) {
     w->shownOnce = true;
-    if (!w->modal) Record(scenario::FormatWindow(w->templateId, OwnerName(w->owner), w->title));
+    if (!w->modal && user_ != nullptr) user_->ModelessDialogShown(*this, window);
   }
 }
 
@@ -420,19 +377,18 @@ void SimUi::PumpMessages(WindowHandle) {
   if (++pumps_ > kMaxPumps) Abort("the program pumps messages without end");
   PaintPending();
   FireDueTimers();
-  RunStatements(platform::kNoWindow);
+  if (user_ != nullptr) user_->ModelessDialogsOpen(*this);
 }
 
 void SimUi::RunMessagesUntil(const std::function<bool()>& done) {
   for (;;) {
     PaintPending();
     if (done()) return;
-    if (RunStatements(platform::kNoWindow)) continue;
+    if (user_ != nullptr && user_->ModelessDialogsOpen(*this)) continue;
     if (done()) return;
     if (now_ > kMaxVirtualMs) Abort("the program waited for 24 hours of virtual time");
     if (!FireNextTimer()) {
-      Abort("the program waits for messages, but no timer runs; " +
-            (user_ ? user_->DescribeNext() : std::string("no scenario")));
+      Abort("the program waits for messages, but no timer runs; " + DescribeNext());
     }
   }
 }
@@ -458,7 +414,7 @@ void SimUi::PaintWindow(WindowHandle h) {
   Window* w = Find(h);
   if (w == nullptr) return;
   w->invalid = false;
-  RecordingPainter painter(&paintOps_, w->templateId, 0, platform::Rect{0, 0, w->cx, w->cy});
+  RecordingPainter painter(&paintOps_, resources_, w->templateId, 0, platform::Rect{0, 0, w->cx, w->cy});
   if (w->handler == nullptr || !w->handler->OnPaint(h, painter)) painter.DefaultPaint();
 }
 
@@ -468,15 +424,15 @@ void SimUi::PaintControl(WindowHandle h, int controlId) {
   auto it = w->controls.find(controlId);
   if (it == w->controls.end()) return;
   it->second.invalid = false;
-  RecordingPainter painter(&paintOps_, w->templateId, controlId,
+  RecordingPainter painter(&paintOps_, resources_, w->templateId, controlId,
                            platform::Rect{0, 0, it->second.cx, it->second.cy});
   if (w->handler != nullptr) w->handler->OnPaintControl(h, controlId, painter);
 }
 
-WindowHandle SimUi::OpenWindowFor(int templateId, WindowHandle modal) {
+WindowHandle SimUi::FindOpenDialog(int templateId, WindowHandle modal) const {
   if (modal != platform::kNoWindow) {
-    Window* m = Find(modal);
-    if (m != nullptr && !m->ended && m->templateId == templateId) return modal;
+    auto m = windows_.find(modal);
+    if (m != windows_.end() && !m->second.ended && m->second.templateId == templateId) return modal;
   }
   for (const auto& [h, w] : windows_) {
     if (!w.modal && !w.ended && w.templateId == templateId) return h;
@@ -484,106 +440,29 @@ WindowHandle SimUi::OpenWindowFor(int templateId, WindowHandle modal) {
   return platform::kNoWindow;
 }
 
-bool SimUi::RunStatements(WindowHandle modal) {
-  if (user_ == nullptr) return false;
-  // A pump inside an action's own handling starts no further statement;
-  // a modal dialog opened by an action runs its own statements.
-  if (inStatement_ && modal == platform::kNoWindow) return false;
-  bool ran = false;
-  for (;;) {
-    if (active_.statement == nullptr) {
-      const scenario::Statement* st = user_->Next();
-      if (st == nullptr || st->kind != scenario::Kind::kDialog) break;
-      WindowHandle target = OpenWindowFor(st->dialogId, modal);
-      if (target == platform::kNoWindow) break;
-      user_->Take();
-      active_ = Active{st, target, 0, false};
-    }
-    std::size_t before = active_.next;
-    bool wasRecorded = active_.recorded;
-    bool done = Continue(active_);
-    if (active_.next != before || active_.recorded != wasRecorded) ran = true;
-    if (!done) break;
-    active_ = Active();
-    ran = true;
-  }
-  return ran;
+bool SimUi::HasControl(WindowHandle dialog, int controlId) const {
+  auto it = windows_.find(dialog);
+  if (it == windows_.end()) return false;
+  return !it->second.knownTemplate || it->second.controls.count(controlId) != 0;
 }
 
-bool SimUi::Continue(Active& active) {
-  struct Guard {
-    bool& flag;
-    bool old;
-    explicit Guard(bool& f) : flag(f), old(f) { flag = true; }
-    ~Guard() { flag = old; }
-  } guard(inStatement_);
-  const scenario::Statement& st = *active.statement;
-  auto record = [&]() {
-    if (active.recorded) return;
-    active.recorded = true;
-    Window* w = Find(active.window);
-    std::vector<std::pair<int, std::string>> controls;
-    for (int id : st.readControls) controls.emplace_back(id, GetItemText(active.window, id));
-    Record(scenario::FormatDialog(st.dialogId, OwnerName(w ? w->owner : 0), w ? w->title : "",
-                                  controls, st));
-  };
-  while (active.next < st.actions.size()) {
-    const scenario::Action& a = st.actions[active.next];
-    WindowHandle h = active.window;
-    Window* w = Find(h);
-    if (w == nullptr) {
-      Abort(scenario::Where(user_->scenario(), st) + ": dialog " + std::to_string(st.dialogId) +
-            " went away before '" + a.written + "'");
-    }
-    if (a.kind != scenario::ActionKind::kInsert && w->knownTemplate &&
-        w->controls.count(a.control) == 0) {
-      Abort(scenario::Where(user_->scenario(), st) + ": dialog " + std::to_string(st.dialogId) +
-            " has no control " + std::to_string(a.control));
-    }
-    if (a.kind == scenario::ActionKind::kWait) {
-      if (!scenario::WaitHolds(a, GetItemText(h, a.control))) return false;
-      ++active.next;
-      continue;
-    }
-    record();
-    ++active.next;
-    switch (a.kind) {
-      case scenario::ActionKind::kSet: {
-        SetItemText(h, a.control, setup::Utf8ToCp1252(a.text));
-        if (w->handler != nullptr) w->handler->OnCommand(h, a.control, kEnChange);
-        break;
-      }
-      case scenario::ActionKind::kPress:
-        Press(h, a.control, st);
-        break;
-      case scenario::ActionKind::kInsert:
-        if (insert_) insert_(a.drive, a.text);
-        break;
-      default:
-        break;
-    }
-  }
-  record();
-  return true;
+void SimUi::TypeText(WindowHandle dialog, int controlId, const std::string& text) {
+  SetItemText(dialog, controlId, text);
+  Window* w = Find(dialog);
+  if (w != nullptr && w->handler != nullptr) w->handler->OnCommand(dialog, controlId, kEnChange);
 }
 
-void SimUi::Press(WindowHandle h, int controlId, const scenario::Statement& st) {
+SimUi::Click SimUi::PressButton(WindowHandle h, int controlId) {
   Window* w = Find(h);
-  std::string where = scenario::Where(user_->scenario(), st) + ": ";
-  if (w == nullptr) return;
-  if (!w->enabled) Abort(where + "dialog " + std::to_string(w->templateId) + " is disabled");
+  if (w == nullptr) return Click::kDone;
+  if (!w->enabled) return Click::kDialogDisabled;
   auto it = w->controls.find(controlId);
-  if (it == w->controls.end() && w->knownTemplate) {
-    Abort(where + "dialog " + std::to_string(w->templateId) + " has no control " +
-          std::to_string(controlId));
-  }
-  if (it != w->controls.end() && !it->second.enabled) {
-    Abort(where + "control " + std::to_string(controlId) + " of dialog " +
-          std::to_string(w->templateId) + " is disabled");
-  }
+  if (it == w->controls.end() && w->knownTemplate) return Click::kNoControl;
+  if (it != w->controls.end() && !it->second.enabled) return Click::kControlDisabled;
   bool handled = w->handler != nullptr && w->handler->OnCommand(h, controlId, 0);
   w = Find(h);
   if (!handled && w != nullptr) platform::DefaultCommand(*this, h, w->modal, controlId);
+  return Click::kDone;
 }
 
 }  // namespace sim

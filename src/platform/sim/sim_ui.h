@@ -1,8 +1,8 @@
 // The user interface of the simulated machine: windows made from the
-// dialog templates, a scripted user answering message boxes and dialogs
-// from the scenario, timers on virtual time, and a recording painter.
+// program's dialog templates, a user (sim_user.h) answering message boxes
+// and dialogs, timers on virtual time, and a recording painter.
 //
-// A window that needs the user and has no fitting statement throws
+// A window that needs the user when the user has no answer throws
 // RunAborted: the runner's abort path (the setup logic never catches it).
 #pragma once
 
@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "platform/machine.h"
-#include "scenario/scenario.h"
-#include "scenario/user.h"
+#include "platform/sim/sim_user.h"
 
 namespace sim {
 
@@ -39,27 +38,37 @@ class SimUi : public platform::Ui {
   SimUi();
   ~SimUi() override;
 
-  // The scenario whose user statements answer the windows; without one
-  // every window that needs the user aborts the run.
-  void SetUser(scenario::ScriptedUser* user) { user_ = user; }
-  // Called for `insert <drive>: <folder>` actions (folder as written).
-  void SetInsertHandler(std::function<void(char, const std::string&)> insert) {
-    insert_ = std::move(insert);
-  }
-  // The template of the window the transcript names "background" as an
-  // owner (the runner takes it from the program's dialog ids); 0: none.
-  void SetBackgroundTemplate(int templateId) { backgroundTemplate_ = templateId; }
-  // Receives each transcript record as it happens.
-  void SetRecorder(std::function<void(const std::string&)> record) { record_ = std::move(record); }
+  // The user who answers the windows; without one every window that needs
+  // the user aborts the run.
+  void SetUser(User* user) { user_ = user; }
+  // The program's resources; without them every template is unknown (an
+  // empty dialog whose controls appear as the program addresses them).
+  void SetResources(const Resources* resources) { resources_ = resources; }
 
-  const std::vector<std::string>& records() const { return records_; }
   const std::vector<PaintOp>& paintOps() const { return paintOps_; }
   std::uint64_t now() const { return now_; }
   std::size_t OpenWindowCount() const { return windows_.size(); }
   // Template id of an open window, 0 when unknown.
   int TemplateOf(platform::WindowHandle window) const;
-  // A dialog statement started but not finished (waiting on a `wait`).
-  bool HasPendingStatement() const { return active_.statement != nullptr; }
+
+  // What the user sees of the windows and does to them.
+  bool IsOpen(platform::WindowHandle window) const { return windows_.count(window) != 0; }
+  // Open windows made from the template.
+  std::size_t CountWindows(int templateId) const;
+  // The dialog from `templateId` the user can act on: `modal` when it is
+  // that dialog's loop that waits, else the first open modeless one;
+  // kNoWindow when there is none.
+  platform::WindowHandle FindOpenDialog(int templateId, platform::WindowHandle modal) const;
+  // Whether the dialog has the control (a dialog of an unknown template has
+  // every control).
+  bool HasControl(platform::WindowHandle dialog, int controlId) const;
+  // Types a text into a control: the text, then the edit control's change
+  // notification.
+  void TypeText(platform::WindowHandle dialog, int controlId, const std::string& text);
+  enum class Click { kDone, kDialogDisabled, kNoControl, kControlDisabled };
+  // Clicks a button; a modal dialog's OK and Cancel end it when its handler
+  // leaves them alone. Anything but kDone: the click could not happen.
+  Click PressButton(platform::WindowHandle dialog, int controlId);
 
   // Ui.
   int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
@@ -122,49 +131,27 @@ class SimUi : public platform::Ui {
     std::uint32_t period;
     std::uint64_t due;
   };
-  // The statement being run on a dialog, and how far.
-  struct Active {
-    const scenario::Statement* statement = nullptr;
-    platform::WindowHandle window = platform::kNoWindow;
-    std::size_t next = 0;
-    bool recorded = false;
-  };
-
   Window* Find(platform::WindowHandle h);
   platform::WindowHandle Create(platform::WindowHandle owner, platform::DialogHandler& handler,
                                 bool modal);
-  void Record(const std::string& line);
   [[noreturn]] void Abort(const std::string& message);
-  std::string OwnerName(platform::WindowHandle owner);
+  std::string DescribeNext() const;
   void PaintPending();
   void PaintWindow(platform::WindowHandle h);
   void PaintControl(platform::WindowHandle h, int controlId);
-  // Runs the statements that are due on open dialogs; `modal` is the modal
-  // dialog whose loop is running (kNoWindow for a plain pump). Returns true
-  // when any action ran.
-  bool RunStatements(platform::WindowHandle modal);
-  // Runs the active statement as far as its waits allow; true when done.
-  bool Continue(Active& active);
-  platform::WindowHandle OpenWindowFor(int templateId, platform::WindowHandle modal);
   // Fires the earliest timer, advancing virtual time to it; false when none.
   bool FireNextTimer();
   bool FireDueTimers();
-  void Press(platform::WindowHandle h, int controlId, const scenario::Statement& st);
 
   std::map<platform::WindowHandle, Window> windows_;
   platform::WindowHandle nextWindow_ = 0x10010;
   platform::WindowHandle mainWindow_ = platform::kNoWindow;
-  int backgroundTemplate_ = 0;
   std::vector<Timer> timers_;
   std::uint64_t now_ = 0;
   std::uint64_t pumps_ = 0;
-  scenario::ScriptedUser* user_ = nullptr;
-  std::function<void(char, const std::string&)> insert_;
-  std::function<void(const std::string&)> record_;
-  std::vector<std::string> records_;
+  User* user_ = nullptr;
+  const Resources* resources_ = nullptr;
   std::vector<PaintOp> paintOps_;
-  Active active_;
-  bool inStatement_ = false;
 };
 
 }  // namespace sim

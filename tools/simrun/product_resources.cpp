@@ -1,0 +1,59 @@
+#include "simrun/product_resources.h"
+
+#include <map>
+
+#include "ui/dialog_templates.h"
+
+namespace simrun {
+namespace {
+
+class Product : public sim::Resources {
+ public:
+  const sim::DialogResource* FindDialog(int id) const override {
+    auto it = dialogs_.find(id);
+    if (it != dialogs_.end()) return &it->second;
+    const ui::DialogTemplate* t = ui::FindDialogTemplate(id);
+    if (t == nullptr) return nullptr;
+    return &dialogs_.emplace(id, Convert(*t)).first->second;
+  }
+
+  bool BitmapSize(int id, platform::Size* out) const override {
+    // The sizes of src/ui/bitmaps.
+    if (id == ui::kLogoBitmap) {
+      *out = {230, 110};
+      return true;
+    }
+    if (id == ui::kOemLogoBitmap) {
+      *out = {148, 33};
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  static sim::DialogResource Convert(const ui::DialogTemplate& t) {
+    sim::DialogResource d;
+    d.caption = t.caption;
+    d.cx = t.cx;
+    d.cy = t.cy;
+    d.visible = t.visible;
+    for (const ui::ControlTemplate& c : t.controls) {
+      if (c.id == -1) continue;  // never addressed by the program
+      d.controls.push_back(sim::ControlResource{c.id, c.text, c.cx, c.cy});
+    }
+    return d;
+  }
+
+  // Converted on first use; entries are never removed, so the pointers
+  // handed out stay valid.
+  mutable std::map<int, sim::DialogResource> dialogs_;
+};
+
+}  // namespace
+
+const sim::Resources& ProductResources() {
+  static const Product product;
+  return product;
+}
+
+}  // namespace simrun

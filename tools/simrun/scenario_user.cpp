@@ -1,0 +1,189 @@
+#include "simrun/scenario_user.h"
+
+#include "scenario/transcript.h"
+#include "text/text.h"
+#include "ui/dialog_ids.h"
+
+namespace simrun {
+namespace {
+
+using platform::WindowHandle;
+
+}  // namespace
+
+void ScenarioUser::Record(const std::string& line) {
+  records_.push_back(line);
+  if (record_) record_(line);
+}
+
+void ScenarioUser::Abort(const std::string& message) { throw sim::RunAborted(message); }
+
+std::string ScenarioUser::OwnerName(sim::SimUi& ui, WindowHandle owner) {
+  return scenario::OwnerName(owner == platform::kNoWindow ? 0 : ui.TemplateOf(owner),
+                             ui::ids::background::kTemplate);
+}
+
+std::string ScenarioUser::Where(const scenario::Statement& st) const {
+  return scenario::Where(user_.scenario(), st);
+}
+
+int ScenarioUser::AnswerMessageBox(sim::SimUi& ui, WindowHandle owner, const std::string& text,
+                                   const std::string& caption, std::uint32_t flags) {
+  std::string error;
+  const scenario::Statement* st = user_.TakeBox(caption, text, flags, &error);
+  if (st == nullptr) Abort(error);
+  int answer = scenario::BoxAnswer(*st);
+  Record(scenario::FormatBox(OwnerName(ui, owner), flags, caption, text, answer));
+  for (const scenario::Action& a : st->actions) {
+    if (a.kind == scenario::ActionKind::kInsert && insert_) insert_(a.drive, a.text);
+  }
+  return answer;
+}
+
+void ScenarioUser::ModelessDialogShown(sim::SimUi& ui, WindowHandle dialog) {
+  Record(scenario::FormatWindow(ui.TemplateOf(dialog), OwnerName(ui, ui.GetOwner(dialog)),
+                                ui.GetWindowText(dialog)));
+}
+
+bool ScenarioUser::ModelessDialogsOpen(sim::SimUi& ui) {
+  return RunStatements(ui, platform::kNoWindow);
+}
+
+bool ScenarioUser::ModalDialogWaits(sim::SimUi& ui, WindowHandle dialog) {
+  return RunStatements(ui, dialog);
+}
+
+std::string ScenarioUser::WhyModalDialogWaits(sim::SimUi& ui, WindowHandle dialog) {
+  std::string id = std::to_string(ui.TemplateOf(dialog));
+  if (active_.statement == nullptr)
+    return "unexpected window: dialog " + id + " waits for the user; " + user_.DescribeNext();
+  const scenario::Action& a = active_.statement->actions[active_.next];
+  return Where(*active_.statement) + ": dialog " + id + " waits for the user, but '" + a.written +
+         "' does not hold (control " + std::to_string(a.control) + " shows " +
+         text::Quote(text::Cp1252ToUtf8(ui.GetItemText(active_.window, a.control))) + ")";
+}
+
+void ScenarioUser::DialogDestroyed(sim::SimUi& ui, WindowHandle dialog, int templateId,
+                                   bool modal) {
+  // A statement waiting on this dialog can no longer be satisfied.
+  const scenario::Statement* waiting = nullptr;
+  if (active_.statement != nullptr && active_.window == dialog) {
+    waiting = active_.statement;
+  } else if (!modal && active_.statement == nullptr) {
+    const scenario::Statement* next = user_.Next();
+    if (next != nullptr && next->kind == scenario::Kind::kDialog &&
+        next->dialogId == templateId && ui.CountWindows(templateId) == 0)
+      waiting = next;
+  }
+  if (waiting == nullptr) return;
+  active_ = Active();
+  Abort(Where(*waiting) + ": dialog " + std::to_string(templateId) +
+        " went away before the statement '" + waiting->source + "' could run");
+}
+
+bool ScenarioUser::StartNext(sim::SimUi& ui, WindowHandle modal) {
+  const scenario::Statement* st = user_.Next();
+  if (st == nullptr || st->kind != scenario::Kind::kDialog) return false;
+  WindowHandle target = ui.FindOpenDialog(st->dialogId, modal);
+  if (target == platform::kNoWindow) return false;
+  user_.Take();
+  active_ = Active{st, target, 0, false};
+  return true;
+}
+
+bool ScenarioUser::RunStatements(sim::SimUi& ui, WindowHandle modal) {
+  // A pump inside an action's own handling starts no further statement;
+  // a modal dialog opened by an action runs its own statements.
+  if (inStatement_ && modal == platform::kNoWindow) return false;
+  bool ran = false;
+  for (;;) {
+    if (active_.statement == nullptr && !StartNext(ui, modal)) break;
+    std::size_t before = active_.next;
+    bool wasRecorded = active_.recorded;
+    bool done = Continue(ui);
+    if (active_.next != before || active_.recorded != wasRecorded) ran = true;
+    if (!done) break;
+    active_ = Active();
+    ran = true;
+  }
+  return ran;
+}
+
+void ScenarioUser::RecordDialog(sim::SimUi& ui) {
+  if (active_.recorded) return;
+  active_.recorded = true;
+  const scenario::Statement& st = *active_.statement;
+  WindowHandle h = active_.window;
+  std::vector<std::pair<int, std::string>> controls;
+  for (int id : st.readControls) controls.emplace_back(id, ui.GetItemText(h, id));
+  Record(scenario::FormatDialog(st.dialogId, OwnerName(ui, ui.GetOwner(h)), ui.GetWindowText(h),
+                                controls, st));
+}
+
+bool ScenarioUser::Continue(sim::SimUi& ui) {
+  struct Guard {
+    bool& flag;
+    bool old;
+    explicit Guard(bool& f) : flag(f), old(f) { flag = true; }
+    ~Guard() { flag = old; }
+  } guard(inStatement_);
+  const scenario::Statement& st = *active_.statement;
+  while (active_.next < st.actions.size()) {
+    const scenario::Action& a = st.actions[active_.next];
+    WindowHandle h = active_.window;
+    if (!ui.IsOpen(h)) {
+      Abort(Where(st) + ": dialog " + std::to_string(st.dialogId) + " went away before '" +
+            a.written + "'");
+    }
+    if (a.kind != scenario::ActionKind::kInsert && !ui.HasControl(h, a.control)) {
+      Abort(Where(st) + ": dialog " + std::to_string(st.dialogId) + " has no control " +
+            std::to_string(a.control));
+    }
+    if (a.kind == scenario::ActionKind::kWait) {
+      if (!scenario::WaitHolds(a, ui.GetItemText(h, a.control))) return false;
+      ++active_.next;
+      continue;
+    }
+    RecordDialog(ui);
+    ++active_.next;
+    RunAction(ui, a);
+  }
+  RecordDialog(ui);
+  return true;
+}
+
+void ScenarioUser::RunAction(sim::SimUi& ui, const scenario::Action& a) {
+  WindowHandle h = active_.window;
+  switch (a.kind) {
+    case scenario::ActionKind::kSet:
+      ui.TypeText(h, a.control, text::Utf8ToCp1252(a.text));
+      break;
+    case scenario::ActionKind::kPress:
+      Press(ui, h, a.control);
+      break;
+    case scenario::ActionKind::kInsert:
+      if (insert_) insert_(a.drive, a.text);
+      break;
+    default:
+      break;
+  }
+}
+
+void ScenarioUser::Press(sim::SimUi& ui, WindowHandle h, int controlId) {
+  // The statement is read before the click: the click may end it.
+  std::string where = Where(*active_.statement) + ": ";
+  std::string dialog = std::to_string(ui.TemplateOf(h));
+  switch (ui.PressButton(h, controlId)) {
+    case sim::SimUi::Click::kDone:
+      return;
+    case sim::SimUi::Click::kDialogDisabled:
+      Abort(where + "dialog " + dialog + " is disabled");
+    case sim::SimUi::Click::kNoControl:
+      Abort(where + "dialog " + dialog + " has no control " + std::to_string(controlId));
+    case sim::SimUi::Click::kControlDisabled:
+      Abort(where + "control " + std::to_string(controlId) + " of dialog " + dialog +
+            " is disabled");
+  }
+}
+
+}  // namespace simrun
