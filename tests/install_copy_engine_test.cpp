@@ -344,7 +344,8 @@ class ScriptedUi : public platform::Ui {
   }
 };
 
-struct Unused : testsupport::NullSystem, testsupport::NullProfile, testsupport::NullRegistry {
+struct Unused : testsupport::NullSystem, testsupport::NullProfile, testsupport::NullRegistry,
+                testsupport::NullDde {
   std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
 };
 
@@ -436,7 +437,7 @@ class CopyEngineTest : public ::testing::Test {
   MemoryFiles files;
   MemoryLz lz{files};
   ScriptedUi ui;
-  platform::Machine machine{unused, files, unused, unused, lz, ui};
+  platform::Machine machine{unused, files, unused, unused, lz, ui, unused};
   setup::SetupState state{machine};
 };
 

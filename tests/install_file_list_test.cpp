@@ -105,7 +105,8 @@ class FileListTest : public ::testing::Test {
   testsupport::NullRegistry registry;
   testsupport::NullLz lz;
   ListUi ui;
-  platform::Machine machine{system, files, profile, registry, lz, ui};
+  testsupport::NullDde dde;
+  platform::Machine machine{system, files, profile, registry, lz, ui, dde};
   setup::SetupState state{machine};
   DiskTable table;
 };

@@ -168,7 +168,7 @@ SimMachine::SimMachine(std::string dir)
       system_(dir_ + "/programs.log"),
       profile_(files_, "C:\\windows"),
       lz_(files_),
-      machine_{system_, files_, profile_, registry_, lz_, ui_} {}
+      machine_{system_, files_, profile_, registry_, lz_, ui_, progman_} {}
 
 SimMachine::~SimMachine() = default;
 
@@ -248,6 +248,11 @@ bool SimMachine::Load(std::string* error) {
   }
   std::string attributes;
   if (ReadHostFile(dir_ + "/attributes.ini", &attributes)) files_.ImportAttributes(attributes);
+  std::string progman;
+  if (ReadHostFile(dir_ + "/progman.txt", &progman) && !progman_.Import(progman, error)) {
+    *error = dir_ + "/" + *error;
+    return false;
+  }
   return true;
 }
 
@@ -260,7 +265,8 @@ bool SimMachine::Save(std::string* error) {
   }
   if (!WriteHostFile(dir_ + "/machine.ini", ini) ||
       !WriteHostFile(dir_ + "/registry.reg", registry_.Export()) ||
-      !WriteHostFile(dir_ + "/attributes.ini", files_.ExportAttributes())) {
+      !WriteHostFile(dir_ + "/attributes.ini", files_.ExportAttributes()) ||
+      !WriteHostFile(dir_ + "/progman.txt", progman_.Export())) {
     *error = dir_ + ": cannot save the machine";
     return false;
   }

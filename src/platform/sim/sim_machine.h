@@ -5,6 +5,7 @@
 //   <dir>/registry.reg    the registry (REGEDIT4)
 //   <dir>/attributes.ini  file attributes other than the defaults
 //   <dir>/programs.log    programs started and restarts asked for (never run)
+//   <dir>/progman.txt     Program Manager groups and items (see sim_progman.h)
 //
 //   std::string error;
 //   auto m = sim::SimMachine::Open("out/m1", &error);
@@ -21,6 +22,7 @@
 #include "lz/szdd.h"
 #include "platform/machine.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_progman.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_ui.h"
 #include "scenario/scenario.h"
@@ -97,6 +99,7 @@ class SimMachine {
   SimRegistry& registry() { return registry_; }
   SimLz& lz() { return lz_; }
   SimUi& ui() { return ui_; }
+  SimProgman& progman() { return progman_; }
   const std::string& dir() const { return dir_; }
 
   void SetPlatform(scenario::Platform p);
@@ -127,6 +130,7 @@ class SimMachine {
   SimRegistry registry_;
   SimLz lz_;
   SimUi ui_;
+  SimProgman progman_;
   platform::Machine machine_;
 };
 
