@@ -386,7 +386,8 @@ bool SimProgman::Execute(platform::DdeInstance instance, platform::DdeConversati
   if (it == conversations_.end() || it->second != instance) return false;
   transactions_.push_back(Transaction{true, command, timeoutMs, false});
   if (answer_ == Answer::kFailing) return SetError(instance, failingError_);
-  if (!RunCommands(command)) return SetError(instance, platform::dmlerr::kNotProcessed);
+  bool refused = !refusedText_.empty() && command.find(refusedText_) != std::string::npos;
+  if (refused || !RunCommands(command)) return SetError(instance, platform::dmlerr::kNotProcessed);
   transactions_.back().succeeded = true;
   return true;
 }

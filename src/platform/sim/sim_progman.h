@@ -70,6 +70,9 @@ class SimProgman : public platform::Dde {
   // fails. Not kept with the machine.
   void SetInitializeFails(bool fails) { initializeFails_ = fails; }
   void SetStringHandlesFail(bool fail) { stringHandlesFail_ = fail; }
+  // Program Manager refuses (DMLERR_NOTPROCESSED) every execute text that
+  // contains `text` (empty: none). Not kept with the machine.
+  void SetRefusedText(const std::string& text) { refusedText_ = text; }
 
   // ---- what the clients did during this run
   const std::vector<Transaction>& transactions() const { return transactions_; }
@@ -122,6 +125,7 @@ class SimProgman : public platform::Dde {
   std::uint32_t failingError_ = platform::dmlerr::kNotProcessed;
   bool initializeFails_ = false;
   bool stringHandlesFail_ = false;
+  std::string refusedText_;
 
   // Program Manager's own state while it runs: the active group (by name)
   // and the place a "ReplaceItem" freed in it.
