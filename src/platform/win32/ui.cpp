@@ -438,6 +438,6 @@ void Win32Ui::RunMessagesUntil(const std::function<bool()>& done) {
 }
 
 Win32Machine::Win32Machine(HINSTANCE instance)
-    : ui_(instance), machine_{system_, files_, profile_, registry_, lz_, ui_} {}
+    : ui_(instance), machine_{system_, files_, profile_, registry_, lz_, ui_, dde_} {}
 
 }  // namespace platform::win32
