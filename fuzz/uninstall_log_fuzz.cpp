@@ -120,8 +120,27 @@ class MemoryFiles : public platform::FileSystem {
 };
 
 // The rest of the machine: nothing of it may be used but message boxes.
-struct Rest : platform::System, platform::Profile, platform::Registry, platform::Lz, platform::Ui {
+struct Rest : platform::System, platform::Profile, platform::Registry, platform::Lz, platform::Ui,
+              platform::Dde {
   int boxes = 0;
+
+  std::uint32_t Initialize(platform::DdeInstance*) override { Fail(); }
+  void Uninitialize(platform::DdeInstance) override { Fail(); }
+  platform::DdeStringHandle CreateStringHandle(platform::DdeInstance, const std::string&) override { Fail(); }
+  void FreeStringHandle(platform::DdeInstance, platform::DdeStringHandle) override { Fail(); }
+  platform::DdeConversation Connect(platform::DdeInstance, platform::DdeStringHandle,
+                                    platform::DdeStringHandle) override {
+    Fail();
+  }
+  void Disconnect(platform::DdeConversation) override { Fail(); }
+  bool Execute(platform::DdeInstance, platform::DdeConversation, const std::string&, std::uint32_t) override {
+    Fail();
+  }
+  bool Request(platform::DdeInstance, platform::DdeConversation, platform::DdeStringHandle, std::uint32_t,
+               std::string*) override {
+    Fail();
+  }
+  std::uint32_t GetLastError(platform::DdeInstance) override { Fail(); }
   std::string lastBoxText;
 
   platform::OsVersion GetVersion() override { return {}; }
@@ -236,7 +255,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // state costs more than a run. The files are set up afresh each time.
   static MemoryFiles& files = *new MemoryFiles;
   static Rest& rest = *new Rest;
-  static platform::Machine machine{rest, files, rest, rest, rest, rest};
+  static platform::Machine machine{rest, files, rest, rest, rest, rest, rest};
   static setup::SetupState& state = *new setup::SetupState(machine);
   files.files.clear();
   files.deleted.clear();

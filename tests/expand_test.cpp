@@ -50,7 +50,8 @@ class ExpandTest : public ::testing::Test {
   testsupport::NullRegistry registry_;
   testsupport::NullLz lz_;
   testsupport::NullUi ui_;
-  platform::Machine machine_{system_, files_, profile_, registry_, lz_, ui_};
+  testsupport::NullDde dde_;
+  platform::Machine machine_{system_, files_, profile_, registry_, lz_, ui_, dde_};
   SetupState state_{machine_};
   std::vector<std::unique_ptr<char[]>> buffers_;
 };

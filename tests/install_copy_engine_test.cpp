@@ -99,7 +99,7 @@ class CopyEngineTest : public ::testing::Test {
   MemoryFiles files;
   MemoryLz lz{files};
   ScriptedUi ui;
-  platform::Machine machine{unused, files, unused, unused, lz, ui};
+  platform::Machine machine{unused, files, unused, unused, lz, ui, unused};
   setup::SetupState state{machine};
 };
 

@@ -92,7 +92,8 @@ class FileListTest : public ::testing::Test {
   testsupport::NullRegistry registry;
   testsupport::NullLz lz;
   ListUi ui;
-  platform::Machine machine{system, files, profile, registry, lz, ui};
+  testsupport::NullDde dde;
+  platform::Machine machine{system, files, profile, registry, lz, ui, dde};
   setup::SetupState state{machine};
   // The table of an earlier disk, which every build must replace.
   DiskTable table{{DiskEntry{"POISON.0XA5", 0xA5A5A5A5u, "A5", "POISON", "POISON", -1}}, "POISON.0XA5"};

@@ -228,7 +228,7 @@ class ProgressDialogTest : public ::testing::Test {
 
   testsupport::NullParts unused;  // the parts the dialog does not use
   DialogUi ui;
-  platform::Machine machine{unused, unused, unused, unused, unused, ui};
+  platform::Machine machine{unused, unused, unused, unused, unused, ui, unused};
   setup::SetupState state{machine};
 };
 
@@ -263,7 +263,7 @@ TEST_F(ProgressDialogTest, OwnerDisabledWhileTheDialogExists) {
   }
   // An owner that was disabled already stays disabled.
   DialogUi ui2;
-  platform::Machine machine2{unused, unused, unused, unused, unused, ui2};
+  platform::Machine machine2{unused, unused, unused, unused, unused, ui2, unused};
   setup::SetupState state2{machine2};
   ui2.enabled[kBackground] = false;
   CopyProgressDialog dialog(state2);

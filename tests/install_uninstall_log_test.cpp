@@ -113,7 +113,7 @@ class UninstallLogTest : public ::testing::Test {
   testsupport::NullParts unused;  // nothing but files and message boxes is used
   MemoryFiles files;
   BoxUi ui;
-  platform::Machine machine{unused, files, unused, unused, unused, ui};
+  platform::Machine machine{unused, files, unused, unused, unused, ui, unused};
   setup::SetupState state{machine};
 };
 

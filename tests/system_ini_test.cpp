@@ -129,7 +129,7 @@ TEST(SystemIni, FailedReplaceRestoresTheOriginal) {
   SystemMachine m(false);
   FailingRename files;
   files.MapDrive('C', m.files.drives().at('C'));
-  platform::Machine machine{m.system, files, m.profile, m.registry, m.lz, m.ui, m.versions,
+  platform::Machine machine{m.system, files, m.profile, m.registry, m.lz, m.ui, m.dde, m.versions,
                             m.services};
   setup::SetupState state(machine);
   state.windowsDir = "C:\\windows";

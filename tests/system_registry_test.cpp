@@ -152,7 +152,7 @@ TEST(RegistryEntry, AllNinetyNineNumbersTakenWritesNothing) {
 TEST(RegistryEntry, UninstallKeyThatCannotBeOpenedIsReportedAndLeavesXx) {
   SystemMachine m(true);
   DenyingRegistry denying;
-  platform::Machine machine{m.system, m.files, m.profile, denying, m.lz, m.ui, m.versions,
+  platform::Machine machine{m.system, m.files, m.profile, denying, m.lz, m.ui, m.dde, m.versions,
                             m.services};
   setup::SetupState state(machine);
   state.windowsNt = true;
@@ -181,7 +181,7 @@ TEST(RegistryAccess, AllowedOrRefusedWithItsMessage) {
   EXPECT_TRUE(m.ui.boxes.empty());
 
   DenyingRegistry denying;
-  platform::Machine machine{m.system, m.files, m.profile, denying, m.lz, m.ui, m.versions,
+  platform::Machine machine{m.system, m.files, m.profile, denying, m.lz, m.ui, m.dde, m.versions,
                             m.services};
   setup::SetupState state(machine);
   state.windowsNt = true;

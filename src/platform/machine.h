@@ -473,6 +473,60 @@ class Ui {
   virtual void RunMessagesUntil(const std::function<bool()>& done) = 0;
 };
 
+// ---------------------------------------------------------------- DDE
+
+// The dynamic data exchange management library (DDEML), as a client of the
+// shell's Program Manager. Handles are the library's own numbers; 0 stands
+// for "none" as in Windows.
+using DdeInstance = std::uint32_t;         // DdeInitializeA's instance id
+using DdeStringHandle = std::uintptr_t;    // HSZ
+using DdeConversation = std::uintptr_t;    // HCONV
+
+// DDEML error numbers (DMLERR_*), as DdeGetLastError and DdeInitializeA
+// give them.
+namespace dmlerr {
+constexpr std::uint32_t kNoError = 0;
+constexpr std::uint32_t kBusy = 0x4001;
+constexpr std::uint32_t kDllNotInitialized = 0x4003;
+constexpr std::uint32_t kExecAckTimeout = 0x4005;
+constexpr std::uint32_t kInvalidParameter = 0x4006;
+constexpr std::uint32_t kNotProcessed = 0x4009;
+constexpr std::uint32_t kNoConvEstablished = 0x400A;
+constexpr std::uint32_t kSysError = 0x400F;
+}  // namespace dmlerr
+
+class Dde {
+ public:
+  virtual ~Dde() = default;
+  // DdeInitializeA(APPCMD_CLIENTONLY) with a callback that answers every
+  // transaction with 0. Returns 0 and sets *instance, or a DMLERR_* number.
+  virtual std::uint32_t Initialize(DdeInstance* instance) = 0;
+  // DdeUninitialize: frees everything the instance still holds.
+  virtual void Uninitialize(DdeInstance instance) = 0;
+  // DdeCreateStringHandleA(CP_WINANSI); 0 on failure.
+  virtual DdeStringHandle CreateStringHandle(DdeInstance instance, const std::string& text) = 0;
+  virtual void FreeStringHandle(DdeInstance instance, DdeStringHandle handle) = 0;
+  // DdeConnect(service, topic) with a default CONVCONTEXT (size set, the
+  // rest zero); 0 when no server answers.
+  virtual DdeConversation Connect(DdeInstance instance, DdeStringHandle service,
+                                  DdeStringHandle topic) = 0;
+  virtual void Disconnect(DdeConversation conversation) = 0;  // DdeDisconnect
+  // DdeCreateDataHandle of `command` and its terminating zero (CF_TEXT, no
+  // item), then DdeClientTransaction(handle, -1, no item, format 0,
+  // XTYP_EXECUTE, timeout). True when the server carried the command out.
+  // On a conversation of 0 it fails and leaves the last error as it was.
+  virtual bool Execute(DdeInstance instance, DdeConversation conversation,
+                       const std::string& command, std::uint32_t timeoutMs) = 0;
+  // DdeClientTransaction(no data, item, CF_TEXT, XTYP_REQUEST, timeout);
+  // when data came back, DdeAccessData, a copy of all its bytes (the
+  // server's terminating zero included) into *data, DdeUnaccessData and
+  // DdeFreeDataHandle. False, and *data empty, when nothing came back.
+  virtual bool Request(DdeInstance instance, DdeConversation conversation, DdeStringHandle item,
+                       std::uint32_t timeoutMs, std::string* data) = 0;
+  // DdeGetLastError: the instance's last error, which it then resets to 0.
+  virtual std::uint32_t GetLastError(DdeInstance instance) = 0;
+};
+
 // ---------------------------------------------------------------- machine
 
 // Parts for a machine that lacks them: no file has version information
@@ -488,6 +542,7 @@ struct Machine {
   Registry& registry;
   Lz& lz;
   Ui& ui;
+  Dde& dde;
   Versions& versions = NoVersionLibrary();
   Services& services = NoServiceManager();
 };

@@ -362,7 +362,7 @@ class ScriptedUi : public platform::Ui {
 
 // The parts of the machine the copy engine does not use, and the Windows
 // directory.
-struct WindowsDirOnly : NullSystem, NullProfile, NullRegistry {
+struct WindowsDirOnly : NullSystem, NullProfile, NullRegistry, NullDde {
   std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
 };
 

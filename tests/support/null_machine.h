@@ -166,8 +166,39 @@ class NullServices : public platform::Services {
   std::uint32_t CloseServiceHandle(platform::ServiceHandle) override { return 6; }
 };
 
+// A DDE library that works but finds no server: every connection fails.
+class NullDde : public platform::Dde {
+ public:
+  std::uint32_t Initialize(platform::DdeInstance* instance) override {
+    *instance = 1;
+    return platform::dmlerr::kNoError;
+  }
+  void Uninitialize(platform::DdeInstance) override {}
+  platform::DdeStringHandle CreateStringHandle(platform::DdeInstance, const std::string&) override {
+    return 1;
+  }
+  void FreeStringHandle(platform::DdeInstance, platform::DdeStringHandle) override {}
+  platform::DdeConversation Connect(platform::DdeInstance, platform::DdeStringHandle,
+                                    platform::DdeStringHandle) override {
+    return 0;
+  }
+  void Disconnect(platform::DdeConversation) override {}
+  bool Execute(platform::DdeInstance, platform::DdeConversation, const std::string&,
+               std::uint32_t) override {
+    return false;
+  }
+  bool Request(platform::DdeInstance, platform::DdeConversation, platform::DdeStringHandle,
+               std::uint32_t, std::string* data) override {
+    data->clear();
+    return false;
+  }
+  std::uint32_t GetLastError(platform::DdeInstance) override {
+    return platform::dmlerr::kNoConvEstablished;
+  }
+};
+
 // Every part but the user interface, as one object.
-struct NullParts : NullSystem, NullFiles, NullProfile, NullRegistry, NullLz, NullVersions,
+struct NullParts : NullSystem, NullFiles, NullProfile, NullRegistry, NullLz, NullDde, NullVersions,
                    NullServices {};
 
 }  // namespace testsupport

@@ -85,9 +85,10 @@ class SystemMachine {
   sim::SimProfile profile{files, "C:\\windows"};
   sim::SimRegistry registry;
   sim::SimServices services{registry};
+  NullDde dde;
   sim::SimVersions versions{files};
   AnsweringUi ui;
-  platform::Machine machine{system, files, profile, registry, lz, ui, versions, services};
+  platform::Machine machine{system, files, profile, registry, lz, ui, dde, versions, services};
   setup::SetupState state{machine};
 
  private:

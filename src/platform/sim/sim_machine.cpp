@@ -169,7 +169,7 @@ SimMachine::SimMachine(std::string dir)
       lz_(files_),
       versions_(files_),
       services_(registry_),
-      machine_{system_, files_, profile_, registry_, lz_, ui_, versions_, services_} {}
+      machine_{system_, files_, profile_, registry_, lz_, ui_, progman_, versions_, services_} {}
 
 SimMachine::~SimMachine() = default;
 
@@ -246,6 +246,11 @@ bool SimMachine::Load(std::string* error) {
   }
   std::string attributes;
   if (ReadHostFile(dir_ + "/attributes.ini", &attributes)) files_.ImportAttributes(attributes);
+  std::string progman;
+  if (ReadHostFile(dir_ + "/progman.txt", &progman) && !progman_.Import(progman, error)) {
+    *error = dir_ + "/" + *error;
+    return false;
+  }
   return true;
 }
 
@@ -258,7 +263,8 @@ bool SimMachine::Save(std::string* error) {
   }
   if (!WriteHostFile(dir_ + "/machine.ini", ini) ||
       !WriteHostFile(dir_ + "/registry.reg", registry_.Export()) ||
-      !WriteHostFile(dir_ + "/attributes.ini", files_.ExportAttributes())) {
+      !WriteHostFile(dir_ + "/attributes.ini", files_.ExportAttributes()) ||
+      !WriteHostFile(dir_ + "/progman.txt", progman_.Export())) {
     *error = dir_ + ": cannot save the machine";
     return false;
   }

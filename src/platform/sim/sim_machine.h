@@ -5,6 +5,7 @@
 //   <dir>/registry.reg    the registry (REGEDIT4)
 //   <dir>/attributes.ini  file attributes other than the defaults
 //   <dir>/programs.log    programs started and restarts asked for (never run)
+//   <dir>/progman.txt     Program Manager groups and items (see sim_progman.h)
 //
 //   std::string error;
 //   auto m = sim::SimMachine::Open("out/m1", &error);
@@ -25,6 +26,7 @@
 #include "lz/szdd.h"
 #include "platform/machine.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_progman.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_ui.h"
@@ -108,6 +110,7 @@ class SimMachine {
   SimUi& ui() { return ui_; }
   SimVersions& versions() { return versions_; }
   SimServices& services() { return services_; }
+  SimProgman& progman() { return progman_; }
   const std::string& dir() const { return dir_; }
 
   void SetPlatform(Platform p);
@@ -135,6 +138,7 @@ class SimMachine {
   SimUi ui_;
   SimVersions versions_;
   SimServices services_;
+  SimProgman progman_;
   platform::Machine machine_;
 };
 

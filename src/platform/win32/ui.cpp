@@ -440,6 +440,6 @@ void Win32Ui::RunMessagesUntil(const std::function<bool()>& done) {
 }
 
 Win32Machine::Win32Machine(HINSTANCE instance)
-    : ui_(instance), machine_{system_, files_, profile_, registry_, lz_, ui_, versions_, services_} {}
+    : ui_(instance), machine_{system_, files_, profile_, registry_, lz_, ui_, dde_, versions_, services_} {}
 
 }  // namespace platform::win32

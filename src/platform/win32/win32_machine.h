@@ -112,6 +112,21 @@ class Win32Services : public Services {
   std::uint32_t CloseServiceHandle(ServiceHandle handle) override;
 };
 
+class Win32Dde : public Dde {
+ public:
+  std::uint32_t Initialize(DdeInstance* instance) override;
+  void Uninitialize(DdeInstance instance) override;
+  DdeStringHandle CreateStringHandle(DdeInstance instance, const std::string& text) override;
+  void FreeStringHandle(DdeInstance instance, DdeStringHandle handle) override;
+  DdeConversation Connect(DdeInstance instance, DdeStringHandle service, DdeStringHandle topic) override;
+  void Disconnect(DdeConversation conversation) override;
+  bool Execute(DdeInstance instance, DdeConversation conversation, const std::string& command,
+               std::uint32_t timeoutMs) override;
+  bool Request(DdeInstance instance, DdeConversation conversation, DdeStringHandle item,
+               std::uint32_t timeoutMs, std::string* data) override;
+  std::uint32_t GetLastError(DdeInstance instance) override;
+};
+
 class Win32Ui : public Ui {
  public:
   explicit Win32Ui(HINSTANCE instance);
@@ -173,6 +188,7 @@ class Win32Machine {
   Win32Ui ui_;
   Win32Versions versions_;
   Win32Services services_;
+  Win32Dde dde_;
   Machine machine_;
 };
 
