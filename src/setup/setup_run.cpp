@@ -1,10 +1,16 @@
 #include "setup/setup_run.h"
 
+#include "groups/progman_client.h"
 #include "install/copy_engine.h"
+#include "install/shared_libraries.h"
 #include "setup/completion.h"
 #include "setup/description.h"
 #include "setup/start.h"
 #include "setup/state.h"
+#include "system/registry.h"
+#include "system/services.h"
+#include "system/system_ini.h"
+#include "system/tape_config.h"
 #include "ui/background_window.h"
 #include "uninstall/launcher.h"
 
@@ -17,8 +23,15 @@ int ExitCodeFor(Mode mode, int setupStatus, int uninstallResult) {
   return setupStatus;
 }
 
-// Restart mode: confirmation, then the removal. Returns the uninstall
-// result, or -1 when the run stops at a step this build does not have.
+// What a mode's steps give besides a status: the run stopped at a step
+// this build does not have (no completion message), or the user refused
+// the removal of the qic117 driver (setup ends at once, no completion).
+constexpr int kStoppedAtStepNotBuilt = -1;
+constexpr int kEndedAtOnce = -2;
+
+// Restart mode: confirmation, the entry number and group name of the
+// installed product, then the removal. Returns the uninstall result, or
+// kStoppedAtStepNotBuilt.
 int RunRestartMode(SetupState& state) {
   std::string text = Msg(state, MSG_CONFIRM_UNINSTALL, kText);
   std::string caption = Msg(state, MSG_CONFIRM_UNINSTALL, kCaption);
@@ -28,30 +41,82 @@ int RunRestartMode(SetupState& state) {
 
   state.entryNumber = state.machine.profile.GetString("Misc", "SeqID", "00", 3,
                                                       state.restartDescriptionPath);
-  // The removal itself (group name from the uninstall entry, the option and
-  // progress dialogs) is not part of this build: stop here without claiming
-  // anything was removed.
-  return -1;
+  integration::UpdateRegistryEntries(state, integration::RegistryOperation::kReadGroupName);
+  // The removal itself (the option and progress dialogs, the service of
+  // the product's driver) is not part of this build: stop here without
+  // claiming anything was removed.
+  return kStoppedAtStepNotBuilt;
 }
 
-// Install mode. Returns the setup status, or -1 when the run stops at a step
-// this build does not have.
+// What turns a successful installation into "Windows must restart".
+struct RestartReasons {
+  bool restartNeeded = false;         // the qic117 service went, or a library waits
+  bool configurationChanged = false;  // SYSTEM.INI was changed
+};
+
+// Windows NT, QIC products: the conflicting qic117 driver service is
+// removed with the user's consent. False when the user refused: setup
+// ends at once.
+bool CheckQic117Service(SetupState& state, RestartReasons& reasons) {
+  if (!state.windowsNt || state.scsi) return true;
+  integration::Qic117Result result = integration::DisableQic117Service(state);
+  if (result == integration::Qic117Result::kUserRefused) return false;
+  reasons.restartNeeded = result == integration::Qic117Result::kRemoved;
+  return true;
+}
+
+// QIC products: conflicting tape drivers in SYSTEM.INI are commented out
+// before any file is copied.
+void DeactivateConflictingDrivers(SetupState& state, RestartReasons& reasons) {
+  if (state.scsi) return;
+  reasons.configurationChanged =
+      integration::DeactivateSystemIniDrivers(state) == integration::SystemIniResult::kChanged;
+}
+
+// After copying: the uninstall entry, the shared run-time libraries, and
+// the entry number in the installed SETUP.DAT. Returns the setup status.
+int RegisterInstallation(SetupState& state, RestartReasons& reasons) {
+  integration::UpdateRegistryEntries(state, integration::RegistryOperation::kRegisterEntry);
+  switch (install::ReplaceSharedLibraries(state)) {
+    case install::SharedLibrariesResult::kDone: break;
+    case install::SharedLibrariesResult::kRestartNeeded: reasons.restartNeeded = true; break;
+    default: return status::kFailed;
+  }
+  state.machine.profile.WriteString("Misc", "SeqID", state.entryNumber,
+                                    state.installDir + "\\SETUP.DAT");
+  return status::kInstalled;
+}
+
+// The program group with its items, the background window back to full
+// screen, and the tape configuration last.
+void CompleteInstallation(SetupState& state) {
+  groups::CreateProgramGroup(state);
+  groups::AddProgramItems(state);
+  state.machine.ui.ShowWindow(state.backgroundWindow, platform::sw::kShowMaximized);
+  if (state.writeTapeConfiguration) integration::WriteTapeConfiguration(state);
+}
+
+// Install mode. Returns the setup status, or kEndedAtOnce.
 int RunInstallMode(SetupState& state) {
+  RestartReasons reasons;
+  if (!CheckQic117Service(state, reasons)) return kEndedAtOnce;
+
   // The directory and group dialogs are not part of this build: the
   // defaults stand.
   state.installDir = state.defaultInstallDir;
   state.groupName = DefaultGroupName(state);
 
   state.machine.files.CreateDirectory(state.installDir);
+  DeactivateConflictingDrivers(state, reasons);
 
   int copied = install::CopyProductFiles(state, state.installDir);
   if (copied != install::kCopyDone) return copied;
+  int registered = RegisterInstallation(state, reasons);
+  if (registered != status::kInstalled) return registered;
+  CompleteInstallation(state);
 
-  // The uninstall entry, the shared libraries, the program group and the
-  // tape configuration follow the copy; this build ends here, before any
-  // completion message, so nothing claims an installation that did not
-  // happen.
-  return -1;
+  bool restart = reasons.restartNeeded || reasons.configurationChanged;
+  return restart ? status::kRestartNeeded : status::kInstalled;
 }
 
 }  // namespace
@@ -103,15 +168,22 @@ int RunSetup(platform::Machine& machine) {
 
   SetDefaultInstallDir(state);
 
-  // On Windows NT the registry access check comes here once the registry
-  // entries are part of the build.
-
   int setupStatus = status::kInstalled;
   int uninstallResult = uninstall::kCompleted;
-  int reached = state.mode == Mode::kRestart ? RunRestartMode(state) : RunInstallMode(state);
+  // On Windows NT a user who may not write the machine's software keys is
+  // told so (in either mode), and setup goes straight to completion.
+  bool refused = state.windowsNt && integration::UpdateRegistryEntries(
+                                        state, integration::RegistryOperation::kCheckAccess) != 0;
+  if (refused) setupStatus = status::kAccessDenied;
+  int reached = 0;
+  if (!refused) {
+    reached = state.mode == Mode::kRestart ? RunRestartMode(state) : RunInstallMode(state);
+  }
   bool stoppedEarly = reached < 0;
   if (!stoppedEarly) {
-    if (state.mode == Mode::kRestart) {
+    if (refused) {
+      // The steps did not run: nothing to take from them.
+    } else if (state.mode == Mode::kRestart) {
       uninstallResult = reached;
     } else {
       setupStatus = reached;
@@ -122,6 +194,7 @@ int RunSetup(platform::Machine& machine) {
   state.fileList.clear();
   machine.ui.DestroyWindow(window);
   state.backgroundWindow = platform::kNoWindow;
+  if (reached == kEndedAtOnce) return exitcode::kCancelled;
   if (stoppedEarly) return exitcode::kStoppedAtStepNotBuilt;
   return ExitCodeFor(state.mode, setupStatus, uninstallResult);
 }

@@ -173,6 +173,38 @@ SimMachine::SimMachine(std::string dir)
 
 SimMachine::~SimMachine() = default;
 
+// What a fresh Windows 95 has in SYSTEM.INI: the usual sections and
+// driver lines, none of them a tape driver.
+constexpr char kFreshSystemIni[] =
+    "[boot]\r\n"
+    "shell=Explorer.exe\r\n"
+    "system.drv=system.drv\r\n"
+    "drivers=mmsystem.dll power.drv\r\n"
+    "mouse.drv=mouse.drv\r\n"
+    "keyboard.drv=keyboard.drv\r\n"
+    "\r\n"
+    "[boot.description]\r\n"
+    "keyboard.typ=Standard 101/102-Key or Microsoft Natural Keyboard\r\n"
+    "\r\n"
+    "[386Enh]\r\n"
+    "device=*vshare\r\n"
+    "device=*dynapage\r\n"
+    "device=*vcd\r\n"
+    "keyboard=*vkd\r\n"
+    "woafont=dosapp.fon\r\n"
+    "\r\n"
+    "[drivers]\r\n"
+    "wave=mmdrv.dll\r\n"
+    "timer=timer.drv\r\n"
+    "\r\n"
+    "[mci]\r\n"
+    "cdaudio=mcicda.drv\r\n"
+    "sequencer=mciseq.drv\r\n"
+    "waveaudio=mciwave.drv\r\n"
+    "avivideo=mciavi.drv\r\n";
+// A stand-in for the editor the read-me item opens; never run.
+constexpr char kFreshNotepad[] = "MZ stand-in for NOTEPAD.EXE of the simulated machine\r\n";
+
 std::unique_ptr<SimMachine> SimMachine::Open(const std::string& dir, std::string* error) {
   std::error_code ec;
   std::string absolute = fs::absolute(dir, ec).lexically_normal().string();
@@ -188,6 +220,9 @@ std::unique_ptr<SimMachine> SimMachine::Open(const std::string& dir, std::string
   m->files_.MapDrive('C', absolute + "/C");
   if (fresh) {
     m->files_.MakeDirectories("C:\\windows\\system");
+    m->files_.MakeDirectories("C:\\windows\\system32\\drivers");
+    m->files_.PutFile("C:\\windows\\SYSTEM.INI", kFreshSystemIni);
+    m->files_.PutFile("C:\\windows\\NOTEPAD.EXE", kFreshNotepad);
     // As a fresh Wine prefix has it.
     m->files_.MakeDirectories("C:\\Program Files");
     m->registry_.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
