@@ -435,6 +435,64 @@ bool ParseRefuseRestart(Cursor& c, Statement* st, std::string* error) {
   return c.End(error);
 }
 
+constexpr Name<std::uint64_t> kServiceTypes[] = {{"kernel", 1}, {"own", 16}};
+
+// `service <name> kernel|own "<image path>"`
+bool ParseService(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kService;
+  st->valueName = c.Word();
+  if (st->valueName.empty()) {
+    *error = "expected a service name";
+    return false;
+  }
+  std::string type = Lower(c.Word());
+  if (!Lookup(kServiceTypes, type, &st->bytes)) {
+    *error = "unknown service type '" + type + "' (kernel, own)";
+    return false;
+  }
+  if (!c.Quoted(&st->windowsPath, error, "image path", true)) return false;
+  return c.End(error);
+}
+
+bool ParseHold(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kHold;
+  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  return c.End(error);
+}
+
+bool ParseDeny(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kDenyKey;
+  if (!c.Quoted(&st->keyPath, error, "key path", true)) return false;
+  if (!ValidKeyPath(st->keyPath)) {
+    *error = "the key path must start with HKLM\\, HKCU\\, HKCR\\ or HKU\\ and name a key";
+    return false;
+  }
+  return c.End(error);
+}
+
+bool ParseGroup(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kGroup;
+  if (!c.Quoted(&st->text, error, "group name")) return false;
+  return c.End(error);
+}
+
+// `progman absent` or `progman failing <DDE error number>`
+bool ParseProgman(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kProgman;
+  std::string how = Lower(c.Word());
+  if (how == "absent") return c.End(error);
+  if (how != "failing") {
+    *error = "expected 'progman absent' or 'progman failing <error number>'";
+    return false;
+  }
+  if (!c.Number(0xFFFF, &st->bytes, error, "a DDE error number")) return false;
+  if (st->bytes == 0) {
+    *error = "the DDE error number of a failing Program Manager is not 0";
+    return false;
+  }
+  return c.End(error);
+}
+
 bool ParseRun(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kRun;
   st->text = c.Rest();
@@ -498,6 +556,9 @@ constexpr Name<StatementParser> kStatements[] = {
     {"copy", ParseCopy},         {"registry", ParseRegistry},
     {"disk", ParseDiskFree},     {"attrib", ParseAttrib},
     {"mkdir", ParseMkdir},       {"refuse", ParseRefuseRestart},
+    {"service", ParseService},   {"hold", ParseHold},
+    {"deny", ParseDeny},         {"group", ParseGroup},
+    {"progman", ParseProgman},
     {"run", ParseRun},           {"box", ParseBox},
     {"dialog", ParseDialog},     {"end", ParseEnd}};
 

@@ -41,6 +41,11 @@ enum class Kind {
   kAttrib,          // windowsPath, attributes
   kMkdir,           // windowsPath
   kRefuseRestart,   // (no fields)
+  kService,         // valueName: the service name, bytes: its type (1 kernel driver, 16 own process), windowsPath: its image
+  kHold,            // windowsPath: a file another process holds open
+  kDenyKey,         // keyPath: a registry key the user may read but not write
+  kGroup,           // text: a program group that exists before the run
+  kProgman,         // bytes: 0 Program Manager absent, else every execute fails with this DDE error
   kRun,             // text: the command line
   // The user.
   kBox,             // caption, hasText/text, actions (insert..., answer last)

@@ -81,6 +81,17 @@ bool ApplySimple(sim::SimMachine& machine, const scenario::Statement& st,
     case scenario::Kind::kRefuseRestart:
       machine.system().SetRefuseRestart(true);
       return true;
+    case scenario::Kind::kGroup:
+      machine.progman().AddGroup(Win(st.text));
+      return true;
+    case scenario::Kind::kProgman:
+      if (st.bytes == 0) {
+        machine.progman().SetAnswer(sim::SimProgman::Answer::kAbsent);
+      } else {
+        machine.progman().SetAnswer(sim::SimProgman::Answer::kFailing,
+                                    static_cast<std::uint32_t>(st.bytes));
+      }
+      return true;
     default:
       return false;
   }
@@ -117,6 +128,17 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
       break;
     case scenario::Kind::kMkdir:
       e = machine.files().MakeDirectories(Win(st.windowsPath));
+      break;
+    case scenario::Kind::kService:
+      // Demand start, as the test set-up under Wine creates it.
+      e = machine.services().Register(Win(st.valueName), static_cast<std::uint32_t>(st.bytes), 3,
+                                      Win(st.windowsPath));
+      break;
+    case scenario::Kind::kHold:
+      e = machine.files().Hold(Win(st.windowsPath));
+      break;
+    case scenario::Kind::kDenyKey:
+      e = machine.registry().Deny(Win(st.keyPath));
       break;
     default:
       *error = where + "not a machine set-up statement";

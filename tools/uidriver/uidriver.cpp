@@ -157,6 +157,7 @@ class Driver {
   std::string HostPath(const std::string& written);
   bool Prepare();
   bool PrepareStatement(const Statement& st);
+  bool PrepareSystemStatement(const Statement& st);
   void PumpOwnMessages();
 
   // ------------------------------------------------------------ windows
@@ -185,6 +186,9 @@ class Driver {
   DWORD lastProgress_ = 0;
   DWORD started_ = ::GetTickCount();
   std::string lastFingerprint_;
+  // Files the scenario holds open (`hold`): the driver is the other
+  // program that has them, until it ends.
+  std::vector<HANDLE> held_;
 
   // The dialog statement whose actions are running.
   struct Active {
@@ -411,6 +415,62 @@ bool Driver::PrepareStatement(const Statement& st) {
       }
       return true;
     }
+    default:
+      return PrepareSystemStatement(st);
+  }
+}
+
+// The set-up statements of services, held files and program groups.
+bool Driver::PrepareSystemStatement(const Statement& st) {
+  std::string where = scenario::Where(scenario_, st) + ": ";
+  switch (st.kind) {
+    case Kind::kService: {
+      // Wine's service control manager knows a service only when it was
+      // created through it (a registry key alone is not enough).
+      SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+      SC_HANDLE service =
+          manager ? ::CreateServiceA(manager, st.valueName.c_str(), st.valueName.c_str(),
+                                     SERVICE_ALL_ACCESS, static_cast<DWORD>(st.bytes),
+                                     SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                     text::Utf8ToCp1252(st.windowsPath).c_str(), nullptr, nullptr,
+                                     nullptr, nullptr, nullptr)
+                  : nullptr;
+      DWORD error = ::GetLastError();
+      if (service) ::CloseServiceHandle(service);
+      if (manager) ::CloseServiceHandle(manager);
+      if (!service) {
+        Fail(where + "cannot create the service (error " + std::to_string(error) + ")");
+        return false;
+      }
+      return true;
+    }
+    case Kind::kHold: {
+      HANDLE h = ::CreateFileA(text::Utf8ToCp1252(st.windowsPath).c_str(), GENERIC_READ,
+                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (h == INVALID_HANDLE_VALUE) {
+        Fail(where + "cannot open the file (error " + std::to_string(::GetLastError()) + ")");
+        return false;
+      }
+      held_.push_back(h);
+      return true;
+    }
+    case Kind::kGroup: {
+      // Wine's shell keeps each group as a folder of the user's Start Menu.
+      char appData[MAX_PATH] = {};
+      DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
+      std::string folder = std::string(appData, n < sizeof appData ? n : 0) +
+                           "\\Microsoft\\Windows\\Start Menu\\Programs\\" +
+                           text::Utf8ToCp1252(st.text);
+      if (n == 0 || n >= sizeof appData || !MakeDirectories(folder)) {
+        Fail(where + "cannot create the group folder " + folder);
+        return false;
+      }
+      return true;
+    }
+    case Kind::kDenyKey:
+    case Kind::kProgman:
+      Fail(where + "this statement works on the simulated machine only (docs/scenarios.md)");
+      return false;
     default:
       return true;
   }

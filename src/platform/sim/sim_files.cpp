@@ -444,6 +444,14 @@ void SimFiles::Close(platform::FileHandle h) {
   handles_.erase(it);
 }
 
+std::uint32_t SimFiles::Hold(const std::string& path) {
+  std::uint32_t error = 0;
+  platform::FileHandle h = Open(path, platform::OpenMode::kRead, &error);
+  if (h == platform::kInvalidFile) return error;
+  handles_[h].shareWrite = false;
+  return 0;
+}
+
 std::uint32_t SimFiles::DeleteFile(const std::string& path) {
   Resolved r;
   if (std::uint32_t e = Resolve(path, &r)) return e;

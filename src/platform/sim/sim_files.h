@@ -61,6 +61,11 @@ class SimFiles : public platform::FileSystem {
   // Set-up helpers (all directories created as needed).
   std::uint32_t MakeDirectories(const std::string& path);
   std::uint32_t PutFile(const std::string& path, const std::string& data);
+  // Set-up: another program holds the file open for reading and lets
+  // others only read it (as a program that has a library loaded): opening
+  // it for writing, deleting or renaming it fails with 32 for the rest of
+  // the run. Not kept with the machine.
+  std::uint32_t Hold(const std::string& path);
   // Host path of a Windows path (for tests and the runner), "" when invalid.
   std::string HostPath(const std::string& path) const;
 

@@ -219,12 +219,48 @@ void SimRegistry::MarkDeleted(Key& key) {
   for (auto& [name, sub] : key.subkeys) MarkDeleted(*sub);
 }
 
+std::uint32_t SimRegistry::Deny(const std::string& keyPath) {
+  std::string rest;
+  std::shared_ptr<Key> root = RootByName(keyPath, &rest);
+  if (!root) return err::kFileNotFound;
+  bool created = false;
+  std::shared_ptr<Key> k = Walk(root, rest, true, &created);
+  if (!k) return err::kFileNotFound;
+  denied_.push_back(k);
+  return 0;
+}
+
+bool SimRegistry::Refused(const std::shared_ptr<Key>& base, const std::string& subkey,
+                          std::uint32_t access) {
+  constexpr std::uint32_t kKeyRead = 0x20019;
+  if (denied_.empty() || (access & ~kKeyRead) == 0) return false;
+  // The deepest existing key on the way, and its ancestors.
+  std::shared_ptr<Key> deepest = base;
+  std::size_t pos = 0;
+  while (pos <= subkey.size()) {
+    std::size_t next = subkey.find('\\', pos);
+    std::string prefix = subkey.substr(0, next);
+    bool created = false;
+    std::shared_ptr<Key> k = prefix.empty() ? base : Walk(base, prefix, false, &created);
+    if (!k) break;
+    deepest = k;
+    if (next == std::string::npos) break;
+    pos = next + 1;
+  }
+  for (const Key* k = deepest.get(); k; k = k->parent) {
+    for (const std::shared_ptr<Key>& d : denied_)
+      if (d.get() == k) return true;
+  }
+  return false;
+}
+
 std::uint32_t SimRegistry::CreateKey(RegKey root, const std::string& subkey, std::uint32_t access,
                                      RegKey* out, std::uint32_t* disposition) {
   *out = 0;
   std::uint32_t rights = 0, error = 0;
   std::shared_ptr<Key> base = KeyOf(root, &rights, &error);
   if (!base) return error;
+  if (Refused(base, subkey, access)) return err::kAccessDenied;
   bool created = false;
   std::shared_ptr<Key> existing = Walk(base, subkey, false, &created);
   if (!existing && !(rights & kKeyCreateSubKey)) return err::kAccessDenied;
@@ -243,6 +279,7 @@ std::uint32_t SimRegistry::OpenKey(RegKey root, const std::string& subkey, std::
   bool created = false;
   std::shared_ptr<Key> k = Walk(base, subkey, false, &created);
   if (!k) return err::kFileNotFound;
+  if (Refused(base, subkey, access)) return err::kAccessDenied;
   *out = NewHandle(k, access);
   return 0;
 }

@@ -41,6 +41,11 @@ class SimRegistry : public platform::Registry {
   // Appends to PendingFileRenameOperations (Windows NT).
   std::uint32_t AppendPendingRename(const std::string& entry);
   std::size_t OpenHandleCount() const { return handles_.size(); }
+  // Set-up: the user may read the key (created as needed) and what lies
+  // below it, but not write it: opening or creating it with any right
+  // beyond KEY_READ fails with 5, as Windows NT answers a user without the
+  // right. Lasts for the run; not kept with the machine.
+  std::uint32_t Deny(const std::string& keyPath);
 
   // Registry.
   std::uint32_t CreateKey(platform::RegKey root, const std::string& subkey, std::uint32_t access,
@@ -86,7 +91,12 @@ class SimRegistry : public platform::Registry {
   static void MarkDeleted(Key& key);
   platform::RegKey NewHandle(std::shared_ptr<Key> key, std::uint32_t access);
 
+  // Whether opening `subkey` below `base` with `access` is refused.
+  bool Refused(const std::shared_ptr<Key>& base, const std::string& subkey,
+               std::uint32_t access);
+
   bool nt_ = false;
+  std::vector<std::shared_ptr<Key>> denied_;
   std::shared_ptr<Key> localMachine_, currentUser_, users_;
   std::map<platform::RegKey, Handle> handles_;
   platform::RegKey nextHandle_ = 0x100;

@@ -257,3 +257,66 @@ expect_prefix() {
   [ "$size" -lt "$full" ] || fail "$1 has $size bytes, expected fewer than $full"
   cmp -s -n "$size" "$1" "$2" || fail "$1 is not the beginning of $2"
 }
+
+# ---- The machine's registry and system files, on either runner.
+
+# on_wine: the check runs on a Wine prefix (the simulated machine keeps its
+# registry in registry.reg beside C/).
+on_wine() { [ ! -f registry.reg ]; }
+
+# reg_value KEY NAME: the text of a REG_SZ value, empty when missing. On
+# Wine read with Wine's own reg tool, on the simulated machine from its
+# REGEDIT4 file.
+reg_value() {
+  if on_wine; then
+    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+      sed -n "s/^ *$2 *REG_SZ *//p"
+  else
+    python3 - "$1" "$2" <<'PY'
+import sys
+key, name = sys.argv[1], sys.argv[2]
+key = key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\", 1).lower()
+section = None
+for line in open("registry.reg", encoding="utf-8", errors="replace"):
+    line = line.rstrip("\r\n")
+    if line.startswith("["):
+        section = line[1:-1].lower()
+    elif section == key and line.startswith('"' + name + '"='):
+        v = line[len(name) + 3:]
+        if v.startswith('"'):
+            print(v[1:-1].replace('\\"', '"').replace("\\\\", "\\"))
+PY
+  fi
+}
+
+# reg_key_exists KEY
+reg_key_exists() {
+  if on_wine; then
+    wine reg query "$1" >/dev/null 2>&1
+  else
+    local k=${1/#HKLM\\/HKEY_LOCAL_MACHINE\\}
+    tr -d '\r' <registry.reg | grep -qiF "[$k]"
+  fi
+}
+
+# expect_reg_value KEY NAME TEXT
+expect_reg_value() {
+  local v
+  v=$(reg_value "$1" "$2")
+  [ "$v" = "$3" ] || fail "$1 $2 is '$v', expected '$3'"
+}
+
+# windows_file NAME: the host path of a file of the Windows directory,
+# whatever the case of its name (a Wine prefix has system.ini).
+windows_file() {
+  local f
+  f=$(find C/windows -maxdepth 1 -iname "$1" | head -n 1)
+  echo "${f:-C/windows/$1}"
+}
+
+# ini_value FILE SECTION KEY: a value of a profile file.
+ini_value() {
+  tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '
+    /^\[/ { in_s = (tolower($0) == tolower(s)) ; next }
+    in_s { i = index($0, "="); if (i && tolower(substr($0, 1, i - 1)) == tolower(k)) { print substr($0, i + 1); exit } }'
+}
