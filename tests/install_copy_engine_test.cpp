@@ -264,7 +264,7 @@ struct TransferErrorCase {
 class TransferErrorTest : public CopyEngineTest, public ::testing::WithParamInterface<TransferErrorCase> {
  protected:
   void AnswerContinue() {
-    ui.answer = [this](const Box& b) {
+    ui.answer = [](const Box& b) {
       return b.caption == "Continue Installing?" ? GetParam().answer : 0;
     };
   }

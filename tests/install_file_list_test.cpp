@@ -169,7 +169,7 @@ TEST(FileListLineTest, HostileAndOversizedLinesAreRefused) {
       "A.EXE,/D1 /XA/B",
       "A.EXE,/D1 /X.",
       "A.EXE,/D1 /XAUX",
-      "A.EXE,/D1 /X" "0123456789012345678901234567890123456789012345678901234567890123",  // 64
+      ("A.EXE,/D1 /X" "0123456789012345678901234567890123456789012345678901234567890123"),  // 64
       "A.EXE,/D1 /P95NT",
   };
   for (const char* line : refused) {
@@ -178,7 +178,7 @@ TEST(FileListLineTest, HostileAndOversizedLinesAreRefused) {
   const char* accepted[] = {
       "ABCDEFGH.EXE,/D1",  // 12 characters
       "A.EXE,/D1 /RUNINSTAL.EXE /XSUB\\DEEPER /PNT /T0",
-      "A.EXE,/D1 /X" "012345678901234567890123456789012345678901234567890123456789012",  // 63
+      ("A.EXE,/D1 /X" "012345678901234567890123456789012345678901234567890123456789012"),  // 63
       "CONFIG.EX_,/D1 /XCOMMON",  // device names only as whole base names
       "A.EXE,/D1 /X..X",
   };
