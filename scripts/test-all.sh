@@ -2,7 +2,8 @@
 # All tests: native unit and scenario tests, the same under AddressSanitizer
 # and UBSan, the Windows builds (64- and 32-bit), short fuzz runs, the LZ
 # interoperability check, and the scenarios with the real SETUP.EXE under
-# Wine. Installs what it needs first.
+# Wine; the import table of the shipped 32-bit SETUP.EXE is checked against
+# what Windows 95 and NT 4.0 export. Installs what it needs first.
 #
 #   test-all.sh                 every stage (what CI runs through .ci/run)
 #   STAGES="native" test-all.sh only the named stages, in their usual order
@@ -49,6 +50,10 @@ if wanted windows; then
   cmake --build --preset mingw64 -j "$jobs"
   cmake --preset mingw32 >/dev/null
   cmake --build --preset mingw32 -j "$jobs"
+  # The 32-bit program is the one shipped: everything it imports must exist
+  # on the first Windows 95 and Windows NT 4.0.
+  need scripts/check-imports.sh
+  scripts/check-imports.sh build/mingw32/src/platform/win32/SETUP.EXE
 fi
 
 if wanted native; then

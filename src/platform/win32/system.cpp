@@ -142,14 +142,23 @@ int Win32System::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
 
 std::uint32_t Win32FileSystem::GetFileStatus(const std::string& path, FileStatus* out) {
   if (!Usable(path)) return err::kInvalidParameter;
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
-    return LastErrorOr(err::kFileNotFound);
-  }
+  // The first Windows 95 has no GetFileAttributesEx: the attributes come
+  // from GetFileAttributes (which also answers for a root directory), the
+  // size and time from the directory entry. A wildcard would make
+  // FindFirstFile report some other file, so such a name is refused.
+  if (path.find_first_of("*?") != std::string::npos) return err::kInvalidParameter;
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastErrorOr(err::kFileNotFound);
   if (out) {
-    out->attributes = data.dwFileAttributes;
-    out->size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    out->lastWriteUnix = FileTimeToUnix(data.ftLastWriteTime);
+    *out = FileStatus{};
+    out->attributes = attributes;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = ::FindFirstFileA(path.c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      ::FindClose(find);
+      out->size = (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+      out->lastWriteUnix = FileTimeToUnix(entry.ftLastWriteTime);
+    }
   }
   return err::kSuccess;
 }

@@ -402,12 +402,28 @@ void Win32Ui::KillTimer(WindowHandle window, int timerId) {
   if (::IsWindow(w)) PublishTimerCount(w, timers_);
 }
 
+namespace {
+
+// The top-level window a window belongs to: its parents followed while it
+// is a child window. (GetAncestor does this, but the first Windows 95 and
+// NT 4.0 do not have it; GetParent of a top-level window is its owner, so
+// the walk stops at the first window without WS_CHILD.)
+HWND TopLevelOf(HWND w) {
+  for (int depth = 0; w && depth < 64; ++depth) {
+    if (!(::GetWindowLongA(w, GWL_STYLE) & WS_CHILD)) return w;
+    w = ::GetParent(w);
+  }
+  return w;
+}
+
+}  // namespace
+
 void Win32Ui::Dispatch(MSG& msg, HWND preferredDialog) {
   if (preferredDialog) {
     if (::IsWindow(preferredDialog) && ::IsDialogMessageA(preferredDialog, &msg)) return;
   } else if (msg.hwnd) {
     // Keyboard navigation for whichever of our dialogs the message is for.
-    HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
+    HWND top = TopLevelOf(msg.hwnd);
     if (top && ::GetPropA(top, kDialogIdProperty) && ::IsDialogMessageA(top, &msg)) return;
   }
   ::TranslateMessage(&msg);
