@@ -1,5 +1,6 @@
 #include "setup/setup_run.h"
 
+#include "groups/program_group_dialog.h"
 #include "install/copy_engine.h"
 #include "setup/completion.h"
 #include "setup/description.h"
@@ -37,10 +38,13 @@ int RunRestartMode(SetupState& state) {
 // Install mode. Returns the setup status, or -1 when the run stops at a step
 // this build does not have.
 int RunInstallMode(SetupState& state) {
-  // The directory and group dialogs are not part of this build: the
-  // defaults stand.
+  // The directory dialog is not part of this build: the default stands.
   state.installDir = state.defaultInstallDir;
-  state.groupName = DefaultGroupName(state);
+
+  // Cancel cancels the installation; so does a dialog that could not be
+  // made, since no group name was chosen.
+  groups::ProgramGroupDialog groupDialog(state);
+  if (groupDialog.Run() != platform::cmd::kOk) return status::kCancelled;
 
   state.machine.files.CreateDirectory(state.installDir);
 

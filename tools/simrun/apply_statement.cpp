@@ -81,6 +81,12 @@ bool ApplySimple(sim::SimMachine& machine, const scenario::Statement& st,
     case scenario::Kind::kRefuseRestart:
       machine.system().SetRefuseRestart(true);
       return true;
+    case scenario::Kind::kGroup:
+      machine.progman().AddGroup(Win(st.text));
+      return true;
+    case scenario::Kind::kProgmanAbsent:
+      machine.progman().SetAnswer(sim::SimProgman::Answer::kAbsent);
+      return true;
     default:
       return false;
   }
