@@ -140,20 +140,31 @@ bool ReadListEntries(HWND list, std::vector<std::string>* entries) {
   if (static_cast<LRESULT>(count) < 0) return false;
   for (DWORD_PTR i = 0; i < count && i < 100000; ++i) {
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutA(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+    if (!::SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
                                &length) ||
         static_cast<LRESULT>(length) < 0) {
       return false;
     }
     if (length > (1u << 20)) return false;
-    std::vector<char> buffer(length + 2, '\0');
+    // Asked in UTF-16: Wine carries an ANSI LB_GETTEXT between processes
+    // with only its first character.
+    std::vector<wchar_t> buffer(length + 2, L'\0');
     DWORD_PTR got = 0;
-    if (!::SendMessageTimeoutA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()),
+    if (!::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()),
                                SMTO_ABORTIFHUNG, kSendTimeoutMs, &got)) {
       return false;
     }
-    buffer.back() = '\0';
-    entries->emplace_back(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    buffer.back() = L'\0';
+    int wide = static_cast<int>(wcsnlen(buffer.data(), buffer.size()));
+    std::string entry;
+    if (wide > 0) {
+      int bytes = ::WideCharToMultiByte(1252, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr);
+      if (bytes > 0) {
+        entry.resize(static_cast<std::size_t>(bytes));
+        ::WideCharToMultiByte(1252, 0, buffer.data(), wide, entry.data(), bytes, nullptr, nullptr);
+      }
+    }
+    entries->push_back(entry);
   }
   return true;
 }
@@ -676,14 +687,17 @@ bool Driver::HandleWindow(WindowInfo& info) {
 }
 
 // A dialog statement for an open modeless dialog starts once its leading
-// wait conditions hold.
+// wait conditions hold; one for a modal dialog that an earlier statement
+// left open (a button that did not end it) starts once no window of its
+// own is up (the dialog is enabled again).
 void Driver::StartModelessStatement() {
   if (active_.statement) return;
   const Statement* next = user_.Next();
   if (!next || next->kind != Kind::kDialog) return;
   for (auto& [hwnd, info] : windows_) {
     if (info.gone || !info.handled || TemplateOf(hwnd) != next->dialogId) continue;
-    if (::GetPropA(hwnd, kDialogModalProperty)) continue;
+    if (!::IsWindow(hwnd)) continue;
+    if (::GetPropA(hwnd, kDialogModalProperty) && !::IsWindowEnabled(hwnd)) continue;
     active_ = Active{};
     active_.statement = user_.Take();
     active_.dialog = hwnd;
@@ -833,7 +847,8 @@ bool Driver::DoubleClick(const Statement& st, const Action& a) {
   }
   if (index < 0) {
     Fail(where + "list " + std::to_string(a.control) + " of dialog " +
-         std::to_string(active_.templateId) + " has no entry " + text::Quote(a.text));
+         std::to_string(active_.templateId) + " has no entry " + text::Quote(a.text) +
+         " (it holds " + text::Quote(text::Cp1252ToUtf8(scenario::JoinListEntries(entries))) + ")");
     return false;
   }
   DWORD_PTR result = 0;
