@@ -128,6 +128,12 @@ class DialogUi : public platform::Ui {
     }
     EXPECT_TRUE(done());
   }
+  // List boxes: none.
+  int ListAddString(platform::WindowHandle, int, const std::string&) override { return -1; }
+  int ListCount(platform::WindowHandle, int) override { return 0; }
+  std::string ListText(platform::WindowHandle, int, int) override { return {}; }
+  int ListCurSel(platform::WindowHandle, int) override { return -1; }
+  bool ListSetCurSel(platform::WindowHandle, int, int) override { return false; }
 };
 
 

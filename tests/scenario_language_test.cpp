@@ -83,6 +83,27 @@ TEST(ScenarioParser, ReadsEveryStatement) {
   EXPECT_TRUE(s.hasEnd);
 }
 
+TEST(ScenarioParser, ReadsGroupStatementsAndDoubleClicks) {
+  Scenario s = MustParse(
+      "group \"Tape (old), [x]\"\n"
+      "PROGMAN Absent\n"
+      "run A:\\SETUP.EXE\n"
+      "dialog 103: dblclick 1033 \"Zubeh\xC3\xB6r \\\"1\\\"\"; press 1\n");
+  ASSERT_EQ(s.setup.size(), 2u);
+  EXPECT_EQ(s.setup[0].kind, Kind::kGroup);
+  EXPECT_EQ(s.setup[0].text, "Tape (old), [x]");
+  EXPECT_EQ(s.setup[1].kind, Kind::kProgman);
+  EXPECT_EQ(s.setup[1].bytes, 0u);  // absent, not failing
+  ASSERT_EQ(s.user.size(), 1u);
+  ASSERT_EQ(s.user[0].actions.size(), 2u);
+  EXPECT_EQ(s.user[0].actions[0].kind, ActionKind::kDblClick);
+  EXPECT_EQ(s.user[0].actions[0].control, 1033);
+  EXPECT_EQ(s.user[0].actions[0].text, "Zubeh\xC3\xB6r \"1\"");
+  EXPECT_EQ(WrittenActions(s.user[0]), "dblclick 1033 \"Zubeh\xC3\xB6r \\\"1\\\"\"; press 1");
+  EXPECT_EQ(JoinListEntries({"a", "b"}), "a\nb\n");
+  EXPECT_EQ(JoinListEntries({}), "");
+}
+
 TEST(ScenarioParser, ReportsFileLineAndCause) {
   struct Case {
     const char* text;
@@ -109,6 +130,11 @@ TEST(ScenarioParser, ReportsFileLineAndCause) {
       {"frobnicate\nrun a\n", "t.scn:1: unknown statement 'frobnicate'"},
       {"platform nt\n", "t.scn: no 'run' statement"},
       {"platform nt extra\nrun a\n", "t.scn:1: unexpected 'extra'"},
+      {"group \"\"\nrun a\n", "t.scn:1: a group name cannot be empty"},
+      {"group Tools\nrun a\n", "t.scn:1: expected group name in double quotes"},
+      {"progman sometimes\nrun a\n",
+       "t.scn:1: expected 'progman absent' or 'progman failing <error number>'"},
+      {"run a\ndialog 103: dblclick 1033\n", "t.scn:2: expected text in double quotes"},
   };
   for (const Case& c : cases) {
     Scenario s;

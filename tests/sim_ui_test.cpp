@@ -255,5 +255,42 @@ TEST_F(SimUiTest, UnknownTemplateGivesAnEmptyDialog) {
   EXPECT_EQ(d.commands.back(), "1/0=");
 }
 
+// List boxes as LB_* messages see them: a sorted list keeps its entries in
+// order without regard to case, the selection moves with its entry, an
+// index out of range selects nothing; a double click selects, then
+// notifies.
+TEST_F(SimUiTest, ListBoxesSortSelectAndNotify) {
+  namespace group = ui::ids::program_group;
+  Use("");
+  TestDialog d(ui_, group::kTemplate);
+  WindowHandle h = ui_.CreateModeless(0, d);
+  EXPECT_EQ(ui_.ListAddString(h, group::kGroupList, "beta"), 0);
+  EXPECT_TRUE(ui_.ListSetCurSel(h, group::kGroupList, 0));
+  EXPECT_EQ(ui_.ListAddString(h, group::kGroupList, "Alpha"), 0);
+  EXPECT_EQ(ui_.ListCurSel(h, group::kGroupList), 1) << "the selection follows its entry";
+  EXPECT_EQ(ui_.ListAddString(h, group::kGroupList, "Zeta"), 2);
+  EXPECT_EQ(ui_.ListAddString(h, group::kGroupList, std::string("gam\0ma", 6)), 2);
+  EXPECT_EQ(ui_.ListCount(h, group::kGroupList), 4);
+  EXPECT_EQ(ui_.ListText(h, group::kGroupList, 2), "gam");
+  EXPECT_EQ(ui_.ListText(h, group::kGroupList, 4), "");
+  EXPECT_EQ(ui_.ListText(h, group::kGroupList, -1), "");
+  EXPECT_FALSE(ui_.ListSetCurSel(h, group::kGroupList, 4));
+  EXPECT_EQ(ui_.ListCurSel(h, group::kGroupList), -1);
+  // Not a list box: nothing is added.
+  EXPECT_EQ(ui_.ListAddString(h, group::kGroupName, "x"), -1);
+  EXPECT_EQ(ui_.ListCount(h, group::kGroupName), 0);
+
+  EXPECT_EQ(ui_.DoubleClickListEntry(h, group::kGroupList, "ZETA"), SimUi::Click::kDone);
+  EXPECT_EQ(ui_.ListCurSel(h, group::kGroupList), 3);
+  ASSERT_EQ(d.commands.size(), 2u);
+  EXPECT_EQ(d.commands[0].substr(0, 7), "1033/1=");
+  EXPECT_EQ(d.commands[1].substr(0, 7), "1033/2=");
+  EXPECT_EQ(ui_.DoubleClickListEntry(h, group::kGroupList, "Zet"), SimUi::Click::kNoEntry);
+  EXPECT_EQ(ui_.DoubleClickListEntry(h, group::kGroupName, "x"), SimUi::Click::kNoControl);
+  ui_.EnableItem(h, group::kGroupList, false);
+  EXPECT_EQ(ui_.DoubleClickListEntry(h, group::kGroupList, "Zeta"), SimUi::Click::kControlDisabled);
+  ui_.DestroyWindow(h);
+}
+
 }  // namespace
 }  // namespace sim

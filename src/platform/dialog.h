@@ -55,6 +55,19 @@ class Dialog {
   }
   void UpdateItem(int controlId) { Machine().UpdateItem(window_, controlId); }
 
+  // ---- list box calls
+  int ListAddString(int controlId, const std::string& text) {
+    return Machine().ListAddString(window_, controlId, text);
+  }
+  int ListCount(int controlId) { return Machine().ListCount(window_, controlId); }
+  std::string ListText(int controlId, int index) {
+    return Machine().ListText(window_, controlId, index);
+  }
+  int ListCurSel(int controlId) { return Machine().ListCurSel(window_, controlId); }
+  bool ListSetCurSel(int controlId, int index) {
+    return Machine().ListSetCurSel(window_, controlId, index);
+  }
+
  private:
   Ui& Machine() {
     assert(ui_ != nullptr);

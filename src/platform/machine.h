@@ -86,6 +86,13 @@ constexpr int kOk = 1;
 constexpr int kCancel = 2;
 }  // namespace cmd
 
+// List box notifications (the notify code of WM_COMMAND from a list box
+// with LBS_NOTIFY).
+namespace lbn {
+constexpr int kSelChange = 1;  // LBN_SELCHANGE
+constexpr int kDblClk = 2;     // LBN_DBLCLK
+}  // namespace lbn
+
 // ShowWindow commands used by the logic.
 namespace sw {
 constexpr int kHide = 0;
@@ -471,6 +478,21 @@ class Ui {
   virtual void PumpMessages(WindowHandle dialog) = 0;
   // Waits for and runs messages until `done` holds (checked after each).
   virtual void RunMessagesUntil(const std::function<bool()>& done) = 0;
+
+  // ---- list boxes: LB_* messages to a dialog's list box control
+  // LB_ADDSTRING: a sorted list box (LBS_SORT) puts the text in its place,
+  // comparing without regard to case; others append it. The index of the
+  // new entry, or -1 (no such list box).
+  virtual int ListAddString(WindowHandle dialog, int controlId, const std::string& text) = 0;
+  // LB_GETCOUNT: the number of entries; 0 when there is no such list box.
+  virtual int ListCount(WindowHandle dialog, int controlId) = 0;
+  // LB_GETTEXT: the text of an entry; empty for an index out of range.
+  virtual std::string ListText(WindowHandle dialog, int controlId, int index) = 0;
+  // LB_GETCURSEL: the selected entry, or -1 when none is.
+  virtual int ListCurSel(WindowHandle dialog, int controlId) = 0;
+  // LB_SETCURSEL: selects an entry (-1: none); false for an index out of
+  // range, which leaves nothing selected, as on Windows.
+  virtual bool ListSetCurSel(WindowHandle dialog, int controlId, int index) = 0;
 };
 
 // ---------------------------------------------------------------- DDE

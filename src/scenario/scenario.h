@@ -53,12 +53,12 @@ enum class Kind {
   kEnd,
 };
 
-enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer };
+enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer, kDblClick };
 
 struct Action {
   ActionKind kind = ActionKind::kPress;
-  int control = 0;       // set, press, wait
-  std::string text;      // set, wait: the text (UTF-8); insert: host folder
+  int control = 0;       // set, press, wait, dblclick
+  std::string text;      // set, wait: the text (UTF-8); dblclick: the list entry; insert: host folder
   char drive = 0;        // insert: drive letter, upper case
   int answer = 0;        // answer: platform::answer value (1 OK, 2 Cancel, ...)
   std::string written;   // the action as the transcript repeats it
@@ -75,7 +75,7 @@ struct Statement {
   std::string windowsPath; // UTF-8
   std::string keyPath;
   std::string valueName;
-  std::string text;        // registry text; run: the command line; box: substring of the text
+  std::string text;        // registry text; run: the command line; box: substring of the text; group: its name
   bool hasText = false;    // box: a `text` condition was given
   std::string caption;     // box
   std::uint64_t bytes = 0;       // disk free

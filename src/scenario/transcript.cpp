@@ -86,4 +86,10 @@ std::string FormatWindow(int templateId, const std::string& owner, const std::st
 
 std::string FormatExit(int code) { return "exit " + std::to_string(code); }
 
+std::string JoinListEntries(const std::vector<std::string>& entries) {
+  std::string joined;
+  for (const std::string& e : entries) joined += e + "\n";
+  return joined;
+}
+
 }  // namespace scenario

@@ -49,4 +49,8 @@ std::string FormatDialog(int templateId, const std::string& owner, const std::st
 std::string FormatWindow(int templateId, const std::string& owner, const std::string& title);
 std::string FormatExit(int code);
 
+// The text `read` records for a list box: its entries in list order, each
+// followed by a line feed (so an empty list reads "").
+std::string JoinListEntries(const std::vector<std::string>& entries);
+
 }  // namespace scenario

@@ -64,6 +64,9 @@ enum MsgId : int {
   MSG_COPY_LABELS,
   MSG_UNINSTALL_OPTION_LABELS,
   MSG_UNINSTALL_KEY_OPEN_FAILED,
+  // Added: a group name the program group dialog refuses because no
+  // Program Manager command could carry it safely.
+  MSG_GROUP_NAME_REFUSED,
   MSG_COUNT
 };
 

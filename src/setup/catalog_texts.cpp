@@ -516,6 +516,19 @@ constexpr SourceEntry kEntries[] = {
         {"Impossibile aprire la chiave del Registro Uninstall/Dastrel.\n", "L'account utilizzato potrebbe non avere accesso a questa disinstallazione.", "Nota"},
         {"Falha ao abrir a chave de registo Uninstall/Dastrel.\n", "A sua sessão pode não ter acesso a esta desinstalação.", "Nota"},
     }},
+    // A group name no Program Manager command can carry safely (a double
+    // quote, a control character, a character no folder name may hold, or
+    // dots and blanks only); the program group dialog stays open.
+    {ENTRY(MSG_GROUP_NAME_REFUSED), 2, {
+        {"This group name cannot be used.\n\nA group name may not contain double quotes, control characters or any of the characters \\ / : * ? < > |, and may not consist of dots and blanks only.\n\nPlease choose another name.", "Invalid Group Name"},
+        {"Dieser Gruppenname kann nicht verwendet werden.\n\nEin Gruppenname darf keine Anführungszeichen, keine Steuerzeichen und keines der Zeichen \\ / : * ? < > | enthalten und nicht nur aus Punkten und Leerzeichen bestehen.\n\nBitte wählen Sie einen anderen Namen.", "Ungültiger Gruppenname"},
+        {"Ce nom de groupe ne peut pas être utilisé.\n\nUn nom de groupe ne peut contenir ni guillemets, ni caractères de contrôle, ni aucun des caractères \\ / : * ? < > |, et ne peut pas se composer uniquement de points et d'espaces.\n\nVeuillez choisir un autre nom.", "Nom de groupe non valide"},
+        {"Gruppnamnet kan inte användas.\n\nEtt gruppnamn får inte innehålla citattecken, styrtecken eller något av tecknen \\ / : * ? < > | och får inte bestå av enbart punkter och blanksteg.\n\nVälj ett annat namn.", "Ogiltigt gruppnamn"},
+        {},
+        {"No se puede utilizar este nombre de grupo.\n\nUn nombre de grupo no puede contener comillas, caracteres de control ni ninguno de los caracteres \\ / : * ? < > |, ni estar formado solo por puntos y espacios.\n\nElija otro nombre.", "Nombre de grupo no válido"},
+        {"Impossibile utilizzare questo nome di gruppo.\n\nUn nome di gruppo non può contenere virgolette, caratteri di controllo o uno dei caratteri \\ / : * ? < > |, né essere composto solo da punti e spazi.\n\nScegliere un altro nome.", "Nome di gruppo non valido"},
+        {"Não é possível utilizar este nome de grupo.\n\nUm nome de grupo não pode conter aspas, caracteres de controlo nem nenhum dos caracteres \\ / : * ? < > |, nem ser composto apenas por pontos e espaços.\n\nEscolha outro nome.", "Nome de grupo inválido"},
+    }},
 };
 
 #undef ENTRY

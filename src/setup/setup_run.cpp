@@ -1,5 +1,6 @@
 #include "setup/setup_run.h"
 
+#include "groups/program_group_dialog.h"
 #include "groups/progman_client.h"
 #include "install/copy_engine.h"
 #include "install/shared_libraries.h"
@@ -101,10 +102,13 @@ int RunInstallMode(SetupState& state) {
   RestartReasons reasons;
   if (!CheckQic117Service(state, reasons)) return kEndedAtOnce;
 
-  // The directory and group dialogs are not part of this build: the
-  // defaults stand.
+  // The directory dialog is not part of this build: the default stands.
   state.installDir = state.defaultInstallDir;
-  state.groupName = DefaultGroupName(state);
+
+  // Cancel cancels the installation; so does a dialog that could not be
+  // made, since no group name was chosen.
+  groups::ProgramGroupDialog groupDialog(state);
+  if (groupDialog.Run() != platform::cmd::kOk) return status::kCancelled;
 
   state.machine.files.CreateDirectory(state.installDir);
   DeactivateConflictingDrivers(state, reasons);

@@ -12,7 +12,11 @@
 
 namespace ui {
 
-enum class ControlKind { kStatic, kEdit, kButton, kDefButton, kRadio, kGroupBox, kListBox, kFrame };
+// kSortedListBox is a list box that keeps its entries sorted (LBS_SORT),
+// comparing them without regard to case.
+enum class ControlKind {
+  kStatic, kEdit, kButton, kDefButton, kRadio, kGroupBox, kListBox, kSortedListBox, kFrame
+};
 
 struct ControlTemplate {
   int id;                // -1 for controls the program never addresses

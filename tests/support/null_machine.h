@@ -130,6 +130,12 @@ class NullUi : public platform::Ui {
   void KillTimer(platform::WindowHandle, int) override {}
   void PumpMessages(platform::WindowHandle) override {}
   void RunMessagesUntil(const std::function<bool()>&) override {}
+  // List boxes: none.
+  int ListAddString(platform::WindowHandle, int, const std::string&) override { return -1; }
+  int ListCount(platform::WindowHandle, int) override { return 0; }
+  std::string ListText(platform::WindowHandle, int, int) override { return {}; }
+  int ListCurSel(platform::WindowHandle, int) override { return -1; }
+  bool ListSetCurSel(platform::WindowHandle, int, int) override { return false; }
 };
 
 class NullVersions : public platform::Versions {

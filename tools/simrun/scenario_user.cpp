@@ -115,7 +115,14 @@ void ScenarioUser::RecordDialog(sim::SimUi& ui) {
   const scenario::Statement& st = *active_.statement;
   WindowHandle h = active_.window;
   std::vector<std::pair<int, std::string>> controls;
-  for (int id : st.readControls) controls.emplace_back(id, ui.GetItemText(h, id));
+  for (int id : st.readControls) {
+    std::vector<std::string> entries;
+    if (ui.ListEntries(h, id, &entries)) {
+      controls.emplace_back(id, scenario::JoinListEntries(entries));
+    } else {
+      controls.emplace_back(id, ui.GetItemText(h, id));
+    }
+  }
   Record(scenario::FormatDialog(st.dialogId, OwnerName(ui, ui.GetOwner(h)), ui.GetWindowText(h),
                                 controls, st));
 }
@@ -161,6 +168,9 @@ void ScenarioUser::RunAction(sim::SimUi& ui, const scenario::Action& a) {
     case scenario::ActionKind::kPress:
       Press(ui, h, a.control);
       break;
+    case scenario::ActionKind::kDblClick:
+      DoubleClick(ui, h, a);
+      break;
     case scenario::ActionKind::kInsert:
       if (insert_) insert_(a.drive, a.text);
       break;
@@ -183,6 +193,28 @@ void ScenarioUser::Press(sim::SimUi& ui, WindowHandle h, int controlId) {
     case sim::SimUi::Click::kControlDisabled:
       Abort(where + "control " + std::to_string(controlId) + " of dialog " + dialog +
             " is disabled");
+    case sim::SimUi::Click::kNoEntry:
+      Abort(where + "control " + std::to_string(controlId) + " of dialog " + dialog +
+            " has no such entry");
+  }
+}
+
+void ScenarioUser::DoubleClick(sim::SimUi& ui, WindowHandle h, const scenario::Action& a) {
+  std::string where = Where(*active_.statement) + ": ";
+  std::string dialog = std::to_string(ui.TemplateOf(h));
+  switch (ui.DoubleClickListEntry(h, a.control, text::Utf8ToCp1252(a.text))) {
+    case sim::SimUi::Click::kDone:
+      return;
+    case sim::SimUi::Click::kDialogDisabled:
+      Abort(where + "dialog " + dialog + " is disabled");
+    case sim::SimUi::Click::kNoControl:
+      Abort(where + "dialog " + dialog + " has no list box " + std::to_string(a.control));
+    case sim::SimUi::Click::kControlDisabled:
+      Abort(where + "control " + std::to_string(a.control) + " of dialog " + dialog +
+            " is disabled");
+    case sim::SimUi::Click::kNoEntry:
+      Abort(where + "list " + std::to_string(a.control) + " of dialog " + dialog +
+            " has no entry " + text::Quote(a.text));
   }
 }
 

@@ -71,6 +71,7 @@ class ScenarioUser : public sim::User {
   bool Continue(sim::SimUi& ui);
   void RunAction(sim::SimUi& ui, const scenario::Action& a);
   void Press(sim::SimUi& ui, platform::WindowHandle h, int controlId);
+  void DoubleClick(sim::SimUi& ui, platform::WindowHandle h, const scenario::Action& a);
   void RecordDialog(sim::SimUi& ui);
   void Record(const std::string& line);
   [[noreturn]] void Abort(const std::string& message);

@@ -32,6 +32,7 @@
 // Exit status: 0 when the run matched the scenario, 1 when it did not (the
 // reason on standard error), 2 for a bad command line or scenario.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -127,6 +128,67 @@ std::string StoredText(HWND window) {
   return out;
 }
 
+// The entries of a list box of the other process (LB_GETTEXT is carried
+// between processes for list boxes that hold strings). False when the
+// window is no list box or does not answer.
+bool ReadListEntries(HWND list, std::vector<std::string>* entries) {
+  entries->clear();
+  if (_stricmp(ClassOf(list).c_str(), "ListBox") != 0) return false;
+  DWORD_PTR count = 0;
+  if (!::SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count))
+    return false;
+  if (static_cast<LRESULT>(count) < 0) return false;
+  for (DWORD_PTR i = 0; i < count && i < 100000; ++i) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                               &length) ||
+        static_cast<LRESULT>(length) < 0) {
+      return false;
+    }
+    if (length > (1u << 20)) return false;
+    // Asked in UTF-16: Wine carries an ANSI LB_GETTEXT between processes
+    // with only its first character.
+    std::vector<wchar_t> buffer(length + 2, L'\0');
+    DWORD_PTR got = 0;
+    if (!::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()),
+                               SMTO_ABORTIFHUNG, kSendTimeoutMs, &got)) {
+      return false;
+    }
+    buffer.back() = L'\0';
+    int wide = static_cast<int>(wcsnlen(buffer.data(), buffer.size()));
+    std::string entry;
+    if (wide > 0) {
+      int bytes = ::WideCharToMultiByte(1252, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr);
+      if (bytes > 0) {
+        entry.resize(static_cast<std::size_t>(bytes));
+        ::WideCharToMultiByte(1252, 0, buffer.data(), wide, entry.data(), bytes, nullptr, nullptr);
+      }
+    }
+    entries->push_back(entry);
+  }
+  return true;
+}
+
+// What `read` records for a control: a list box's entries, else its text.
+std::string ReadControl(HWND dialog, int id) {
+  std::string text;
+  HWND control = ::GetDlgItem(dialog, id);
+  if (!control) return text;
+  std::vector<std::string> entries;
+  if (ReadListEntries(control, &entries)) return scenario::JoinListEntries(entries);
+  ReadText(control, &text);
+  return text;
+}
+
+// The user's Start Menu Programs folder, where Wine's shell keeps the
+// Program Manager groups; empty when it cannot be had.
+std::string ProgramsFolder() {
+  char path[MAX_PATH] = {};
+  if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_PROGRAMS | CSIDL_FLAG_CREATE, nullptr, 0, path)))
+    return std::string();
+  return path;
+}
+
 struct WindowInfo {
   HWND hwnd = nullptr;
   DWORD firstSeen = 0;
@@ -153,6 +215,7 @@ class Driver {
   void ShotOfScreen(const std::string& what);
   std::string OwnerName(HWND window);
   bool Insert(const Action& action);
+  bool DoubleClick(const Statement& st, const Action& a);
   bool MapDrive(char drive, const std::string& hostPath);
   std::string HostPath(const std::string& written);
   bool Prepare();
@@ -350,6 +413,20 @@ bool Driver::PrepareStatement(const Statement& st) {
     case Kind::kDiskFree:       // the prefix's real free space applies
     case Kind::kRefuseRestart:  // Wine's ExitWindowsEx is not under our control
       return true;
+    case Kind::kGroup: {
+      // Wine's shell lists the folders of the Start Menu Programs as groups.
+      std::string folder = ProgramsFolder();
+      if (folder.empty()) {
+        Fail(where + "cannot find the Start Menu Programs folder");
+        return false;
+      }
+      std::string group = folder + "\\" + text::Utf8ToCp1252(st.text);
+      if (!MakeDirectories(group)) {
+        Fail(where + "cannot create the group folder " + group);
+        return false;
+      }
+      return true;
+    }
     case Kind::kDrive:
       return MapDrive(st.drive, st.hostPath);
     case Kind::kCopy: {
@@ -452,19 +529,6 @@ bool Driver::PrepareSystemStatement(const Statement& st) {
         return false;
       }
       held_.push_back(h);
-      return true;
-    }
-    case Kind::kGroup: {
-      // Wine's shell keeps each group as a folder of the user's Start Menu.
-      char appData[MAX_PATH] = {};
-      DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
-      std::string folder = std::string(appData, n < sizeof appData ? n : 0) +
-                           "\\Microsoft\\Windows\\Start Menu\\Programs\\" +
-                           text::Utf8ToCp1252(st.text);
-      if (n == 0 || n >= sizeof appData || !MakeDirectories(folder)) {
-        Fail(where + "cannot create the group folder " + folder);
-        return false;
-      }
       return true;
     }
     case Kind::kDenyKey:
@@ -669,14 +733,17 @@ bool Driver::HandleWindow(WindowInfo& info) {
 }
 
 // A dialog statement for an open modeless dialog starts once its leading
-// wait conditions hold.
+// wait conditions hold; one for a modal dialog that an earlier statement
+// left open (a button that did not end it) starts once no window of its
+// own is up (the dialog is enabled again).
 void Driver::StartModelessStatement() {
   if (active_.statement) return;
   const Statement* next = user_.Next();
   if (!next || next->kind != Kind::kDialog) return;
   for (auto& [hwnd, info] : windows_) {
     if (info.gone || !info.handled || TemplateOf(hwnd) != next->dialogId) continue;
-    if (::GetPropA(hwnd, kDialogModalProperty)) continue;
+    if (!::IsWindow(hwnd)) continue;
+    if (::GetPropA(hwnd, kDialogModalProperty) && !::IsWindowEnabled(hwnd)) continue;
     active_ = Active{};
     active_.statement = user_.Take();
     active_.dialog = hwnd;
@@ -710,12 +777,7 @@ void Driver::StepActive() {
     const Action& a = st.actions[active_.next];
     if (a.kind != ActionKind::kWait && !active_.recorded) {
       std::vector<std::pair<int, std::string>> controls;
-      for (int id : st.readControls) {
-        std::string text;
-        HWND control = ::GetDlgItem(active_.dialog, id);
-        if (control) ReadText(control, &text);
-        controls.emplace_back(id, text);
-      }
+      for (int id : st.readControls) controls.emplace_back(id, ReadControl(active_.dialog, id));
       std::string title;
       ReadText(active_.dialog, &title);
       Record(scenario::FormatDialog(active_.templateId, OwnerName(active_.dialog), title, controls, st));
@@ -776,6 +838,10 @@ void Driver::StepActive() {
         Progress();
         return;
       }
+      case ActionKind::kDblClick:
+        if (!DoubleClick(st, a)) return;
+        Progress();
+        break;
       case ActionKind::kInsert:
         if (!Insert(a)) return;
         break;
@@ -787,12 +853,7 @@ void Driver::StepActive() {
   }
   if (!active_.recorded && ::IsWindow(active_.dialog)) {
     std::vector<std::pair<int, std::string>> controls;
-    for (int id : st.readControls) {
-      std::string text;
-      HWND control = ::GetDlgItem(active_.dialog, id);
-      if (control) ReadText(control, &text);
-      controls.emplace_back(id, text);
-    }
+    for (int id : st.readControls) controls.emplace_back(id, ReadControl(active_.dialog, id));
     std::string title;
     ReadText(active_.dialog, &title);
     Record(scenario::FormatDialog(active_.templateId, OwnerName(active_.dialog), title, controls, st));
@@ -803,6 +864,49 @@ void Driver::StepActive() {
     active_ = suspended_.back();
     suspended_.pop_back();
   }
+}
+
+// A double click on a list entry, as the list box reports it: the entry
+// (found without regard to case, as LB_FINDSTRINGEXACT finds it) is
+// selected, then the dialog gets LBN_SELCHANGE and LBN_DBLCLK.
+bool Driver::DoubleClick(const Statement& st, const Action& a) {
+  std::string where = scenario::Where(scenario_, st) + ": ";
+  HWND list = ::GetDlgItem(active_.dialog, a.control);
+  std::vector<std::string> entries;
+  if (!list || !ReadListEntries(list, &entries)) {
+    Fail(where + "dialog " + std::to_string(active_.templateId) + " has no list box " +
+         std::to_string(a.control));
+    return false;
+  }
+  if (!::IsWindowEnabled(list)) {
+    Fail(where + "control " + std::to_string(a.control) + " of dialog " +
+         std::to_string(active_.templateId) + " is disabled");
+    return false;
+  }
+  std::string wanted = text::Utf8ToCp1252(a.text);
+  int index = -1;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (text::EqualsIgnoreCase(entries[i], wanted)) {
+      index = static_cast<int>(i);
+      break;
+    }
+  }
+  if (index < 0) {
+    Fail(where + "list " + std::to_string(a.control) + " of dialog " +
+         std::to_string(active_.templateId) + " has no entry " + text::Quote(a.text) +
+         " (it holds " + text::Quote(text::Cp1252ToUtf8(scenario::JoinListEntries(entries))) + ")");
+    return false;
+  }
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
+                        kSendTimeoutMs, &result);
+  for (WORD code : {static_cast<WORD>(LBN_SELCHANGE), static_cast<WORD>(LBN_DBLCLK)}) {
+    ::SendMessageTimeoutA(active_.dialog, WM_COMMAND,
+                          MAKEWPARAM(static_cast<WORD>(a.control), code),
+                          reinterpret_cast<LPARAM>(list), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                          &result);
+  }
+  return true;
 }
 
 std::string Driver::Fingerprint() {

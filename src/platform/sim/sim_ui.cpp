@@ -12,6 +12,13 @@ namespace {
 using platform::WindowHandle;
 
 constexpr int kEnChange = 0x300;
+
+// Whether a comes before b in a sorted list box: without regard to case
+// (ASCII letters; Windows compares by the user's locale, which agrees for
+// names of letters, digits and blanks).
+bool ListBefore(const std::string& a, const std::string& b) {
+  return text::ToLowerAscii(a) < text::ToLowerAscii(b);
+}
 constexpr std::uint64_t kMaxVirtualMs = 24ull * 3600 * 1000;
 constexpr std::uint64_t kMaxPumps = 50'000'000;
 constexpr int kMaximizedWidth = 1024;
@@ -81,6 +88,17 @@ class RecordingPainter : public platform::Painter {
 
 }  // namespace
 
+namespace {
+
+// A control the program addresses in a dialog of an unknown template.
+SimUi::Control NewControl(int controlId) {
+  SimUi::Control c;
+  c.id = controlId;
+  return c;
+}
+
+}  // namespace
+
 SimUi::SimUi() = default;
 SimUi::~SimUi() = default;
 
@@ -127,6 +145,7 @@ WindowHandle SimUi::Create(WindowHandle owner, platform::DialogHandler& handler,
       control.text = c.text;
       control.cx = DluX(c.cx);
       control.cy = DluY(c.cy);
+      control.list = c.list;
       w.controls[c.id] = control;
     }
   }
@@ -230,7 +249,7 @@ void SimUi::SetItemText(WindowHandle dialog, int controlId, const std::string& t
   auto it = w->controls.find(controlId);
   if (it == w->controls.end()) {
     if (w->knownTemplate) return;  // no such control: SetDlgItemText fails
-    it = w->controls.emplace(controlId, Control{controlId, "", true, false, false, 0, 0}).first;
+    it = w->controls.emplace(controlId, NewControl(controlId)).first;
   }
   it->second.text = text;
   it->second.invalid = true;
@@ -262,7 +281,7 @@ void SimUi::EnableItem(WindowHandle dialog, int controlId, bool enable) {
   auto it = w->controls.find(controlId);
   if (it == w->controls.end()) {
     if (w->knownTemplate) return;
-    it = w->controls.emplace(controlId, Control{controlId, "", true, false, false, 0, 0}).first;
+    it = w->controls.emplace(controlId, NewControl(controlId)).first;
   }
   it->second.enabled = enable;
 }
@@ -310,7 +329,7 @@ void SimUi::OwnControlPaint(WindowHandle dialog, int controlId) {
   if (w == nullptr) return;
   auto it = w->controls.find(controlId);
   if (it == w->controls.end()) {
-    it = w->controls.emplace(controlId, Control{controlId, "", true, false, false, 0, 0}).first;
+    it = w->controls.emplace(controlId, NewControl(controlId)).first;
   }
   it->second.ownPaint = true;
   it->second.invalid = true;
@@ -462,6 +481,93 @@ SimUi::Click SimUi::PressButton(WindowHandle h, int controlId) {
   bool handled = w->handler != nullptr && w->handler->OnCommand(h, controlId, 0);
   w = Find(h);
   if (!handled && w != nullptr) platform::DefaultCommand(*this, h, w->modal, controlId);
+  return Click::kDone;
+}
+
+// ---------------------------------------------------------------- list boxes
+
+SimUi::Control* SimUi::FindList(WindowHandle dialog, int controlId) {
+  Window* w = Find(dialog);
+  if (w == nullptr) return nullptr;
+  auto it = w->controls.find(controlId);
+  if (it == w->controls.end() || it->second.list == ListStyle::kNone) return nullptr;
+  return &it->second;
+}
+
+int SimUi::ListAddString(WindowHandle dialog, int controlId, const std::string& text) {
+  Control* c = FindList(dialog, controlId);
+  if (c == nullptr) return -1;
+  // LB_ADDSTRING takes the text up to its zero.
+  std::string entry = text.substr(0, text.find('\0'));
+  auto at = c->entries.end();
+  if (c->list == ListStyle::kSorted) {
+    // After the entries that do not sort after it, as Windows inserts.
+    at = std::upper_bound(c->entries.begin(), c->entries.end(), entry, ListBefore);
+  }
+  auto index = at - c->entries.begin();
+  c->entries.insert(at, entry);
+  // An entry inserted before the selection moves it along with its entry.
+  if (c->selection >= index) ++c->selection;
+  c->invalid = true;
+  return static_cast<int>(index);
+}
+
+int SimUi::ListCount(WindowHandle dialog, int controlId) {
+  Control* c = FindList(dialog, controlId);
+  return c == nullptr ? 0 : static_cast<int>(c->entries.size());
+}
+
+std::string SimUi::ListText(WindowHandle dialog, int controlId, int index) {
+  Control* c = FindList(dialog, controlId);
+  if (c == nullptr || index < 0 || static_cast<std::size_t>(index) >= c->entries.size()) return "";
+  return c->entries[static_cast<std::size_t>(index)];
+}
+
+int SimUi::ListCurSel(WindowHandle dialog, int controlId) {
+  Control* c = FindList(dialog, controlId);
+  return c == nullptr ? -1 : c->selection;
+}
+
+bool SimUi::ListSetCurSel(WindowHandle dialog, int controlId, int index) {
+  Control* c = FindList(dialog, controlId);
+  if (c == nullptr) return false;
+  bool inRange = index >= 0 && static_cast<std::size_t>(index) < c->entries.size();
+  c->selection = inRange ? index : -1;
+  c->invalid = true;
+  return inRange || index == -1;
+}
+
+bool SimUi::ListEntries(WindowHandle dialog, int controlId,
+                        std::vector<std::string>* entries) const {
+  auto w = windows_.find(dialog);
+  if (w == windows_.end()) return false;
+  auto it = w->second.controls.find(controlId);
+  if (it == w->second.controls.end() || it->second.list == ListStyle::kNone) return false;
+  *entries = it->second.entries;
+  return true;
+}
+
+SimUi::Click SimUi::DoubleClickListEntry(WindowHandle h, int controlId, const std::string& text) {
+  Window* w = Find(h);
+  if (w == nullptr) return Click::kDone;
+  if (!w->enabled) return Click::kDialogDisabled;
+  Control* c = FindList(h, controlId);
+  if (c == nullptr) return Click::kNoControl;
+  if (!c->enabled) return Click::kControlDisabled;
+  int index = -1;
+  for (std::size_t i = 0; i < c->entries.size(); ++i) {
+    if (text::EqualsIgnoreCase(c->entries[i], text)) {
+      index = static_cast<int>(i);
+      break;
+    }
+  }
+  if (index < 0) return Click::kNoEntry;
+  c->selection = index;
+  c->invalid = true;
+  // The first click selects, the second reports the double click.
+  if (w->handler != nullptr) w->handler->OnCommand(h, controlId, platform::lbn::kSelChange);
+  w = Find(h);
+  if (w != nullptr && w->handler != nullptr) w->handler->OnCommand(h, controlId, platform::lbn::kDblClk);
   return Click::kDone;
 }
 

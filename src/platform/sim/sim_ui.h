@@ -65,7 +65,15 @@ class SimUi : public platform::Ui {
   // Types a text into a control: the text, then the edit control's change
   // notification.
   void TypeText(platform::WindowHandle dialog, int controlId, const std::string& text);
-  enum class Click { kDone, kDialogDisabled, kNoControl, kControlDisabled };
+  enum class Click { kDone, kDialogDisabled, kNoControl, kControlDisabled, kNoEntry };
+  // Double-clicks the entry of a list box whose text equals `text` without
+  // regard to case (the first such entry, as LB_FINDSTRINGEXACT finds it):
+  // the entry is selected, then the dialog gets LBN_SELCHANGE and
+  // LBN_DBLCLK. kNoEntry when the list holds no such entry.
+  Click DoubleClickListEntry(platform::WindowHandle dialog, int controlId, const std::string& text);
+  // The entries of a list box; false when the control is not one.
+  bool ListEntries(platform::WindowHandle dialog, int controlId,
+                   std::vector<std::string>* entries) const;
   // Clicks a button; a modal dialog's OK and Cancel end it when its handler
   // leaves them alone. Anything but kDone: the click could not happen.
   Click PressButton(platform::WindowHandle dialog, int controlId);
@@ -97,6 +105,11 @@ class SimUi : public platform::Ui {
   void KillTimer(platform::WindowHandle window, int timerId) override;
   void PumpMessages(platform::WindowHandle dialog) override;
   void RunMessagesUntil(const std::function<bool()>& done) override;
+  int ListAddString(platform::WindowHandle dialog, int controlId, const std::string& text) override;
+  int ListCount(platform::WindowHandle dialog, int controlId) override;
+  std::string ListText(platform::WindowHandle dialog, int controlId, int index) override;
+  int ListCurSel(platform::WindowHandle dialog, int controlId) override;
+  bool ListSetCurSel(platform::WindowHandle dialog, int controlId, int index) override;
 
   struct Control {
     int id = 0;
@@ -105,6 +118,10 @@ class SimUi : public platform::Ui {
     bool ownPaint = false;
     bool invalid = false;
     int cx = 0, cy = 0;  // pixels
+    // A list box: its entries and selection (-1 none).
+    ListStyle list = ListStyle::kNone;
+    std::vector<std::string> entries;
+    int selection = -1;
   };
   struct Window {
     int templateId = 0;
@@ -132,6 +149,7 @@ class SimUi : public platform::Ui {
     std::uint64_t due;
   };
   Window* Find(platform::WindowHandle h);
+  Control* FindList(platform::WindowHandle dialog, int controlId);
   platform::WindowHandle Create(platform::WindowHandle owner, platform::DialogHandler& handler,
                                 bool modal);
   [[noreturn]] void Abort(const std::string& message);

@@ -45,10 +45,12 @@ class User {
 
 // A dialog template as the machine builds windows from it (sizes in dialog
 // units; controls the program never addresses are left out).
+enum class ListStyle { kNone, kList, kSorted };  // not a list box; LBS_SORT or not
 struct ControlResource {
   int id = 0;
   std::string text;
   int cx = 0, cy = 0;
+  ListStyle list = ListStyle::kNone;
 };
 struct DialogResource {
   std::string caption;

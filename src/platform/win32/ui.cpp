@@ -455,6 +455,52 @@ void Win32Ui::RunMessagesUntil(const std::function<bool()>& done) {
   }
 }
 
+// ---------------------------------------------------------------- list boxes
+
+int Win32Ui::ListAddString(WindowHandle dialog, int controlId, const std::string& text) {
+  HWND list = ::GetDlgItem(H(dialog), controlId);
+  if (!list) return -1;
+  LRESULT index = ::SendMessageA(list, LB_ADDSTRING, 0,
+                                 reinterpret_cast<LPARAM>(UpToZero(text).c_str()));
+  return index < 0 ? -1 : static_cast<int>(index);
+}
+
+int Win32Ui::ListCount(WindowHandle dialog, int controlId) {
+  HWND list = ::GetDlgItem(H(dialog), controlId);
+  if (!list) return 0;
+  LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
+  return count < 0 ? 0 : static_cast<int>(count);
+}
+
+std::string Win32Ui::ListText(WindowHandle dialog, int controlId, int index) {
+  HWND list = ::GetDlgItem(H(dialog), controlId);
+  if (!list || index < 0) return std::string();
+  LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR || length < 0) return std::string();
+  // LB_GETTEXT writes the text and its zero into a buffer the caller sizes
+  // from LB_GETTEXTLEN; one byte more for safety.
+  std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+  LRESULT got = ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                               reinterpret_cast<LPARAM>(buffer.data()));
+  if (got == LB_ERR || got < 0) return std::string();
+  buffer.back() = '\0';
+  return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+}
+
+int Win32Ui::ListCurSel(WindowHandle dialog, int controlId) {
+  HWND list = ::GetDlgItem(H(dialog), controlId);
+  if (!list) return -1;
+  LRESULT index = ::SendMessageA(list, LB_GETCURSEL, 0, 0);
+  return index < 0 ? -1 : static_cast<int>(index);
+}
+
+bool Win32Ui::ListSetCurSel(WindowHandle dialog, int controlId, int index) {
+  HWND list = ::GetDlgItem(H(dialog), controlId);
+  if (!list) return false;
+  LRESULT r = ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  return index == -1 || r != LB_ERR;
+}
+
 Win32Machine::Win32Machine(HINSTANCE instance)
     : ui_(instance), machine_{system_, files_, profile_, registry_, lz_, ui_, dde_, versions_, services_} {}
 

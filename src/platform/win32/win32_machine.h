@@ -158,6 +158,13 @@ class Win32Ui : public Ui {
   void PumpMessages(WindowHandle dialog) override;
   void RunMessagesUntil(const std::function<bool()>& done) override;
 
+  // List boxes.
+  int ListAddString(WindowHandle dialog, int controlId, const std::string& text) override;
+  int ListCount(WindowHandle dialog, int controlId) override;
+  std::string ListText(WindowHandle dialog, int controlId, int index) override;
+  int ListCurSel(WindowHandle dialog, int controlId) override;
+  bool ListSetCurSel(WindowHandle dialog, int controlId, int index) override;
+
   HINSTANCE Instance() const { return instance_; }
 
  private:
