@@ -53,7 +53,6 @@ mkdir -p "$WINE_TEST_DIR/disks"
 # A host path as Windows programs in the prefix reach it (drive Z: is /).
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 
-disk_count=0
 # Points drive $1 (a letter) at a copy of host folder $2 (as written in the
 # scenario, relative to its folder). Prints "ok" or the reason.
 map_drive() {
@@ -66,8 +65,11 @@ map_drive() {
     echo "no folder $src"
     return
   fi
-  disk_count=$((disk_count + 1))
-  copy=$WINE_TEST_DIR/disks/$disk_count-$(basename "$src")
+  # A folder of its own for each copy (this runs in a subshell, so no
+  # counter would survive: two disks of the same folder name, as the first
+  # disks of two runs, must not land in one copy).
+  copy=$(mktemp -d "$WINE_TEST_DIR/disks/XXXXXX") || { echo "cannot copy $src"; return; }
+  copy=$copy/$(basename "$src")
   if ! cp -a "$src" "$copy"; then
     echo "cannot copy $src"
     return
