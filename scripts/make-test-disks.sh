@@ -97,6 +97,37 @@ for name, size, kind in files:
         f.write(kinds[kind](name, size))
 EOF
 
+# The three shared run-time libraries: real PE DLLs with version resources
+# (the sample product's stand-in sources), built by the mingw cross
+# compiler. gen/ holds the shipped versions; gen/older, gen/newer and
+# gen/same hold copies a machine may already have in its system directory
+# (a lower version, a higher one, the same version with other content).
+runtime=samples/halvorn/src
+build_runtime() {  # DIR NAME MAJOR MINOR BUILD DESCRIPTION
+  local dir=$1 name=$2 major=$3 minor=$4 build=$5 desc=$6
+  mkdir -p "$dir"
+  x86_64-w64-mingw32-windres -DRUNTIME_MAJOR="$major" -DRUNTIME_MINOR="$minor" \
+    -DRUNTIME_BUILD="$build" "-DRUNTIME_NAME=\\\"$name\\\"" "-DRUNTIME_DESCRIPTION=\\\"$desc\\\"" \
+    "$runtime/runtime.rc" -O coff -o "$dir/$name.res"
+  x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -shared -s -Wl,--no-insert-timestamp \
+    -DRUNTIME_MAJOR="$major" -DRUNTIME_MINOR="$minor" "-DRUNTIME_NAME=\"$name\"" \
+    -o "$dir/$name.DLL" "$runtime/runtime.c" "$dir/$name.res"
+  rm "$dir/$name.res"
+}
+if command -v x86_64-w64-mingw32-windres >/dev/null && command -v x86_64-w64-mingw32-gcc >/dev/null; then
+  build_runtime "$stage/gen" MSVCRT20 2 11 4711 "C run-time library 2.0 (test set)"
+  build_runtime "$stage/gen" MSVCRT40 4 21 6110 "C run-time library 4.0 (test set)"
+  build_runtime "$stage/gen" MFC40 4 1 6140 "Application framework 4.0 (test set)"
+  build_runtime "$stage/gen/older" MSVCRT20 2 11 4000 "C run-time library 2.0 (older)"
+  build_runtime "$stage/gen/older" MSVCRT40 4 21 6000 "C run-time library 4.0 (older)"
+  build_runtime "$stage/gen/older" MFC40 4 1 6000 "Application framework 4.0 (older)"
+  build_runtime "$stage/gen/newer" MSVCRT40 4 22 0 "C run-time library 4.0 (newer)"
+  build_runtime "$stage/gen/same" MFC40 4 1 6140 "Application framework 4.0 (same version)"
+else
+  echo "make-test-disks: warning: no mingw cross compiler; the shared library set is not made" >&2
+  rm -f "$stage/shared.product"
+fi
+
 find "$stage" -type f -exec touch -d "@$release" {} +
 
 # Which SETUP.EXE went onto the disks, for runners that must run the one
@@ -198,3 +229,8 @@ derive small hostile_rename
 edit_dat "$out/hostile_rename/disk1/SETUP.DAT" '$a README.TXT,/D1 /R..\\EVIL.TXT'
 derive small hostile_subdir
 edit_dat "$out/hostile_subdir/disk1/SETUP.DAT" '$a ORDER.TX_,/D1 /X..\\..\\windows'
+
+# The small set in German: the setup language, and with it the default
+# install directory, group name and item captions, come from lng.
+derive small small_ger
+edit_dat "$out/small_ger/disk1/SETUP.DAT" 's/^lng *=.*/lng = GER/'

@@ -2,27 +2,58 @@
 # Runs one scenario on a fresh simulated machine and compares its transcript
 # with the expected one beside the scenario (NAME.transcript).
 # Usage: sim-scenario.sh SIMRUN SCENARIO OUTDIR
+#
+# A scenario with a line "# after: OTHER.scn" (OTHER relative to its folder)
+# runs on the machine OTHER left behind: OTHER runs first on the same
+# machine folder (and so on down its own "# after:" line), its transcript
+# compared with its own expected one; only the last scenario's NAME.check
+# runs.
 set -uo pipefail
 simrun=$1 scenario=$2 out=$3
-expected="${scenario%.scn}.transcript"
 rm -rf "$out"
 mkdir -p "$out"
-"$simrun" --machine "$out/machine" --scenario "$scenario" --transcript "$out/transcript" >"$out/stdout" 2>"$out/stderr"
-rc=$?
-if [ $rc -ne 0 ]; then
-  echo "simrun failed ($rc) on $scenario:"
-  cat "$out/stderr" "$out/stdout"
-  exit 1
-fi
-if [ ! -f "$expected" ]; then
-  echo "no expected transcript $expected; this run gave:"
-  cat "$out/transcript"
-  exit 1
-fi
-if ! diff -u "$expected" "$out/transcript"; then
-  echo "transcript differs from $expected"
-  exit 1
-fi
+
+# The scenario a scenario runs after, as a path, or nothing.
+earlier_scenario() {
+  local after
+  after=$(sed -n 's/^# *after: *//p' "$1" | head -n 1 | sed 's/[[:space:]]*$//')
+  [ -n "$after" ] && printf '%s/%s\n' "$(dirname "$1")" "$after"
+}
+
+# Runs SCENARIO (after its earlier ones) on the machine folder; the
+# transcript of a scenario named NAME goes to OUTDIR/NAME.transcript for
+# earlier ones and OUTDIR/transcript for the last.
+run_one() {  # SCENARIO TRANSCRIPT DEPTH
+  local scn=$1 transcript=$2 depth=$3 earlier rc expected
+  earlier=$(earlier_scenario "$scn")
+  if [ -n "$earlier" ]; then
+    if [ "$depth" -ge 8 ]; then
+      echo "$scn: more than 8 scenarios chained by '# after:'"
+      return 1
+    fi
+    [ -f "$earlier" ] || { echo "$scn: no scenario $earlier to run after"; return 1; }
+    run_one "$earlier" "$out/$(basename "$earlier" .scn).transcript" $((depth + 1)) || return 1
+  fi
+  "$simrun" --machine "$out/machine" --scenario "$scn" --transcript "$transcript" >"$out/stdout" 2>"$out/stderr"
+  rc=$?
+  if [ $rc -ne 0 ]; then
+    echo "simrun failed ($rc) on $scn:"
+    cat "$out/stderr" "$out/stdout"
+    return 1
+  fi
+  expected="${scn%.scn}.transcript"
+  if [ ! -f "$expected" ]; then
+    echo "no expected transcript $expected; this run gave:"
+    cat "$transcript"
+    return 1
+  fi
+  if ! diff -u "$expected" "$transcript"; then
+    echo "transcript differs from $expected"
+    return 1
+  fi
+}
+
+run_one "$scenario" "$out/transcript" 0 || exit 1
 # Checks of the machine state after the run, when the scenario has them:
 # NAME.check is run in the machine folder and must exit 0.
 check="${scenario%.scn}.check"

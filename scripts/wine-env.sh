@@ -15,7 +15,11 @@ export WINE_TEST_DIR
 
 export WINEPREFIX=${WINEPREFIX:-$WINE_TEST_DIR/prefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+# msvcrt20 and msvcrt40 native first: Wine has built-in libraries of these
+# names, and without it its version library reported the built-in's
+# version for our test copies of MSVCRT40.DLL (measured: setup then saw
+# the same version in the system directory and the install directory).
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d;msvcrt20,msvcrt40=n,b"
 export TZ=UTC
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 export HOME=$WINE_TEST_DIR/home

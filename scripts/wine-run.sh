@@ -53,7 +53,6 @@ mkdir -p "$WINE_TEST_DIR/disks"
 # A host path as Windows programs in the prefix reach it (drive Z: is /).
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 
-disk_count=0
 # Points drive $1 (a letter) at a copy of host folder $2 (as written in the
 # scenario, relative to its folder). Prints "ok" or the reason.
 map_drive() {
@@ -66,8 +65,11 @@ map_drive() {
     echo "no folder $src"
     return
   fi
-  disk_count=$((disk_count + 1))
-  copy=$WINE_TEST_DIR/disks/$disk_count-$(basename "$src")
+  # A folder of its own for each copy (this runs in a subshell, so no
+  # counter would survive: two disks of the same folder name, as the first
+  # disks of two runs, must not land in one copy).
+  copy=$(mktemp -d "$WINE_TEST_DIR/disks/XXXXXX") || { echo "cannot copy $src"; return; }
+  copy=$copy/$(basename "$src")
   if ! cp -a "$src" "$copy"; then
     echo "cannot copy $src"
     return
@@ -77,15 +79,7 @@ map_drive() {
   echo ok
 }
 
-coproc DRIVER {
-  wine_quiet "$uidriver" --scenario "$(winpath "$scenario")" \
-    --transcript "$(winpath "$out/transcript")" --shots "$(winpath "$out/shots")" \
-    --program "$(winpath "$setup_exe")" ${UIDRIVER_ARGS:-} 2>"$out/driver.log"
-}
-driver_pid=$DRIVER_PID
-# Requests of the driver: "drive X: <folder>", one answer line each. The
-# programs the run starts inherit the driver's output, so its end is told by
-# the driver's process, not by the end of the output.
+# Requests of the driver: "drive X: <folder>", one answer line each.
 handle_line() {
   local line=${1%$'\r'} letter folder answer
   case $line in
@@ -101,22 +95,62 @@ handle_line() {
       ;;
   esac
 }
-partial=""
-while :; do
-  if IFS= read -r -t 0.2 line <&"${DRIVER[0]}"; then
-    handle_line "$partial$line"
-    partial=""
-  else
-    status=$?
-    if [ $status -gt 128 ]; then
-      partial+=$line  # timed out: keep what came of an unfinished line
-      kill -0 "$driver_pid" 2>/dev/null || break
+
+# Runs the driver on one scenario (drive requests answered here); returns
+# its exit status. The programs the run starts inherit the driver's output,
+# so its end is told by the driver's process, not by the end of the output.
+drive_scenario() {  # SCENARIO TRANSCRIPT
+  local scn=$1 transcript=$2 partial="" line status driver_pid
+  scndir=$(dirname "$scn")
+  coproc DRIVER {
+    wine_quiet "$uidriver" --scenario "$(winpath "$scn")" \
+      --transcript "$(winpath "$transcript")" --shots "$(winpath "$out/shots")" \
+      --program "$(winpath "$setup_exe")" ${UIDRIVER_ARGS:-} 2>>"$out/driver.log"
+  }
+  driver_pid=$DRIVER_PID
+  while :; do
+    if IFS= read -r -t 0.2 line <&"${DRIVER[0]}"; then
+      handle_line "$partial$line"
+      partial=""
     else
-      break  # end of output
+      status=$?
+      if [ $status -gt 128 ]; then
+        partial+=$line  # timed out: keep what came of an unfinished line
+        kill -0 "$driver_pid" 2>/dev/null || break
+      else
+        break  # end of output
+      fi
+    fi
+  done
+  wait "$driver_pid"
+}
+
+# A scenario with a line "# after: OTHER.scn" runs on the machine OTHER left
+# behind: OTHER (after its own earlier ones) runs first in the same prefix,
+# and its transcript must match its own expected one.
+earlier_scenario() {
+  local after
+  after=$(sed -n 's/^# *after: *//p' "$1" | head -n 1 | sed 's/[[:space:]]*$//')
+  [ -n "$after" ] && printf '%s/%s\n' "$(dirname "$1")" "$after"
+}
+run_chain() {  # SCENARIO TRANSCRIPT DEPTH
+  local scn=$1 transcript=$2 depth=$3 earlier prior rc
+  earlier=$(earlier_scenario "$scn")
+  if [ -n "$earlier" ]; then
+    if [ "$depth" -ge 8 ] || [ ! -f "$earlier" ]; then
+      echo "wine-run: $scn: no scenario $earlier to run after, or too many chained" >>"$out/driver.log"
+      return 2
+    fi
+    prior=$out/$(basename "$earlier" .scn).transcript
+    run_chain "$earlier" "$prior" $((depth + 1)) || return $?
+    if ! diff -u "${earlier%.scn}.transcript" "$prior" >>"$out/driver.log"; then
+      echo "wine-run: the transcript of $(basename "$earlier") differs from its expected one" >>"$out/driver.log"
+      return 1
     fi
   fi
-done
-wait "$driver_pid"
+  drive_scenario "$scn" "$transcript"
+}
+run_chain "$scenario" "$out/transcript" 0
 rc=$?
 
 # The machine state checks of the scenario (NAME.check), when it has them,

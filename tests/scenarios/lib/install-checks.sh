@@ -330,3 +330,62 @@ ini_value() {
     /^\[/ { in_s = (tolower($0) == tolower(s)) ; next }
     in_s { i = index($0, "="); if (i && tolower(substr($0, 1, i - 1)) == tolower(k)) { print substr($0, i + 1); exit } }'
 }
+
+# expect_uninstall_starts KEYNAME: under Wine, Wine's own Add/Remove
+# Programs (`uninstaller --remove KEYNAME`) starts our uninstaller through
+# the entry's UninstallString: the uninstaller copies itself to
+# UNINSTX$.EXE in the Windows directory and starts that copy. A file
+# C:\Program.exe is planted first: an unquoted path with blanks would run
+# it instead. The started copy's "Confirm Uninstall" is left unanswered and
+# the prefix's processes are ended afterwards. Nothing on the simulated
+# machine, which runs no programs.
+expect_uninstall_starts() {
+  on_wine || return 0
+  local temp i started=""
+  [ -z "$(find C/windows -maxdepth 1 -iname 'UNINSTX$.EXE')" ] || fail "UNINSTX\$.EXE exists before the uninstaller ran"
+  printf 'not a program\r\n' >C/Program.exe
+  wine uninstaller --remove "$1" >/dev/null 2>&1 &
+  local pid=$!
+  for i in $(seq 1 150); do
+    temp=$(find C/windows -maxdepth 1 -iname 'UNINSTX$.EXE')
+    if [ -n "$temp" ]; then started=1; sleep 1; break; fi
+    sleep 0.2
+  done
+  wineserver -k >/dev/null 2>&1 || true
+  wait "$pid" 2>/dev/null || true
+  rm -f C/Program.exe
+  [ -n "$started" ] || fail "uninstaller --remove $1 did not start our uninstaller (no UNINSTX\$.EXE)"
+  expect_same "$temp" "$dir95/UNINSTAL.EXE"
+}
+
+# expect_group NAME ITEM...: the program group NAME holds exactly these
+# items, in this order, each ITEM "Caption<TAB>command line" (UTF-8).
+# Simulated machine: the group's lines in progman.txt (Windows-1252).
+# Wine: the group is a Start Menu folder, and Wine's shell refuses what
+# Program Manager accepts: an item whose target does not exist, and one
+# whose command line carries arguments (the read-me item); so the folder
+# holds exactly "Caption.lnk" of the other items, each naming its target.
+expect_group() {
+  local group=$1 item caption command target folder actual expected names=()
+  shift
+  if on_wine; then
+    folder=$(find C/users -type d -path "*/Start Menu/Programs/$group" | head -n 1)
+    [ -n "$folder" ] || fail "no Start Menu folder '$group'"
+    for item in "$@"; do
+      caption=${item%%$'\t'*}
+      command=${item#*$'\t'}
+      case $command in *.[Ee][Xx][Ee]" "*) continue ;; esac
+      target=C/$(printf '%s' "${command#C:\\}" | tr '\\' '/')
+      [ -f "$target" ] || continue
+      names+=("$caption.lnk")
+      [ -f "$folder/$caption.lnk" ] && ! grep -aqiF "${command##*\\}" "$folder/$caption.lnk" &&
+        fail "$caption.lnk does not lead to $command"
+    done
+    expect_files "$folder" "${names[@]}"
+    return 0
+  fi
+  expected=$(printf '%s\n' "group $group" "${@/#/item }")
+  actual=$(iconv -f CP1252 -t UTF-8 progman.txt | tr -d '\r' |
+    awk -v g="group $group" '/^group / { on = ($0 == g) } on')
+  [ "$actual" = "$expected" ] || fail "the group '$group' differs: $actual"
+}
