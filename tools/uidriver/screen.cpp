@@ -156,6 +156,53 @@ HWND IconControl(HWND box) {
   return nullptr;
 }
 
+// Wine's shell opens a folder window for every group the program creates
+// (where Program Manager would show the group inside its own window), and
+// it can land over the message box that follows. Those windows are closed
+// before a window of the program is read from the screen.
+BOOL CALLBACK CloseFolderWindow(HWND window, LPARAM closed) {
+  char cls[32] = {};
+  ::GetClassNameA(window, cls, sizeof cls);
+  if (lstrcmpiA(cls, "ExplorerWClass") == 0 || lstrcmpiA(cls, "CabinetWClass") == 0) {
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    ++*reinterpret_cast<int*>(closed);
+  }
+  return TRUE;
+}
+
+void CloseShellFolderWindows() {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    int closed = 0;
+    ::EnumWindows(CloseFolderWindow, reinterpret_cast<LPARAM>(&closed));
+    if (closed == 0) return;
+    ::Sleep(50);
+  }
+}
+
+// The window to be read is raised above every other window and painted
+// again first.
+void BringToTop(HWND window) {
+  CloseShellFolderWindows();
+  ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+// Captures an area once its pixels have settled: two captures 80 ms apart
+// agree, or half a second has passed.
+bool CaptureSettled(const RECT& r, Pixels* px) {
+  if (!Capture(r, px)) return false;
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    ::Sleep(80);
+    Pixels again;
+    if (!Capture(r, &again)) break;
+    bool same = again.data == px->data;
+    *px = std::move(again);
+    if (same) break;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool SaveScreenArea(const RECT& r, const std::string& path) {
@@ -164,19 +211,12 @@ bool SaveScreenArea(const RECT& r, const std::string& path) {
   // second; a window that keeps changing, such as a progress bar, is taken
   // as it is then).
   Pixels px;
-  if (!Capture(r, &px)) return false;
-  for (int attempt = 0; attempt < 6; ++attempt) {
-    ::Sleep(80);
-    Pixels again;
-    if (!Capture(r, &again)) break;
-    bool same = again.data == px.data;
-    px = std::move(again);
-    if (same) break;
-  }
+  if (!CaptureSettled(r, &px)) return false;
   return WriteBmp(px, path);
 }
 
 bool SaveWindowShot(HWND window, const std::string& path) {
+  BringToTop(window);
   RECT r;
   if (!::GetWindowRect(window, &r)) return false;
   return SaveScreenArea(r, path);
@@ -193,10 +233,11 @@ std::uint32_t MessageBoxIcon(HWND box, std::string* diagnostic) {
     if (diagnostic) *diagnostic = "no icon control";
     return 0;
   }
+  BringToTop(box);
   RECT r;
   ::GetWindowRect(control, &r);
   Pixels shown;
-  if (!Capture(r, &shown) || shown.data.empty()) {
+  if (!CaptureSettled(r, &shown) || shown.data.empty()) {
     if (diagnostic) *diagnostic = "icon not captured";
     return 0;
   }
