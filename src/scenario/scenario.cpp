@@ -256,8 +256,10 @@ bool ParseDialogActions(const std::string& text, Statement* st, std::string* err
     Cursor c(part);
     Action a;
     std::string verb = Lower(c.Word());
-    if (verb == "set" || verb == "wait") {
-      a.kind = verb == "set" ? ActionKind::kSet : ActionKind::kWait;
+    if (verb == "set" || verb == "wait" || verb == "open") {
+      a.kind = verb == "set"    ? ActionKind::kSet
+               : verb == "wait" ? ActionKind::kWait
+                                : ActionKind::kOpen;
       if (!c.Id(&a.control, error, "a control id")) return false;
       if (!c.Quoted(&a.text, error, "text")) return false;
       if (!c.End(error)) return false;
@@ -270,7 +272,7 @@ bool ParseDialogActions(const std::string& text, Statement* st, std::string* err
     } else if (verb == "insert") {
       if (!ParseInsert(c, &a, error)) return false;
     } else {
-      *error = "unknown action '" + verb + "' (set, press, wait, insert)";
+      *error = "unknown action '" + verb + "' (set, press, wait, open, insert)";
       return false;
     }
     st->actions.push_back(a);

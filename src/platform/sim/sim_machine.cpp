@@ -168,7 +168,9 @@ SimMachine::SimMachine(std::string dir)
       system_(dir_ + "/programs.log"),
       profile_(files_, "C:\\windows"),
       lz_(files_),
-      machine_{system_, files_, profile_, registry_, lz_, ui_} {}
+      machine_{system_, files_, profile_, registry_, lz_, ui_} {
+  ui_.SetFiles(&files_);
+}
 
 SimMachine::~SimMachine() = default;
 

@@ -89,6 +89,25 @@ class SimUi : public platform::Ui {
   void PumpMessages(platform::WindowHandle dialog) override;
   void RunMessagesUntil(const std::function<bool()>& done) override;
 
+  // Placement, focus, edit limits and the classic save-file dialog. The
+  // desktop is 1024 by 768 pixels; the file dialog lists the directories
+  // of the machine's current directory (SetFiles) and is answered by
+  // `dialog <template>` statements: `open 1121 "[name]"` enters a
+  // directory, `press 1` returns "<directory>\<file name>".
+  platform::Rect GetWindowRect(platform::WindowHandle window) override;
+  platform::Rect GetDesktopRect() override;
+  void MoveWindow(platform::WindowHandle window, int x, int y) override;
+  void SetItemFocus(platform::WindowHandle dialog, int controlId) override;
+  void ShowItem(platform::WindowHandle dialog, int controlId, bool show) override;
+  void LimitItemText(platform::WindowHandle dialog, int controlId, int maxChars) override;
+  void SelectListItem(platform::WindowHandle dialog, int controlId, int index) override;
+  bool GetSaveFileName(platform::WindowHandle owner, int templateId, std::uint32_t flags,
+                       platform::FileDialogHook& hook, std::string* path) override;
+  // The files the save-file dialog browses.
+  void SetFiles(platform::FileSystem* files) { files_ = files; }
+  // The control that has the focus in a dialog (0: none set).
+  int FocusOf(platform::WindowHandle dialog) const;
+
   struct Control {
     int id = 0;
     std::string text;
@@ -96,6 +115,9 @@ class SimUi : public platform::Ui {
     bool ownPaint = false;
     bool invalid = false;
     int cx = 0, cy = 0;  // pixels
+    bool visible = true;
+    int limit = 0;        // EM_LIMITTEXT; 0: none set
+    int selected = -1;    // LB_SETCURSEL
   };
   struct Window {
     int templateId = 0;
@@ -113,6 +135,8 @@ class SimUi : public platform::Ui {
     bool ended = false;
     int result = 0;
     int cx = 0, cy = 0;  // client size in pixels
+    int x = 0, y = 0;    // position on the desktop
+    int focus = 0;       // control with the focus
   };
 
  private:
@@ -150,6 +174,9 @@ class SimUi : public platform::Ui {
   bool FireNextTimer();
   bool FireDueTimers();
   void Press(platform::WindowHandle h, int controlId, const scenario::Statement& st);
+  // The `open` action: a double click on a list item of the file dialog.
+  void OpenListItem(platform::WindowHandle h, const scenario::Action& a,
+                    const scenario::Statement& st);
 
   std::map<platform::WindowHandle, Window> windows_;
   platform::WindowHandle nextWindow_ = 0x10010;
@@ -165,6 +192,7 @@ class SimUi : public platform::Ui {
   std::vector<PaintOp> paintOps_;
   Active active_;
   bool inStatement_ = false;
+  platform::FileSystem* files_ = nullptr;
 };
 
 }  // namespace sim

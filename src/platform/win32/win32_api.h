@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 #include <lzexpand.h>
 
 #undef GetModuleFileName
@@ -23,3 +24,5 @@
 #undef SetWindowText
 #undef GetWindowText
 #undef GetObject
+#undef GetCurrentDirectory
+#undef GetSaveFileName
