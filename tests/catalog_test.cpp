@@ -92,6 +92,7 @@ TEST(CatalogTest, EveryEntryHasItsLayout) {
       {MSG_BUTTON_LABELS, 7},           {MSG_UNINSTALL_STEPS, 5},
       {MSG_COPY_LABELS, 3},             {MSG_UNINSTALL_OPTION_LABELS, 3},
       {MSG_UNINSTALL_KEY_OPEN_FAILED, 3},
+      {MSG_DIRECTORY_NOT_ALLOWED, 2},
   };
   ASSERT_EQ(std::size(layouts), static_cast<std::size_t>(MSG_COUNT));
   for (const Layout& l : layouts) {

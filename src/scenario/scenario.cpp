@@ -223,9 +223,12 @@ bool ParseInsert(Cursor& c, const std::string& /*verb*/, Action* a, std::string*
   return true;
 }
 
-// `set <control> "<text>"` and `wait <control> "<text>"`.
+// `set <control> "<text>"`, `wait <control> "<text>"` and
+// `open <control> "<item>"`.
 bool ParseControlText(Cursor& c, const std::string& verb, Action* a, std::string* error) {
-  a->kind = verb == "set" ? ActionKind::kSet : ActionKind::kWait;
+  a->kind = verb == "set"    ? ActionKind::kSet
+            : verb == "wait" ? ActionKind::kWait
+                             : ActionKind::kOpen;
   if (!c.Id(&a->control, error, "a control id")) return false;
   if (!c.Quoted(&a->text, error, "text")) return false;
   if (!c.End(error)) return false;
@@ -242,8 +245,8 @@ bool ParsePress(Cursor& c, const std::string& /*verb*/, Action* a, std::string* 
 }
 
 constexpr Name<ActionParser> kDialogActions[] = {
-    {"set", ParseControlText}, {"wait", ParseControlText}, {"press", ParsePress},
-    {"insert", ParseInsert}};
+    {"set", ParseControlText}, {"wait", ParseControlText}, {"open", ParseControlText},
+    {"press", ParsePress},     {"insert", ParseInsert}};
 
 // A box's answer: `<answer>` or `press <answer>`.
 bool ParseAnswerAction(Cursor& c, Action* a, std::string* error) {
@@ -300,7 +303,7 @@ bool ParseDialogActions(const std::string& text, Statement* st, std::string* err
     std::string verb = Lower(c.Word());
     ActionParser parse = nullptr;
     if (!Lookup(kDialogActions, verb, &parse)) {
-      *error = "unknown action '" + verb + "' (set, press, wait, insert)";
+      *error = "unknown action '" + verb + "' (set, press, wait, open, insert)";
       return false;
     }
     Action a;

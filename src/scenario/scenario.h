@@ -48,12 +48,12 @@ enum class Kind {
   kEnd,
 };
 
-enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer };
+enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer, kOpen };
 
 struct Action {
   ActionKind kind = ActionKind::kPress;
-  int control = 0;       // set, press, wait
-  std::string text;      // set, wait: the text (UTF-8); insert: host folder
+  int control = 0;       // set, press, wait, open
+  std::string text;      // set, wait: the text (UTF-8); open: the list item; insert: host folder
   char drive = 0;        // insert: drive letter, upper case
   int answer = 0;        // answer: platform::answer value (1 OK, 2 Cancel, ...)
   std::string written;   // the action as the transcript repeats it

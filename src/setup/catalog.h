@@ -64,6 +64,10 @@ enum MsgId : int {
   MSG_COPY_LABELS,
   MSG_UNINSTALL_OPTION_LABELS,
   MSG_UNINSTALL_KEY_OPEN_FAILED,
+  // Added: an install directory whose removal would take other things with
+  // it (a drive root, the Windows directory or one above it, the program
+  // files directory itself) is refused with this message.
+  MSG_DIRECTORY_NOT_ALLOWED,
   MSG_COUNT
 };
 

@@ -6,6 +6,8 @@
 #include "setup/start.h"
 #include "setup/state.h"
 #include "ui/background_window.h"
+#include "ui/install_dir_dialog.h"
+#include "ui/license_dialog.h"
 #include "uninstall/launcher.h"
 
 namespace setup {
@@ -37,9 +39,21 @@ int RunRestartMode(SetupState& state) {
 // Install mode. Returns the setup status, or -1 when the run stops at a step
 // this build does not have.
 int RunInstallMode(SetupState& state) {
-  // The directory and group dialogs are not part of this build: the
-  // defaults stand.
-  state.installDir = state.defaultInstallDir;
+  platform::Ui& ui = state.machine.ui;
+  // English installations (slot 0 only) agree to the license first.
+  if (state.language == 0) {
+    ui::LicenseAgreementDialog license(state);
+    if (ui.RunModal(ui.GetMainWindow(), license) == platform::cmd::kCancel) {
+      return status::kCancelled;
+    }
+  }
+
+  ui::InstallDirDialog installDir(state);
+  if (ui.RunModal(ui.GetMainWindow(), installDir) == platform::cmd::kCancel) {
+    return status::kCancelled;
+  }
+
+  // The group dialog is not part of this build: the default group stands.
   state.groupName = DefaultGroupName(state);
 
   state.machine.files.CreateDirectory(state.installDir);

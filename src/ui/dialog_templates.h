@@ -12,13 +12,30 @@
 
 namespace ui {
 
-enum class ControlKind { kStatic, kEdit, kButton, kDefButton, kRadio, kGroupBox, kListBox, kFrame };
+enum class ControlKind {
+  kStatic,
+  kEdit,
+  kButton,
+  kDefButton,
+  kRadio,
+  kGroupBox,
+  kListBox,
+  kFrame,
+  kReadOnlyText,  // multi-line read-only edit with a border and a vertical scroll bar
+  kHiddenButton,  // a push button created hidden
+  kCheckBox,
+  kDirList,       // the directory list of the classic file dialog (owner-drawn, sorted)
+  kFileList,      // its file list
+  kDriveList,     // its drive list (owner-drawn drop-down list)
+  kTypeList,      // its file type list (drop-down list)
+};
 
 struct ControlTemplate {
   int id;                // -1 for controls the program never addresses
   ControlKind kind;
   std::string text;      // initial text (a placeholder; the program replaces it)
   int x, y, cx, cy;      // dialog units
+  bool visible = true;   // WS_VISIBLE
 };
 
 struct DialogTemplate {

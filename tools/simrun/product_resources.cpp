@@ -39,7 +39,7 @@ class Product : public sim::Resources {
     d.visible = t.visible;
     for (const ui::ControlTemplate& c : t.controls) {
       if (c.id == -1) continue;  // never addressed by the program
-      d.controls.push_back(sim::ControlResource{c.id, c.text, c.cx, c.cy});
+      d.controls.push_back(sim::ControlResource{c.id, c.text, c.cx, c.cy, c.visible});
     }
     return d;
   }

@@ -716,6 +716,55 @@ void Driver::StepActive() {
         Progress();
         return;
       }
+      case ActionKind::kOpen: {
+        // A double click on a list item: select it, then the list's
+        // double-click notification to the dialog, as the list sends it.
+        HWND control = ::GetDlgItem(active_.dialog, a.control);
+        if (!control) {
+          Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
+               " has no control " + std::to_string(a.control));
+          return;
+        }
+        const std::string wanted = text::Utf8ToCp1252(a.text);
+        DWORD_PTR count = 0;
+        ::SendMessageTimeoutA(control, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count);
+        int found = -1;
+        std::string items;
+        for (int i = 0; i < static_cast<int>(count) && i < 10000; ++i) {
+          DWORD_PTR length = 0;
+          ::SendMessageTimeoutA(control, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0,
+                                SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
+          if (length > 4096) continue;
+          std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+          DWORD_PTR got = 0;
+          ::SendMessageTimeoutA(control, LB_GETTEXT, static_cast<WPARAM>(i),
+                                reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                                kSendTimeoutMs, &got);
+          std::string item(buffer.data());
+          items += (items.empty() ? "" : ", ") + item;
+          if (item == wanted && found < 0) found = i;
+        }
+        if (found < 0) {
+          Fail(scenario::Where(scenario_, st) + ": '" + a.written +
+               "': the list holds no such item (it holds " + text::Cp1252ToUtf8(items) + ")");
+          return;
+        }
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutA(control, LB_SETCURSEL, static_cast<WPARAM>(found), 0,
+                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+        sendFlags_.push_back(false);
+        active_.sendDone = &sendFlags_.back();
+        active_.waitingForSend = true;
+        ++active_.next;
+        if (!::SendMessageCallbackA(active_.dialog, WM_COMMAND,
+                                    MAKEWPARAM(a.control, LBN_DBLCLK),
+                                    reinterpret_cast<LPARAM>(control), SendDone,
+                                    reinterpret_cast<ULONG_PTR>(active_.sendDone))) {
+          Fail("could not open an item of control " + std::to_string(a.control));
+        }
+        Progress();
+        return;
+      }
       case ActionKind::kInsert:
         if (!Insert(a)) return;
         break;

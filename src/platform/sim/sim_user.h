@@ -49,6 +49,7 @@ struct ControlResource {
   int id = 0;
   std::string text;
   int cx = 0, cy = 0;
+  bool visible = true;  // WS_VISIBLE: a control may be created hidden
 };
 struct DialogResource {
   std::string caption;
