@@ -414,6 +414,30 @@ TEST_F(InstallDirDialogTest, BothDialogsSitTwentyPixelsBelowTheCentre) {
 
 // ---------------------------------------------------------------- license
 
+// The license opens with the focus on Cancel, the default button (not on
+// the text, which would open selected and scrolled to its end), and Enter
+// and Escape both decline it, as a click on Cancel does.
+TEST_F(InstallDirDialogTest, LicenseFocusIsOnCancelAndEnterDeclines) {
+  sim::SimUi& ui = sim_->ui();
+  LicenseAgreementDialog probe(*state_);
+  platform::WindowHandle h = ui.CreateModeless(platform::kNoWindow, probe);
+  EXPECT_EQ(ui.FocusOf(h), ids::license::kCancel);
+  ui.DestroyWindow(h);
+  for (const char* key : {"enter", "escape"}) {
+    std::string error;
+    ASSERT_TRUE(scenario::ParseScenario(std::string("run A:\\SETUP.EXE\ndialog 129: key ") + key +
+                                            "\n",
+                                        "t.scn", &scenario_, &error))
+        << error;
+    simrun::ScenarioUser user(scenario_);
+    ui.SetUser(&user);
+    LicenseAgreementDialog license(*state_);
+    EXPECT_EQ(ui.RunModal(platform::kNoWindow, license), platform::cmd::kCancel) << key;
+    EXPECT_TRUE(user.Done()) << user.UnusedError();
+    ui.SetUser(nullptr);
+  }
+}
+
 TEST(LicenseTest, TextIsExpandedWithCrLfAndNoMarkerLeft) {
   std::string error;
   const fs::path root = fs::path(::testing::TempDir()) / "license_text";

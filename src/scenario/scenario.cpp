@@ -244,9 +244,24 @@ bool ParsePress(Cursor& c, const std::string& /*verb*/, Action* a, std::string* 
   return true;
 }
 
+constexpr Name<Key> kKeys[] = {{"enter", Key::kEnter}, {"escape", Key::kEscape}};
+
+// `key <name>`: a key pressed on the dialog (enter, escape).
+bool ParseKey(Cursor& c, const std::string& /*verb*/, Action* a, std::string* error) {
+  a->kind = ActionKind::kKey;
+  std::string name = Lower(c.Word());
+  if (!Lookup(kKeys, name, &a->key)) {
+    *error = "expected a key (enter, escape), got '" + name + "'";
+    return false;
+  }
+  if (!c.End(error)) return false;
+  a->written = "key " + name;
+  return true;
+}
+
 constexpr Name<ActionParser> kDialogActions[] = {
     {"set", ParseControlText}, {"wait", ParseControlText}, {"open", ParseControlText},
-    {"press", ParsePress},     {"insert", ParseInsert}};
+    {"press", ParsePress},     {"key", ParseKey},         {"insert", ParseInsert}};
 
 // A box's answer: `<answer>` or `press <answer>`.
 bool ParseAnswerAction(Cursor& c, Action* a, std::string* error) {
@@ -303,7 +318,7 @@ bool ParseDialogActions(const std::string& text, Statement* st, std::string* err
     std::string verb = Lower(c.Word());
     ActionParser parse = nullptr;
     if (!Lookup(kDialogActions, verb, &parse)) {
-      *error = "unknown action '" + verb + "' (set, press, wait, open, insert)";
+      *error = "unknown action '" + verb + "' (set, press, wait, open, key, insert)";
       return false;
     }
     Action a;

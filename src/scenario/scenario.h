@@ -48,7 +48,10 @@ enum class Kind {
   kEnd,
 };
 
-enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer, kOpen };
+enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer, kOpen, kKey };
+
+// The keys of the `key` action.
+enum class Key { kEnter, kEscape };
 
 struct Action {
   ActionKind kind = ActionKind::kPress;
@@ -56,6 +59,7 @@ struct Action {
   std::string text;      // set, wait: the text (UTF-8); open: the list item; insert: host folder
   char drive = 0;        // insert: drive letter, upper case
   int answer = 0;        // answer: platform::answer value (1 OK, 2 Cancel, ...)
+  Key key = Key::kEnter; // key
   std::string written;   // the action as the transcript repeats it
 };
 

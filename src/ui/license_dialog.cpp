@@ -99,7 +99,11 @@ bool LicenseAgreementDialog::OnInitDialog(platform::WindowHandle dialog) {
   window_.SetItemText(ctl::kLicenseText, ExpandedLicenseText(state_));
   window_.SetItemText(ctl::kAgree, setup::Msg(state_, setup::MSG_BUTTON_LABELS, 4));
   window_.SetItemText(ctl::kCancel, setup::Msg(state_, setup::MSG_BUTTON_LABELS, 1));
-  return true;  // the default focus is kept
+  // The focus goes to Cancel, the default button: the system would give it
+  // to the text, which then opens fully selected and scrolled to its end.
+  // So the text opens at its top with nothing selected, and Enter cancels.
+  ui.SetItemFocus(dialog, ctl::kCancel);
+  return false;
 }
 
 }  // namespace ui

@@ -39,7 +39,9 @@ class Product : public sim::Resources {
     d.visible = t.visible;
     for (const ui::ControlTemplate& c : t.controls) {
       if (c.id == -1) continue;  // never addressed by the program
-      d.controls.push_back(sim::ControlResource{c.id, c.text, c.cx, c.cy, c.visible});
+      const bool push = c.kind == ui::ControlKind::kButton || c.kind == ui::ControlKind::kDefButton;
+      d.controls.push_back(sim::ControlResource{c.id, c.text, c.cx, c.cy, c.visible, push,
+                                                c.kind == ui::ControlKind::kDefButton});
     }
     return d;
   }

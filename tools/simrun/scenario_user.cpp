@@ -135,7 +135,8 @@ bool ScenarioUser::Continue(sim::SimUi& ui) {
       Abort(Where(st) + ": dialog " + std::to_string(st.dialogId) + " went away before '" +
             a.written + "'");
     }
-    if (a.kind != scenario::ActionKind::kInsert && !ui.HasControl(h, a.control)) {
+    if (a.kind != scenario::ActionKind::kInsert && a.kind != scenario::ActionKind::kKey &&
+        !ui.HasControl(h, a.control)) {
       Abort(Where(st) + ": dialog " + std::to_string(st.dialogId) + " has no control " +
             std::to_string(a.control));
     }
@@ -182,6 +183,14 @@ void ScenarioUser::RunAction(sim::SimUi& ui, const scenario::Statement& st, Wind
     case scenario::ActionKind::kOpen:
       OpenItem(ui, st, h, a);
       break;
+    case scenario::ActionKind::kKey: {
+      int button = 0;
+      sim::SimUi::Click click = ui.PressKey(
+          h, a.key == scenario::Key::kEnter ? sim::SimUi::Key::kEnter : sim::SimUi::Key::kEscape,
+          &button);
+      Clicked(ui, st, h, button, click);
+      break;
+    }
     default:
       break;
   }
@@ -204,9 +213,14 @@ void ScenarioUser::OpenItem(sim::SimUi& ui, const scenario::Statement& st, Windo
 
 void ScenarioUser::Press(sim::SimUi& ui, const scenario::Statement& st, WindowHandle h,
                          int controlId) {
+  Clicked(ui, st, h, controlId, ui.PressButton(h, controlId));
+}
+
+void ScenarioUser::Clicked(sim::SimUi& ui, const scenario::Statement& st, WindowHandle h,
+                           int controlId, sim::SimUi::Click click) {
   std::string where = Where(st) + ": ";
   std::string dialog = std::to_string(ui.TemplateOf(h));
-  switch (ui.PressButton(h, controlId)) {
+  switch (click) {
     case sim::SimUi::Click::kDone:
       return;
     case sim::SimUi::Click::kDialogDisabled:

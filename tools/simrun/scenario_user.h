@@ -73,6 +73,9 @@ class ScenarioUser : public sim::User {
                  const scenario::Action& a);
   void Press(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
              int controlId);
+  // Fails the run when a click could not happen.
+  void Clicked(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
+               int controlId, sim::SimUi::Click click);
   // The `open` action: a double click on a list item.
   void OpenItem(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
                 const scenario::Action& a);

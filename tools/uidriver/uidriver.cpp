@@ -166,7 +166,7 @@ class Driver {
   bool IsMessageBox(HWND window);
   bool HandleMessageBox(WindowInfo& info);
   bool HandleOurDialog(WindowInfo& info, int templateId);
-  void StartModelessStatement();
+  void StartStatementOnOpenDialog();
   void StepActive();
   std::string Fingerprint();
 
@@ -608,22 +608,66 @@ bool Driver::HandleWindow(WindowInfo& info) {
   return false;
 }
 
-// A dialog statement for an open modeless dialog starts once its leading
-// wait conditions hold.
-void Driver::StartModelessStatement() {
+// The text of a list box item of another process, in Windows-1252. The
+// wide call: an ANSI LB_GETTEXT across processes is not converted back by
+// Wine when the list keeps its strings in Unicode (the file dialog's
+// lists), and arrives as its first character only. False for an item
+// that cannot be read or is longer than any item here can be.
+bool ListItemText(HWND list, int index, std::string* out) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
+                             kSendTimeoutMs, &length) ||
+      static_cast<LRESULT>(length) == LB_ERR || length > 4096) {
+    return false;
+  }
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!::SendMessageTimeoutW(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                             kSendTimeoutMs, &got) ||
+      static_cast<LRESULT>(got) == LB_ERR || got > length) {
+    return false;
+  }
+  const int wide = static_cast<int>(got);
+  int bytes = ::WideCharToMultiByte(1252, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr);
+  out->assign(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) {
+    ::WideCharToMultiByte(1252, 0, buffer.data(), wide, out->data(), bytes, nullptr, nullptr);
+  }
+  return true;
+}
+
+// A dialog statement for a dialog that is already open: a modeless one
+// (its leading wait conditions then hold back its actions), or a modal one
+// that stays open after an earlier statement (a message box was answered,
+// a browser closed) and can take input again: visible, enabled (no box of
+// its own up) and not busy with a timer. A modal dialog seen for the first
+// time gets its statement in HandleOurDialog.
+void Driver::StartStatementOnOpenDialog() {
   if (active_.statement) return;
   const Statement* next = user_.Next();
   if (!next || next->kind != Kind::kDialog) return;
+  HWND target = nullptr;
+  std::uint64_t latest = 0;
   for (auto& [hwnd, info] : windows_) {
     if (info.gone || !info.handled || TemplateOf(hwnd) != next->dialogId) continue;
-    if (::GetPropA(hwnd, kDialogModalProperty)) continue;
-    active_ = Active{};
-    active_.statement = user_.Take();
-    active_.dialog = hwnd;
-    active_.templateId = next->dialogId;
-    Progress();
-    return;
+    if (::GetPropA(hwnd, kDialogModalProperty)) {
+      if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd) ||
+          ::GetPropA(hwnd, kTimersProperty) != nullptr) {
+        continue;
+      }
+    }
+    if (!target || info.order > latest) {
+      target = hwnd;
+      latest = info.order;
+    }
   }
+  if (!target) return;
+  active_ = Active{};
+  active_.statement = user_.Take();
+  active_.dialog = target;
+  active_.templateId = next->dialogId;
+  Progress();
 }
 
 void Driver::StepActive() {
@@ -731,16 +775,8 @@ void Driver::StepActive() {
         int found = -1;
         std::string items;
         for (int i = 0; i < static_cast<int>(count) && i < 10000; ++i) {
-          DWORD_PTR length = 0;
-          ::SendMessageTimeoutA(control, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0,
-                                SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
-          if (length > 4096) continue;
-          std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
-          DWORD_PTR got = 0;
-          ::SendMessageTimeoutA(control, LB_GETTEXT, static_cast<WPARAM>(i),
-                                reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
-                                kSendTimeoutMs, &got);
-          std::string item(buffer.data());
+          std::string item;
+          if (!ListItemText(control, i, &item)) continue;
           items += (items.empty() ? "" : ", ") + item;
           if (item == wanted && found < 0) found = i;
         }
@@ -845,7 +881,7 @@ void Driver::Poll() {
     if (!HandleWindow(*info)) break;
   }
   if (failed_) return;
-  StartModelessStatement();
+  StartStatementOnOpenDialog();
   StepActive();
   std::string fingerprint = Fingerprint();
   if (fingerprint != lastFingerprint_) {

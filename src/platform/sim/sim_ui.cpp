@@ -138,6 +138,8 @@ WindowHandle SimUi::Create(WindowHandle owner, platform::DialogHandler& handler,
       control.cx = DluX(c.cx);
       control.cy = DluY(c.cy);
       control.visible = c.visible;
+      control.pushButton = c.pushButton;
+      control.defaultButton = c.defaultButton;
       w.controls[c.id] = control;
     }
   }
@@ -478,6 +480,23 @@ SimUi::Click SimUi::PressButton(WindowHandle h, int controlId) {
   w = Find(h);
   if (!handled && w != nullptr) platform::DefaultCommand(*this, h, w->modal, controlId);
   return Click::kDone;
+}
+
+SimUi::Click SimUi::PressKey(WindowHandle h, Key key, int* button) {
+  Window* w = Find(h);
+  int& target = *button;
+  target = key == Key::kEscape ? platform::cmd::kCancel : platform::cmd::kOk;
+  if (w == nullptr) return Click::kDone;
+  if (key == Key::kEscape) return PressButton(h, target);
+  auto focused = w->controls.find(w->focus);
+  if (focused != w->controls.end() && focused->second.pushButton) {
+    target = focused->first;
+  } else {
+    for (const auto& [id, c] : w->controls) {
+      if (c.defaultButton) target = id;
+    }
+  }
+  return PressButton(h, target);
 }
 
 }  // namespace sim

@@ -69,6 +69,11 @@ class SimUi : public platform::Ui {
   // Clicks a button; a modal dialog's OK and Cancel end it when its handler
   // leaves them alone. Anything but kDone: the click could not happen.
   Click PressButton(platform::WindowHandle dialog, int controlId);
+  enum class Key { kEnter, kEscape };
+  // A key pressed on a dialog, as the dialog manager handles it: Enter
+  // clicks the push button with the focus, else the default push button,
+  // else OK (1); Escape clicks Cancel (2). *button: the button clicked.
+  Click PressKey(platform::WindowHandle dialog, Key key, int* button);
   enum class ListOpen { kDone, kNoList, kNoItem };
   // Double-clicks the item of a list with exactly that text. The machine
   // has such a list in its file dialog only (the directory list, 1121):
@@ -134,6 +139,8 @@ class SimUi : public platform::Ui {
     bool visible = true;
     int limit = 0;        // EM_LIMITTEXT; 0: none set
     int selected = -1;    // LB_SETCURSEL
+    bool pushButton = false;
+    bool defaultButton = false;
   };
   struct Window {
     int templateId = 0;

@@ -50,6 +50,8 @@ struct ControlResource {
   std::string text;
   int cx = 0, cy = 0;
   bool visible = true;  // WS_VISIBLE: a control may be created hidden
+  bool pushButton = false;     // BS_PUSHBUTTON or BS_DEFPUSHBUTTON
+  bool defaultButton = false;  // BS_DEFPUSHBUTTON: Enter presses it
 };
 struct DialogResource {
   std::string caption;
