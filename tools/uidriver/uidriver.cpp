@@ -801,6 +801,31 @@ void Driver::StepActive() {
         Progress();
         return;
       }
+      case ActionKind::kKey: {
+        // The key as the keyboard delivers it: down and up, posted to the
+        // control with the focus in the program's thread (the dialog when
+        // none has it), where the dialog's message loop turns it into the
+        // dialog manager's command.
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        HWND target = active_.dialog;
+        DWORD threadId = ::GetWindowThreadProcessId(active_.dialog, nullptr);
+        if (::GetGUIThreadInfo(threadId, &thread) && thread.hwndFocus &&
+            (thread.hwndFocus == active_.dialog || ::IsChild(active_.dialog, thread.hwndFocus))) {
+          target = thread.hwndFocus;
+        }
+        const WPARAM vk = a.key == scenario::Key::kEnter ? VK_RETURN : VK_ESCAPE;
+        const UINT scan = ::MapVirtualKeyA(static_cast<UINT>(vk), 0);
+        const LPARAM down = 1 | static_cast<LPARAM>(scan << 16);
+        const LPARAM up = down | (static_cast<LPARAM>(1) << 30) | (static_cast<LPARAM>(1) << 31);
+        if (!::PostMessageA(target, WM_KEYDOWN, vk, down) ||
+            !::PostMessageA(target, WM_KEYUP, vk, up)) {
+          Fail("could not press '" + a.written + "'");
+          return;
+        }
+        Progress();
+        break;
+      }
       case ActionKind::kInsert:
         if (!Insert(a)) return;
         break;
