@@ -818,9 +818,16 @@ void Driver::StepActive() {
         const UINT scan = ::MapVirtualKeyA(static_cast<UINT>(vk), 0);
         const LPARAM down = 1 | static_cast<LPARAM>(scan << 16);
         const LPARAM up = down | (static_cast<LPARAM>(1) << 30) | (static_cast<LPARAM>(1) << 31);
-        if (!::PostMessageA(target, WM_KEYDOWN, vk, down) ||
-            !::PostMessageA(target, WM_KEYUP, vk, up)) {
-          Fail("could not press '" + a.written + "'");
+        // The focus may move on meanwhile: then to the dialog itself.
+        bool posted = ::PostMessageA(target, WM_KEYDOWN, vk, down) &&
+                      ::PostMessageA(target, WM_KEYUP, vk, up);
+        if (!posted && target != active_.dialog) {
+          posted = ::PostMessageA(active_.dialog, WM_KEYDOWN, vk, down) &&
+                   ::PostMessageA(active_.dialog, WM_KEYUP, vk, up);
+        }
+        if (!posted) {
+          Fail("could not press '" + a.written + "' (error " + std::to_string(::GetLastError()) +
+               ")");
           return;
         }
         Progress();
