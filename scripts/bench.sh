@@ -109,6 +109,8 @@ cp "$work"/stage/BEN* "$work/plain/"
   echo "platform win95"
   echo "drive A: product/disk1"
   echo 'run A:\SETUP.EXE'
+  echo 'dialog 129: press 1'
+  echo 'dialog 102: press 1'
   for d in $(seq 2 "$disks"); do echo "box \"Next Diskette Needed\": insert A: product/disk$d; ok"; done
   echo 'dialog 135 read 1013: wait 1013 "File Transfer Complete."'
   echo "end"

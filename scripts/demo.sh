@@ -33,11 +33,11 @@ drive_c="$out/run/work/prefix/drive_c"
 if [ -d "$drive_c" ]; then
   echo
   echo "Installed files (under C:):"
-  (cd "$drive_c" && find "Program Files/Halvorn+ for Windows 95" windows/LFNBK.EXE windows/system \
+  (cd "$drive_c" && find "Program Files/Halvorn+ for Windows 95 - QIC" windows/LFNBK.EXE windows/system \
       -type f -printf '  %p  %s bytes  %TY-%Tm-%Td %TH:%TM UTC\n' 2>/dev/null | sort)
   echo
   echo "UNINST.LST:"
-  sed 's/^/  /' "$drive_c/Program Files/Halvorn+ for Windows 95/UNINST.LST" 2>/dev/null || true
+  sed 's/^/  /' "$drive_c/Program Files/Halvorn+ for Windows 95 - QIC/UNINST.LST" 2>/dev/null || true
 fi
 echo
 echo "Screenshots of the real windows:"

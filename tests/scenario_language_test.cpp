@@ -37,6 +37,7 @@ TEST(ScenarioParser, ReadsEveryStatement) {
       "dialog 102 read 1001 1000: set 1000 \"C:\\\\TAPE\";  press 1\n"
       "dialog 135: wait 1001 \"FILE3\"; press 2\n"
       "dialog 140:\n"
+      "dialog 1536: open 1121 \"[..]\"; key Enter\n"
       "end\n");
   ASSERT_EQ(s.setup.size(), 11u);
   EXPECT_EQ(s.setup[0].kind, Kind::kPlatform);
@@ -60,7 +61,7 @@ TEST(ScenarioParser, ReadsEveryStatement) {
   EXPECT_EQ(s.run.text, "C:\\windows\\UNINSTX$.EXE /restart \"C:\\TAPE\"");
   EXPECT_EQ(s.run.line, 14);
 
-  ASSERT_EQ(s.user.size(), 5u);
+  ASSERT_EQ(s.user.size(), 6u);
   const Statement& box = s.user[0];
   EXPECT_EQ(box.kind, Kind::kBox);
   EXPECT_EQ(box.caption, "Next Diskette Needed");
@@ -80,6 +81,14 @@ TEST(ScenarioParser, ReadsEveryStatement) {
   EXPECT_EQ(WrittenActions(d), "set 1000 \"C:\\\\TAPE\"; press 1");
   EXPECT_EQ(s.user[3].actions[0].kind, ActionKind::kWait);
   EXPECT_TRUE(s.user[4].actions.empty());
+  const Statement& browser = s.user[5];
+  ASSERT_EQ(browser.actions.size(), 2u);
+  EXPECT_EQ(browser.actions[0].kind, ActionKind::kOpen);
+  EXPECT_EQ(browser.actions[0].control, 1121);
+  EXPECT_EQ(browser.actions[0].text, "[..]");
+  EXPECT_EQ(browser.actions[1].kind, ActionKind::kKey);
+  EXPECT_EQ(browser.actions[1].key, Key::kEnter);
+  EXPECT_EQ(WrittenActions(browser), "open 1121 \"[..]\"; key enter");
   EXPECT_TRUE(s.hasEnd);
 }
 
@@ -116,6 +125,9 @@ TEST(ScenarioParser, ReportsFileLineAndCause) {
       {"run A:\\SETUP.EXE\nbox \"x\": insert A: d\n", "t.scn:2: a box needs an answer"},
       {"run A:\\SETUP.EXE\ndialog 102: click 1\n", "t.scn:2: unknown action 'click'"},
       {"run A:\\SETUP.EXE\ndialog 102 press 1\n", "t.scn:2: expected ':' or 'read'"},
+      {"run A:\\SETUP.EXE\ndialog 129: key space\n", "t.scn:2: expected a key (enter, escape), got 'space'"},
+      {"run A:\\SETUP.EXE\ndialog 129: key enter 2\n", "t.scn:2: unexpected '2'"},
+      {"run A:\\SETUP.EXE\ndialog 1536: open 1121\n", "t.scn:2: expected"},
       {"run A:\\SETUP.EXE\ndialog 99999999: press 1\n", "t.scn:2: a dialog template id"},
       {"run A:\\SETUP.EXE\ndialog 102: press 1;; press 2\n", "t.scn:2: empty action"},
       {"drive C: x\nrun A:\\SETUP.EXE\n", "t.scn:1: drive C: is the machine's own disk"},

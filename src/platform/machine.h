@@ -204,6 +204,10 @@ class FileSystem {
     if (e != err::kSuccess && e != err::kFileNotFound) return e;
     return MoveFile(from, to);
   }
+  // GetCurrentDirectoryA: the full current directory ("C:\" at a root).
+  // Both machines have it; parts made for tests that never ask may leave
+  // it (empty).
+  virtual std::string GetCurrentDirectory() { return std::string(); }
 };
 
 // Whole-file helpers on top of FileSystem.
@@ -438,6 +442,27 @@ class DialogHandler {
   int templateId_;
 };
 
+// The hook of the classic common save-file dialog (Ui::GetSaveFileName):
+// the logic adapts the dialog the system made from its template.
+class FileDialogHook {
+ public:
+  virtual ~FileDialogHook() = default;
+  // WM_INITDIALOG of the dialog, before it is first shown.
+  virtual void OnInitDialog(WindowHandle dialog) = 0;
+  // Each WM_PAINT of the dialog, before the dialog paints itself.
+  virtual void OnPaint(WindowHandle /*dialog*/) {}
+};
+
+// OPENFILENAME options (OFN_*) the logic uses.
+namespace ofn {
+constexpr std::uint32_t kOverwritePrompt = 0x2;
+constexpr std::uint32_t kHideReadOnly = 0x4;
+constexpr std::uint32_t kShowHelp = 0x10;
+constexpr std::uint32_t kEnableHook = 0x20;
+constexpr std::uint32_t kEnableTemplate = 0x40;
+constexpr std::uint32_t kExplorer = 0x80000;
+}  // namespace ofn
+
 class Ui {
  public:
   virtual ~Ui() = default;
@@ -493,6 +518,33 @@ class Ui {
   // LB_SETCURSEL: selects an entry (-1: none); false for an index out of
   // range, which leaves nothing selected, as on Windows.
   virtual bool ListSetCurSel(WindowHandle dialog, int controlId, int index) = 0;
+  // ---- placement, focus and edit limits; the classic save-file dialog
+  // Both machines have these; the defaults (nothing done, empty
+  // rectangles, the dialog cancelled) serve parts made for tests that
+  // never show these dialogs.
+  // GetWindowRect: the window's rectangle in screen pixels.
+  virtual Rect GetWindowRect(WindowHandle /*window*/) { return Rect{}; }
+  // GetWindowRect(GetDesktopWindow()): the whole screen.
+  virtual Rect GetDesktopRect() { return Rect{}; }
+  // SetWindowPos(x, y) with SWP_NOSIZE | SWP_NOZORDER: keeps size and z-order.
+  virtual void MoveWindow(WindowHandle /*window*/, int /*x*/, int /*y*/) {}
+  // SetFocus on a control of a dialog.
+  virtual void SetItemFocus(WindowHandle /*dialog*/, int /*controlId*/) {}
+  // ShowWindow(SW_HIDE / SW_SHOW) on a control of a dialog.
+  virtual void ShowItem(WindowHandle /*dialog*/, int /*controlId*/, bool /*show*/) {}
+  // EM_LIMITTEXT: the most characters the user can type into an edit box.
+  virtual void LimitItemText(WindowHandle /*dialog*/, int /*controlId*/, int /*maxChars*/) {}
+  // LB_SETCURSEL on a list box of a dialog.
+  virtual void SelectListItem(WindowHandle /*dialog*/, int /*controlId*/, int /*index*/) {}
+  // GetSaveFileNameA with the program's dialog template `templateId`
+  // (OFN_ENABLETEMPLATE and OFN_ENABLEHOOK are added), no filter, no
+  // initial file name or directory, and `flags`. True when the user chose
+  // OK; *path is then the full path the dialog returns.
+  virtual bool GetSaveFileName(WindowHandle /*owner*/, int /*templateId*/,
+                               std::uint32_t /*flags*/, FileDialogHook& /*hook*/,
+                               std::string* /*path*/) {
+    return false;
+  }
 };
 
 // ---------------------------------------------------------------- DDE

@@ -224,11 +224,12 @@ bool ParseInsert(Cursor& c, const std::string& /*verb*/, Action* a, std::string*
 }
 
 // `set <control> "<text>"`, `wait <control> "<text>"` and
-// `dblclick <control> "<list entry>"`.
+// `dblclick <control> "<list entry>"`, `open <control> "<item>"`.
 bool ParseControlText(Cursor& c, const std::string& verb, Action* a, std::string* error) {
-  a->kind = verb == "set"    ? ActionKind::kSet
-            : verb == "wait" ? ActionKind::kWait
-                             : ActionKind::kDblClick;
+  a->kind = verb == "set"        ? ActionKind::kSet
+            : verb == "wait"     ? ActionKind::kWait
+            : verb == "dblclick" ? ActionKind::kDblClick
+                                 : ActionKind::kOpen;
   if (!c.Id(&a->control, error, "a control id")) return false;
   if (!c.Quoted(&a->text, error, "text")) return false;
   if (!c.End(error)) return false;
@@ -244,9 +245,25 @@ bool ParsePress(Cursor& c, const std::string& /*verb*/, Action* a, std::string* 
   return true;
 }
 
+constexpr Name<Key> kKeys[] = {{"enter", Key::kEnter}, {"escape", Key::kEscape}};
+
+// `key <name>`: a key pressed on the dialog (enter, escape).
+bool ParseKey(Cursor& c, const std::string& /*verb*/, Action* a, std::string* error) {
+  a->kind = ActionKind::kKey;
+  std::string name = Lower(c.Word());
+  if (!Lookup(kKeys, name, &a->key)) {
+    *error = "expected a key (enter, escape), got '" + name + "'";
+    return false;
+  }
+  if (!c.End(error)) return false;
+  a->written = "key " + name;
+  return true;
+}
+
 constexpr Name<ActionParser> kDialogActions[] = {
-    {"set", ParseControlText}, {"wait", ParseControlText}, {"press", ParsePress},
-    {"insert", ParseInsert},   {"dblclick", ParseControlText}};
+    {"set", ParseControlText},  {"wait", ParseControlText}, {"open", ParseControlText},
+    {"press", ParsePress},      {"key", ParseKey},         {"insert", ParseInsert},
+    {"dblclick", ParseControlText}};
 
 // A box's answer: `<answer>` or `press <answer>`.
 bool ParseAnswerAction(Cursor& c, Action* a, std::string* error) {
@@ -303,7 +320,7 @@ bool ParseDialogActions(const std::string& text, Statement* st, std::string* err
     std::string verb = Lower(c.Word());
     ActionParser parse = nullptr;
     if (!Lookup(kDialogActions, verb, &parse)) {
-      *error = "unknown action '" + verb + "' (set, press, wait, insert, dblclick)";
+      *error = "unknown action '" + verb + "' (set, press, wait, open, dblclick, key, insert)";
       return false;
     }
     Action a;

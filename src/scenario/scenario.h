@@ -53,14 +53,18 @@ enum class Kind {
   kEnd,
 };
 
-enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer, kDblClick };
+enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer, kDblClick, kOpen, kKey };
+
+// The keys of the `key` action.
+enum class Key { kEnter, kEscape };
 
 struct Action {
   ActionKind kind = ActionKind::kPress;
-  int control = 0;       // set, press, wait, dblclick
-  std::string text;      // set, wait: the text (UTF-8); dblclick: the list entry; insert: host folder
+  int control = 0;       // set, press, wait, dblclick, open
+  std::string text;      // set, wait: the text (UTF-8); dblclick: the list entry; open: the list item; insert: host folder
   char drive = 0;        // insert: drive letter, upper case
   int answer = 0;        // answer: platform::answer value (1 OK, 2 Cancel, ...)
+  Key key = Key::kEnter; // key
   std::string written;   // the action as the transcript repeats it
 };
 

@@ -67,6 +67,10 @@ enum MsgId : int {
   // Added: a group name the program group dialog refuses because no
   // Program Manager command could carry it safely.
   MSG_GROUP_NAME_REFUSED,
+  // Added: an install directory whose removal would take other things with
+  // it (a drive root, the Windows directory or one above it, the program
+  // files directory itself) is refused with this message.
+  MSG_DIRECTORY_NOT_ALLOWED,
   MSG_COUNT
 };
 

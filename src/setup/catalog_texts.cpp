@@ -529,6 +529,19 @@ constexpr SourceEntry kEntries[] = {
         {"Impossibile utilizzare questo nome di gruppo.\n\nUn nome di gruppo non può contenere virgolette, caratteri di controllo o uno dei caratteri \\ / : * ? < > |, né essere composto solo da punti e spazi.\n\nScegliere un altro nome.", "Nome di gruppo non valido"},
         {"Não é possível utilizar este nome de grupo.\n\nUm nome de grupo não pode conter aspas, caracteres de controlo nem nenhum dos caracteres \\ / : * ? < > |, nem ser composto apenas por pontos e espaços.\n\nEscolha outro nome.", "Nome de grupo inválido"},
     }},
+    // Added: the uninstaller's complete removal deletes the install
+    // directory's whole tree, so a directory holding more than the product
+    // is refused.
+    {ENTRY(MSG_DIRECTORY_NOT_ALLOWED), 2, {
+        {"Halvorn+ cannot be installed there: a drive's root directory, the Windows directory and the directories above it, and the program files directory itself hold more than Halvorn+, and uninstalling Halvorn+ can remove its whole directory.\n\nPlease choose a directory of its own, such as a new directory inside the program files directory.", "Directory Not Allowed"},
+        {"Halvorn+ kann dort nicht installiert werden: Das Stammverzeichnis eines Laufwerks, das Windows-Verzeichnis und die Verzeichnisse darüber sowie das Programmverzeichnis selbst enthalten mehr als Halvorn+, und die Deinstallation von Halvorn+ kann sein ganzes Verzeichnis entfernen.\n\nWählen Sie bitte ein eigenes Verzeichnis, zum Beispiel ein neues Verzeichnis im Programmverzeichnis.", "Verzeichnis nicht zulässig"},
+        {"Halvorn+ ne peut pas être installé à cet endroit : le répertoire racine d'un lecteur, le répertoire de Windows et les répertoires qui le contiennent, ainsi que le répertoire des programmes lui-même, contiennent plus que Halvorn+, et la désinstallation de Halvorn+ peut supprimer tout son répertoire.\n\nVeuillez choisir un répertoire qui lui soit propre, par exemple un nouveau répertoire dans le répertoire des programmes.", "Répertoire non autorisé"},
+        {"Halvorn+ kan inte installeras där: en enhets rotkatalog, Windows-katalogen och katalogerna ovanför den samt själva programkatalogen innehåller mer än Halvorn+, och avinstallationen av Halvorn+ kan ta bort hela dess katalog.\n\nVälj en egen katalog, till exempel en ny katalog i programkatalogen.", "Katalogen är inte tillåten"},
+        {},
+        {"Halvorn+ no se puede instalar ahí: el directorio raíz de una unidad, el directorio de Windows y los directorios que lo contienen, y el propio directorio de programas contienen más que Halvorn+, y al desinstalar Halvorn+ se puede eliminar todo su directorio.\n\nElija un directorio propio, por ejemplo un directorio nuevo dentro del directorio de programas.", "Directorio no permitido"},
+        {"Impossibile installare Halvorn+ in quella posizione: la directory principale di un'unità, la directory di Windows e le directory che la contengono e la directory dei programmi stessa contengono più di Halvorn+, e la disinstallazione di Halvorn+ può rimuovere l'intera directory.\n\nScegliere una directory dedicata, ad esempio una nuova directory all'interno della directory dei programmi.", "Directory non consentita"},
+        {"Não é possível instalar o Halvorn+ aí: o diretório raiz de uma unidade, o diretório do Windows e os diretórios acima dele, e o próprio diretório de programas contêm mais do que o Halvorn+, e a desinstalação do Halvorn+ pode remover todo o seu diretório.\n\nEscolha um diretório próprio, por exemplo um novo diretório dentro do diretório de programas.", "Diretório não permitido"},
+    }},
 };
 
 #undef ENTRY

@@ -13,6 +13,8 @@
 #include "system/system_ini.h"
 #include "system/tape_config.h"
 #include "ui/background_window.h"
+#include "ui/install_dir_dialog.h"
+#include "ui/license_dialog.h"
 #include "uninstall/launcher.h"
 
 namespace setup {
@@ -99,11 +101,22 @@ void CompleteInstallation(SetupState& state) {
 
 // Install mode. Returns the setup status, or kEndedAtOnce.
 int RunInstallMode(SetupState& state) {
+  platform::Ui& ui = state.machine.ui;
+  // English installations (slot 0 only) agree to the license first.
+  if (state.language == 0) {
+    ui::LicenseAgreementDialog license(state);
+    if (ui.RunModal(ui.GetMainWindow(), license) == platform::cmd::kCancel) {
+      return status::kCancelled;
+    }
+  }
+
   RestartReasons reasons;
   if (!CheckQic117Service(state, reasons)) return kEndedAtOnce;
 
-  // The directory dialog is not part of this build: the default stands.
-  state.installDir = state.defaultInstallDir;
+  ui::InstallDirDialog installDir(state);
+  if (ui.RunModal(ui.GetMainWindow(), installDir) == platform::cmd::kCancel) {
+    return status::kCancelled;
+  }
 
   // Cancel cancels the installation; so does a dialog that could not be
   // made, since no group name was chosen.

@@ -11,9 +11,9 @@ namespace {
 #define SETUP_DIALOG_NOCAPTION(name, id, x, y, cx, cy, font, size, visible, style, exstyle) \
   DialogTemplate{id, "", x, y, cx, cy, font, size, (visible) != 0, {
 #define SETUP_CONTROL(kind, name, id, text, x, y, cx, cy, style, exstyle) \
-  ControlTemplate{id, ControlKind::kind, text, x, y, cx, cy},
+  ControlTemplate{id, ControlKind::kind, text, x, y, cx, cy, ControlKind::kind != ControlKind::kHiddenButton},
 #define SETUP_UNNAMED_CONTROL(kind, text, x, y, cx, cy, style, exstyle) \
-  ControlTemplate{-1, ControlKind::kind, text, x, y, cx, cy},
+  ControlTemplate{-1, ControlKind::kind, text, x, y, cx, cy, ControlKind::kind != ControlKind::kHiddenButton},
 #define SETUP_DIALOG_END() }},
 
 const std::vector<DialogTemplate>& Templates() {

@@ -15,7 +15,22 @@ namespace ui {
 // kSortedListBox is a list box that keeps its entries sorted (LBS_SORT),
 // comparing them without regard to case.
 enum class ControlKind {
-  kStatic, kEdit, kButton, kDefButton, kRadio, kGroupBox, kListBox, kSortedListBox, kFrame
+  kStatic,
+  kEdit,
+  kButton,
+  kDefButton,
+  kRadio,
+  kGroupBox,
+  kListBox,
+  kSortedListBox,
+  kFrame,
+  kReadOnlyText,  // multi-line read-only edit with a border and a vertical scroll bar
+  kHiddenButton,  // a push button created hidden
+  kCheckBox,
+  kDirList,       // the directory list of the classic file dialog (owner-drawn, sorted)
+  kFileList,      // its file list
+  kDriveList,     // its drive list (owner-drawn drop-down list)
+  kTypeList,      // its file type list (drop-down list)
 };
 
 struct ControlTemplate {
@@ -23,6 +38,7 @@ struct ControlTemplate {
   ControlKind kind;
   std::string text;      // initial text (a placeholder; the program replaces it)
   int x, y, cx, cy;      // dialog units
+  bool visible = true;   // WS_VISIBLE
 };
 
 struct DialogTemplate {

@@ -12,7 +12,7 @@
 
 namespace testsupport {
 
-struct Box {
+struct ProgmanBox {
   platform::WindowHandle owner;
   std::string text;
   std::string caption;
@@ -23,10 +23,10 @@ class BoxRecorder : public NullUi {
  public:
   int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
                  std::uint32_t flags) override {
-    boxes.push_back(Box{owner, text, caption, flags});
+    boxes.push_back(ProgmanBox{owner, text, caption, flags});
     return platform::answer::kOk;
   }
-  std::vector<Box> boxes;
+  std::vector<ProgmanBox> boxes;
 };
 
 struct ProgmanMachine {

@@ -39,10 +39,12 @@ class Product : public sim::Resources {
     d.visible = t.visible;
     for (const ui::ControlTemplate& c : t.controls) {
       if (c.id == -1) continue;  // never addressed by the program
+      const bool push = c.kind == ui::ControlKind::kButton || c.kind == ui::ControlKind::kDefButton;
       sim::ListStyle list = c.kind == ui::ControlKind::kSortedListBox ? sim::ListStyle::kSorted
                             : c.kind == ui::ControlKind::kListBox     ? sim::ListStyle::kList
                                                                       : sim::ListStyle::kNone;
-      d.controls.push_back(sim::ControlResource{c.id, c.text, c.cx, c.cy, list});
+      d.controls.push_back(sim::ControlResource{c.id, c.text, c.cx, c.cy, list, c.visible, push,
+                                                c.kind == ui::ControlKind::kDefButton});
     }
     return d;
   }

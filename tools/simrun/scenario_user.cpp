@@ -142,7 +142,8 @@ bool ScenarioUser::Continue(sim::SimUi& ui) {
       Abort(Where(st) + ": dialog " + std::to_string(st.dialogId) + " went away before '" +
             a.written + "'");
     }
-    if (a.kind != scenario::ActionKind::kInsert && !ui.HasControl(h, a.control)) {
+    if (a.kind != scenario::ActionKind::kInsert && a.kind != scenario::ActionKind::kKey &&
+        !ui.HasControl(h, a.control)) {
       Abort(Where(st) + ": dialog " + std::to_string(st.dialogId) + " has no control " +
             std::to_string(a.control));
     }
@@ -153,37 +154,83 @@ bool ScenarioUser::Continue(sim::SimUi& ui) {
     }
     RecordDialog(ui);
     ++active_.next;
-    RunAction(ui, a);
+    // An action may open a modal dialog that runs statements of its own
+    // (Browse opens the directory browser): none is active meanwhile, and
+    // this statement goes on afterwards.
+    const Active saved = active_;
+    active_ = Active();
+    RunAction(ui, st, saved.window, a);
+    if (active_.statement != nullptr) {
+      // A statement started meanwhile still waits (on a modeless dialog).
+      if (saved.next < st.actions.size()) {
+        Abort(Where(st) + ": '" + st.actions[saved.next].written +
+              "' cannot run while the statement '" + active_.statement->source +
+              "' waits");
+      }
+      return false;
+    }
+    active_ = saved;
   }
   RecordDialog(ui);
   return true;
 }
 
-void ScenarioUser::RunAction(sim::SimUi& ui, const scenario::Action& a) {
-  WindowHandle h = active_.window;
+void ScenarioUser::RunAction(sim::SimUi& ui, const scenario::Statement& st, WindowHandle h,
+                             const scenario::Action& a) {
   switch (a.kind) {
     case scenario::ActionKind::kSet:
       ui.TypeText(h, a.control, text::Utf8ToCp1252(a.text));
       break;
     case scenario::ActionKind::kPress:
-      Press(ui, h, a.control);
+      Press(ui, st, h, a.control);
       break;
     case scenario::ActionKind::kDblClick:
-      DoubleClick(ui, h, a);
+      DoubleClick(ui, st, h, a);
       break;
     case scenario::ActionKind::kInsert:
       if (insert_) insert_(a.drive, a.text);
       break;
+    case scenario::ActionKind::kOpen:
+      OpenItem(ui, st, h, a);
+      break;
+    case scenario::ActionKind::kKey: {
+      int button = 0;
+      sim::SimUi::Click click = ui.PressKey(
+          h, a.key == scenario::Key::kEnter ? sim::SimUi::Key::kEnter : sim::SimUi::Key::kEscape,
+          &button);
+      Clicked(ui, st, h, button, click);
+      break;
+    }
     default:
       break;
   }
 }
 
-void ScenarioUser::Press(sim::SimUi& ui, WindowHandle h, int controlId) {
-  // The statement is read before the click: the click may end it.
-  std::string where = Where(*active_.statement) + ": ";
+void ScenarioUser::OpenItem(sim::SimUi& ui, const scenario::Statement& st, WindowHandle h,
+                            const scenario::Action& a) {
+  std::string where = Where(st) + ": '" + a.written + "': ";
+  std::string items;
+  switch (ui.OpenListItem(h, a.control, text::Utf8ToCp1252(a.text), &items)) {
+    case sim::SimUi::ListOpen::kDone:
+      return;
+    case sim::SimUi::ListOpen::kNoList:
+      Abort(where + "the simulated machine opens items of the file dialog's directory list " +
+            "(1121) only");
+    case sim::SimUi::ListOpen::kNoItem:
+      Abort(where + "the list holds no such item (it holds " + text::Cp1252ToUtf8(items) + ")");
+  }
+}
+
+void ScenarioUser::Press(sim::SimUi& ui, const scenario::Statement& st, WindowHandle h,
+                         int controlId) {
+  Clicked(ui, st, h, controlId, ui.PressButton(h, controlId));
+}
+
+void ScenarioUser::Clicked(sim::SimUi& ui, const scenario::Statement& st, WindowHandle h,
+                           int controlId, sim::SimUi::Click click) {
+  std::string where = Where(st) + ": ";
   std::string dialog = std::to_string(ui.TemplateOf(h));
-  switch (ui.PressButton(h, controlId)) {
+  switch (click) {
     case sim::SimUi::Click::kDone:
       return;
     case sim::SimUi::Click::kDialogDisabled:
@@ -199,8 +246,9 @@ void ScenarioUser::Press(sim::SimUi& ui, WindowHandle h, int controlId) {
   }
 }
 
-void ScenarioUser::DoubleClick(sim::SimUi& ui, WindowHandle h, const scenario::Action& a) {
-  std::string where = Where(*active_.statement) + ": ";
+void ScenarioUser::DoubleClick(sim::SimUi& ui, const scenario::Statement& st, WindowHandle h,
+                               const scenario::Action& a) {
+  std::string where = Where(st) + ": ";
   std::string dialog = std::to_string(ui.TemplateOf(h));
   switch (ui.DoubleClickListEntry(h, a.control, text::Utf8ToCp1252(a.text))) {
     case sim::SimUi::Click::kDone:

@@ -69,9 +69,18 @@ class ScenarioUser : public sim::User {
   bool StartNext(sim::SimUi& ui, platform::WindowHandle modal);
   // Runs the active statement as far as its waits allow; true when done.
   bool Continue(sim::SimUi& ui);
-  void RunAction(sim::SimUi& ui, const scenario::Action& a);
-  void Press(sim::SimUi& ui, platform::WindowHandle h, int controlId);
-  void DoubleClick(sim::SimUi& ui, platform::WindowHandle h, const scenario::Action& a);
+  void DoubleClick(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
+                   const scenario::Action& a);
+  void RunAction(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
+                 const scenario::Action& a);
+  void Press(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
+             int controlId);
+  // Fails the run when a click could not happen.
+  void Clicked(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
+               int controlId, sim::SimUi::Click click);
+  // The `open` action: a double click on a list item.
+  void OpenItem(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
+                const scenario::Action& a);
   void RecordDialog(sim::SimUi& ui);
   void Record(const std::string& line);
   [[noreturn]] void Abort(const std::string& message);

@@ -230,7 +230,7 @@ class Driver {
   bool IsMessageBox(HWND window);
   bool HandleMessageBox(WindowInfo& info);
   bool HandleOurDialog(WindowInfo& info, int templateId);
-  void StartModelessStatement();
+  void StartStatementOnOpenDialog();
   void StepActive();
   std::string Fingerprint();
 
@@ -732,25 +732,66 @@ bool Driver::HandleWindow(WindowInfo& info) {
   return false;
 }
 
-// A dialog statement for an open modeless dialog starts once its leading
-// wait conditions hold; one for a modal dialog that an earlier statement
-// left open (a button that did not end it) starts once no window of its
-// own is up (the dialog is enabled again).
-void Driver::StartModelessStatement() {
+// The text of a list box item of another process, in Windows-1252. The
+// wide call: an ANSI LB_GETTEXT across processes is not converted back by
+// Wine when the list keeps its strings in Unicode (the file dialog's
+// lists), and arrives as its first character only. False for an item
+// that cannot be read or is longer than any item here can be.
+bool ListItemText(HWND list, int index, std::string* out) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
+                             kSendTimeoutMs, &length) ||
+      static_cast<LRESULT>(length) == LB_ERR || length > 4096) {
+    return false;
+  }
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!::SendMessageTimeoutW(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                             kSendTimeoutMs, &got) ||
+      static_cast<LRESULT>(got) == LB_ERR || got > length) {
+    return false;
+  }
+  const int wide = static_cast<int>(got);
+  int bytes = ::WideCharToMultiByte(1252, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr);
+  out->assign(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) {
+    ::WideCharToMultiByte(1252, 0, buffer.data(), wide, out->data(), bytes, nullptr, nullptr);
+  }
+  return true;
+}
+
+// A dialog statement for a dialog that is already open: a modeless one
+// (its leading wait conditions then hold back its actions), or a modal one
+// that stays open after an earlier statement (a message box was answered,
+// a browser closed) and can take input again: visible, enabled (no box of
+// its own up) and not busy with a timer. A modal dialog seen for the first
+// time gets its statement in HandleOurDialog.
+void Driver::StartStatementOnOpenDialog() {
   if (active_.statement) return;
   const Statement* next = user_.Next();
   if (!next || next->kind != Kind::kDialog) return;
+  HWND target = nullptr;
+  std::uint64_t latest = 0;
   for (auto& [hwnd, info] : windows_) {
     if (info.gone || !info.handled || TemplateOf(hwnd) != next->dialogId) continue;
-    if (!::IsWindow(hwnd)) continue;
-    if (::GetPropA(hwnd, kDialogModalProperty) && !::IsWindowEnabled(hwnd)) continue;
-    active_ = Active{};
-    active_.statement = user_.Take();
-    active_.dialog = hwnd;
-    active_.templateId = next->dialogId;
-    Progress();
-    return;
+    if (::GetPropA(hwnd, kDialogModalProperty)) {
+      if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd) ||
+          ::GetPropA(hwnd, kTimersProperty) != nullptr) {
+        continue;
+      }
+    }
+    if (!target || info.order > latest) {
+      target = hwnd;
+      latest = info.order;
+    }
   }
+  if (!target) return;
+  active_ = Active{};
+  active_.statement = user_.Take();
+  active_.dialog = target;
+  active_.templateId = next->dialogId;
+  Progress();
 }
 
 void Driver::StepActive() {
@@ -842,6 +883,79 @@ void Driver::StepActive() {
         if (!DoubleClick(st, a)) return;
         Progress();
         break;
+      case ActionKind::kOpen: {
+        // A double click on a list item: select it, then the list's
+        // double-click notification to the dialog, as the list sends it.
+        HWND control = ::GetDlgItem(active_.dialog, a.control);
+        if (!control) {
+          Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
+               " has no control " + std::to_string(a.control));
+          return;
+        }
+        const std::string wanted = text::Utf8ToCp1252(a.text);
+        DWORD_PTR count = 0;
+        ::SendMessageTimeoutA(control, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count);
+        int found = -1;
+        std::string items;
+        for (int i = 0; i < static_cast<int>(count) && i < 10000; ++i) {
+          std::string item;
+          if (!ListItemText(control, i, &item)) continue;
+          items += (items.empty() ? "" : ", ") + item;
+          if (item == wanted && found < 0) found = i;
+        }
+        if (found < 0) {
+          Fail(scenario::Where(scenario_, st) + ": '" + a.written +
+               "': the list holds no such item (it holds " + text::Cp1252ToUtf8(items) + ")");
+          return;
+        }
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutA(control, LB_SETCURSEL, static_cast<WPARAM>(found), 0,
+                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+        sendFlags_.push_back(false);
+        active_.sendDone = &sendFlags_.back();
+        active_.waitingForSend = true;
+        ++active_.next;
+        if (!::SendMessageCallbackA(active_.dialog, WM_COMMAND,
+                                    MAKEWPARAM(a.control, LBN_DBLCLK),
+                                    reinterpret_cast<LPARAM>(control), SendDone,
+                                    reinterpret_cast<ULONG_PTR>(active_.sendDone))) {
+          Fail("could not open an item of control " + std::to_string(a.control));
+        }
+        Progress();
+        return;
+      }
+      case ActionKind::kKey: {
+        // The key as the keyboard delivers it: down and up, posted to the
+        // control with the focus in the program's thread (the dialog when
+        // none has it), where the dialog's message loop turns it into the
+        // dialog manager's command.
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        HWND target = active_.dialog;
+        DWORD threadId = ::GetWindowThreadProcessId(active_.dialog, nullptr);
+        if (::GetGUIThreadInfo(threadId, &thread) && thread.hwndFocus &&
+            (thread.hwndFocus == active_.dialog || ::IsChild(active_.dialog, thread.hwndFocus))) {
+          target = thread.hwndFocus;
+        }
+        const WPARAM vk = a.key == scenario::Key::kEnter ? VK_RETURN : VK_ESCAPE;
+        const UINT scan = ::MapVirtualKeyA(static_cast<UINT>(vk), 0);
+        const LPARAM down = 1 | static_cast<LPARAM>(scan << 16);
+        const LPARAM up = down | (static_cast<LPARAM>(1) << 30) | (static_cast<LPARAM>(1) << 31);
+        // The focus may move on meanwhile: then to the dialog itself.
+        bool posted = ::PostMessageA(target, WM_KEYDOWN, vk, down) &&
+                      ::PostMessageA(target, WM_KEYUP, vk, up);
+        if (!posted && target != active_.dialog) {
+          posted = ::PostMessageA(active_.dialog, WM_KEYDOWN, vk, down) &&
+                   ::PostMessageA(active_.dialog, WM_KEYUP, vk, up);
+        }
+        if (!posted) {
+          Fail("could not press '" + a.written + "' (error " + std::to_string(::GetLastError()) +
+               ")");
+          return;
+        }
+        Progress();
+        break;
+      }
       case ActionKind::kInsert:
         if (!Insert(a)) return;
         break;
@@ -960,7 +1074,7 @@ void Driver::Poll() {
     if (!HandleWindow(*info)) break;
   }
   if (failed_) return;
-  StartModelessStatement();
+  StartStatementOnOpenDialog();
   StepActive();
   std::string fingerprint = Fingerprint();
   if (fingerprint != lastFingerprint_) {

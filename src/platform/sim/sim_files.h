@@ -93,6 +93,7 @@ class SimFiles : public platform::FileSystem {
   std::uint32_t GetShortPathName(const std::string& path, std::string* out) override;
   std::uint32_t FindFiles(const std::string& pattern, std::vector<platform::FindData>* out) override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
+  std::string GetCurrentDirectory() override { return cwd_; }
 
   const std::string& currentDirectory() const { return cwd_; }
   std::size_t OpenHandleCount() const { return handles_.size(); }

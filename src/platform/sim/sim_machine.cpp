@@ -169,7 +169,9 @@ SimMachine::SimMachine(std::string dir)
       lz_(files_),
       versions_(files_),
       services_(registry_),
-      machine_{system_, files_, profile_, registry_, lz_, ui_, progman_, versions_, services_} {}
+      machine_{system_, files_, profile_, registry_, lz_, ui_, progman_, versions_, services_} {
+  ui_.SetFiles(&files_);
+}
 
 SimMachine::~SimMachine() = default;
 

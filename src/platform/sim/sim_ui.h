@@ -77,6 +77,18 @@ class SimUi : public platform::Ui {
   // Clicks a button; a modal dialog's OK and Cancel end it when its handler
   // leaves them alone. Anything but kDone: the click could not happen.
   Click PressButton(platform::WindowHandle dialog, int controlId);
+  enum class Key { kEnter, kEscape };
+  // A key pressed on a dialog, as the dialog manager handles it: Enter
+  // clicks the push button with the focus, else the default push button,
+  // else OK (1); Escape clicks Cancel (2). *button: the button clicked.
+  Click PressKey(platform::WindowHandle dialog, Key key, int* button);
+  enum class ListOpen { kDone, kNoList, kNoItem };
+  // Double-clicks the item of a list with exactly that text. The machine
+  // has such a list in its file dialog only (the directory list, 1121):
+  // kNoList for any other control. On kNoItem, *items lists what the list
+  // holds ("none" when empty).
+  ListOpen OpenListItem(platform::WindowHandle dialog, int controlId, const std::string& item,
+                        std::string* items);
 
   // Ui.
   int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
@@ -111,6 +123,25 @@ class SimUi : public platform::Ui {
   int ListCurSel(platform::WindowHandle dialog, int controlId) override;
   bool ListSetCurSel(platform::WindowHandle dialog, int controlId, int index) override;
 
+  // Placement, focus, edit limits and the classic save-file dialog. The
+  // desktop is 1024 by 768 pixels; the file dialog lists the directories
+  // of the machine's current directory (SetFiles); OpenListItem on its
+  // directory list enters a directory, its OK returns
+  // "<directory>\<file name>".
+  platform::Rect GetWindowRect(platform::WindowHandle window) override;
+  platform::Rect GetDesktopRect() override;
+  void MoveWindow(platform::WindowHandle window, int x, int y) override;
+  void SetItemFocus(platform::WindowHandle dialog, int controlId) override;
+  void ShowItem(platform::WindowHandle dialog, int controlId, bool show) override;
+  void LimitItemText(platform::WindowHandle dialog, int controlId, int maxChars) override;
+  void SelectListItem(platform::WindowHandle dialog, int controlId, int index) override;
+  bool GetSaveFileName(platform::WindowHandle owner, int templateId, std::uint32_t flags,
+                       platform::FileDialogHook& hook, std::string* path) override;
+  // The files the save-file dialog browses.
+  void SetFiles(platform::FileSystem* files) { files_ = files; }
+  // The control that has the focus in a dialog (0: none set).
+  int FocusOf(platform::WindowHandle dialog) const;
+
   struct Control {
     int id = 0;
     std::string text;
@@ -122,6 +153,11 @@ class SimUi : public platform::Ui {
     ListStyle list = ListStyle::kNone;
     std::vector<std::string> entries;
     int selection = -1;
+    bool visible = true;
+    int limit = 0;        // EM_LIMITTEXT; 0: none set
+    int selected = -1;    // LB_SETCURSEL
+    bool pushButton = false;
+    bool defaultButton = false;
   };
   struct Window {
     int templateId = 0;
@@ -139,6 +175,8 @@ class SimUi : public platform::Ui {
     bool ended = false;
     int result = 0;
     int cx = 0, cy = 0;  // client size in pixels
+    int x = 0, y = 0;    // position on the desktop
+    int focus = 0;       // control with the focus
   };
 
  private:
@@ -170,6 +208,7 @@ class SimUi : public platform::Ui {
   User* user_ = nullptr;
   const Resources* resources_ = nullptr;
   std::vector<PaintOp> paintOps_;
+  platform::FileSystem* files_ = nullptr;
 };
 
 }  // namespace sim

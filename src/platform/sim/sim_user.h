@@ -51,6 +51,9 @@ struct ControlResource {
   std::string text;
   int cx = 0, cy = 0;
   ListStyle list = ListStyle::kNone;
+  bool visible = true;  // WS_VISIBLE: a control may be created hidden
+  bool pushButton = false;     // BS_PUSHBUTTON or BS_DEFPUSHBUTTON
+  bool defaultButton = false;  // BS_DEFPUSHBUTTON: Enter presses it
 };
 struct DialogResource {
   std::string caption;

@@ -349,6 +349,13 @@ std::uint32_t Win32FileSystem::SetCurrentDirectory(const std::string& path) {
   return Result(::SetCurrentDirectoryA(path.c_str()));
 }
 
+std::string Win32FileSystem::GetCurrentDirectory() {
+  char buffer[MAX_PATH + 1] = {};
+  DWORD n = ::GetCurrentDirectoryA(sizeof buffer, buffer);
+  if (n == 0 || n >= sizeof buffer) return std::string();
+  return std::string(buffer, n);
+}
+
 // ---------------------------------------------------------------- profiles
 
 std::string Win32Profile::GetString(const std::string& section, const std::string& key,

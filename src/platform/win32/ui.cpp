@@ -501,6 +501,119 @@ bool Win32Ui::ListSetCurSel(WindowHandle dialog, int controlId, int index) {
   return index == -1 || r != LB_ERR;
 }
 
+// ---------------------------------------------------------------- placement
+
+namespace {
+
+Rect FromRect(const RECT& r) {
+  Rect out;
+  out.left = r.left;
+  out.top = r.top;
+  out.right = r.right;
+  out.bottom = r.bottom;
+  return out;
+}
+
+}  // namespace
+
+Rect Win32Ui::GetWindowRect(WindowHandle window) {
+  RECT r = {0, 0, 0, 0};
+  ::GetWindowRect(H(window), &r);
+  return FromRect(r);
+}
+
+Rect Win32Ui::GetDesktopRect() {
+  RECT r = {0, 0, 0, 0};
+  ::GetWindowRect(::GetDesktopWindow(), &r);
+  return FromRect(r);
+}
+
+void Win32Ui::MoveWindow(WindowHandle window, int x, int y) {
+  ::SetWindowPos(H(window), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Ui::SetItemFocus(WindowHandle dialog, int controlId) {
+  HWND control = ::GetDlgItem(H(dialog), controlId);
+  if (control) ::SetFocus(control);
+}
+
+void Win32Ui::ShowItem(WindowHandle dialog, int controlId, bool show) {
+  HWND control = ::GetDlgItem(H(dialog), controlId);
+  if (control) ::ShowWindow(control, show ? SW_SHOW : SW_HIDE);
+}
+
+void Win32Ui::LimitItemText(WindowHandle dialog, int controlId, int maxChars) {
+  ::SendDlgItemMessageA(H(dialog), controlId, EM_LIMITTEXT, static_cast<WPARAM>(maxChars), 0);
+}
+
+void Win32Ui::SelectListItem(WindowHandle dialog, int controlId, int index) {
+  ::SendDlgItemMessageA(H(dialog), controlId, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+// ---------------------------------------------------------------- save-file dialog
+
+namespace {
+
+constexpr char kFileDialogHookProperty[] = "SetupFileDialogHook";
+
+// What the hook needs, passed as the dialog's custom data.
+struct FileDialogContext {
+  FileDialogHook* hook = nullptr;
+  int templateId = 0;
+};
+
+// The hook of the classic (not Explorer-style) common dialog: it gets the
+// dialog's messages before the dialog does.
+UINT_PTR CALLBACK FileDialogHookProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* ofn = reinterpret_cast<OPENFILENAMEA*>(lParam);
+    auto* context = reinterpret_cast<FileDialogContext*>(ofn->lCustData);
+    ::SetPropA(dialog, kFileDialogHookProperty, context->hook);
+    // Our UI driver knows the browser as a modal dialog of its template.
+    ::SetPropA(dialog, kDialogIdProperty,
+               reinterpret_cast<HANDLE>(static_cast<INT_PTR>(context->templateId)));
+    ::SetPropA(dialog, kDialogModalProperty, reinterpret_cast<HANDLE>(1));
+    context->hook->OnInitDialog(W(dialog));
+    return FALSE;  // the hook has set the focus
+  }
+  auto* hook = reinterpret_cast<FileDialogHook*>(::GetPropA(dialog, kFileDialogHookProperty));
+  if (!hook) return FALSE;
+  if (message == WM_PAINT) {
+    hook->OnPaint(W(dialog));
+  } else if (message == WM_NCDESTROY) {
+    ::RemovePropA(dialog, kFileDialogHookProperty);
+    ::RemovePropA(dialog, kDialogIdProperty);
+    ::RemovePropA(dialog, kDialogModalProperty);
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+bool Win32Ui::GetSaveFileName(WindowHandle owner, int templateId, std::uint32_t flags,
+                              FileDialogHook& hook, std::string* path) {
+  char file[MAX_PATH + 1] = {};
+  OPENFILENAMEA ofn;
+  std::memset(&ofn, 0, sizeof ofn);
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = H(owner);
+  ofn.hInstance = instance_;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  // Without OFN_EXPLORER the template replaces the classic dialog.
+  ofn.Flags = (flags & ~static_cast<DWORD>(OFN_EXPLORER)) | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK;
+  ofn.lpTemplateName = MAKEINTRESOURCEA(templateId);
+  ofn.lpfnHook = FileDialogHookProc;
+  FileDialogContext context;
+  context.hook = &hook;
+  context.templateId = templateId;
+  ofn.lCustData = reinterpret_cast<LPARAM>(&context);
+  if (!::GetSaveFileNameA(&ofn)) return false;
+  file[MAX_PATH] = '\0';
+  if (path) *path = file;
+  return true;
+}
+
 Win32Machine::Win32Machine(HINSTANCE instance)
     : ui_(instance), machine_{system_, files_, profile_, registry_, lz_, ui_, dde_, versions_, services_} {}
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 #include <lzexpand.h>
 #include <winsvc.h>
 #include <winver.h>
@@ -28,3 +29,5 @@
 #undef OpenSCManager
 #undef OpenService
 #undef GetFileVersionInfoSize
+#undef GetCurrentDirectory
+#undef GetSaveFileName

@@ -56,6 +56,7 @@ class Win32FileSystem : public FileSystem {
   std::uint32_t FindFiles(const std::string& pattern, std::vector<FindData>* out) override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
   std::uint32_t MoveFileReplacing(const std::string& from, const std::string& to) override;
+  std::string GetCurrentDirectory() override;
 };
 
 class Win32Profile : public Profile {
@@ -164,6 +165,15 @@ class Win32Ui : public Ui {
   std::string ListText(WindowHandle dialog, int controlId, int index) override;
   int ListCurSel(WindowHandle dialog, int controlId) override;
   bool ListSetCurSel(WindowHandle dialog, int controlId, int index) override;
+  Rect GetWindowRect(WindowHandle window) override;
+  Rect GetDesktopRect() override;
+  void MoveWindow(WindowHandle window, int x, int y) override;
+  void SetItemFocus(WindowHandle dialog, int controlId) override;
+  void ShowItem(WindowHandle dialog, int controlId, bool show) override;
+  void LimitItemText(WindowHandle dialog, int controlId, int maxChars) override;
+  void SelectListItem(WindowHandle dialog, int controlId, int index) override;
+  bool GetSaveFileName(WindowHandle owner, int templateId, std::uint32_t flags,
+                       FileDialogHook& hook, std::string* path) override;
 
   HINSTANCE Instance() const { return instance_; }
 

@@ -1,0 +1,490 @@
+// The install directory dialog, its checks and the directory browser; the
+// license agreement; the placement of both on the desktop.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_machine.h"
+#include "scenario/scenario.h"
+#include "setup/description.h"
+#include "setup/state.h"
+#include "simrun/product_resources.h"
+#include "simrun/scenario_user.h"
+#include "text/text.h"
+#include "ui/dialog_ids.h"
+#include "ui/directory_rules.h"
+#include "ui/install_dir_dialog.h"
+#include "ui/license_dialog.h"
+
+namespace ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------- text checks
+
+TEST(InstallDirTextTest, EachTextGetsItsVerdict) {
+  const std::string windowsDir = "C:\\windows";
+  const std::string programFiles = "C:\\Program Files";
+  const std::string deep = "C:\\1\\2\\3\\4\\5\\6\\7\\8\\9\\10\\11";  // 11 backslashes
+  const std::string tooDeep = deep + "\\12";
+  std::string long200 = "C:\\" + std::string(197, 'a');
+  struct Case {
+    std::string dir;
+    DirText verdict;
+  } cases[] = {
+      // Incomplete: no colon or no backslash.
+      {"C:", DirText::kIncomplete},
+      {"\\TEMP", DirText::kIncomplete},
+      {"C:TEMP", DirText::kIncomplete},
+      {"C:/TEMP/Tape", DirText::kIncomplete},
+      {"\\\\server\\share\\", DirText::kIncomplete},
+      {"", DirText::kIncomplete},
+      // Directories whose removal takes more than the product.
+      {"C:\\", DirText::kNotAllowed},
+      {"C:\\.", DirText::kNotAllowed},
+      {"c:\\\\", DirText::kNotAllowed},
+      {"D:\\", DirText::kNotAllowed},
+      {"C:\\WINDOWS", DirText::kNotAllowed},
+      {"c:\\windows\\", DirText::kNotAllowed},
+      {"C:\\windows. ", DirText::kNotAllowed},
+      {"C:\\Tape\\..\\Windows", DirText::kNotAllowed},
+      {"C:\\Program Files", DirText::kNotAllowed},
+      {"C:\\PROGRAM FILES\\.", DirText::kNotAllowed},
+      {"C:/", DirText::kIncomplete},
+      // Acceptable.
+      {"C:\\Program Files\\Tape", DirText::kAcceptable},
+      {"C:\\windows\\Tape", DirText::kAcceptable},
+      {"D:\\windows", DirText::kAcceptable},
+      {"C:\\Programme für Bänder", DirText::kAcceptable},
+      {deep, DirText::kAcceptable},
+      {long200, DirText::kAcceptable},
+      // Not a directory of its own.
+      {tooDeep, DirText::kInvalid},
+      {long200 + "a", DirText::kInvalid},
+      {"C:\\" + std::string(252, 'a'), DirText::kInvalid},  // 255 characters
+      {"C:\\" + std::string(297, 'a'), DirText::kInvalid},
+      {"C:\\Tape/Backup", DirText::kInvalid},
+      {"C:\\Tape.", DirText::kInvalid},
+      {"C:\\Tape ", DirText::kInvalid},
+      {"C:\\Tape...\\Sub", DirText::kInvalid},
+      {"C:\\Tape\\", DirText::kInvalid},
+      {"C:\\Tape\\\\Sub", DirText::kInvalid},
+      {"C:\\Tape\\.\\Sub", DirText::kInvalid},
+      {"C:\\Tape\\..\\Sub", DirText::kInvalid},
+      {"C:\\Ta*pe", DirText::kInvalid},
+      {"C:\\Tape:2", DirText::kInvalid},
+      {"C:\\Tape\tX", DirText::kInvalid},
+      {"1:\\Tape", DirText::kInvalid},
+      {" C:\\Tape", DirText::kInvalid},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CheckInstallDirText(c.dir, windowsDir, programFiles), c.verdict)
+        << "'" << c.dir << "' (" << c.dir.size() << " characters)";
+  }
+}
+
+TEST(InstallDirTextTest, ProtectedDirectories) {
+  EXPECT_TRUE(IsProtectedDirectory("\\\\server\\share\\", "C:\\windows", ""));
+  EXPECT_TRUE(IsProtectedDirectory("\\\\server\\share", "C:\\windows", ""));
+  EXPECT_FALSE(IsProtectedDirectory("\\\\server\\share\\Tape", "C:\\windows", ""));
+  EXPECT_TRUE(IsProtectedDirectory("C:\\WINNT", "C:\\WINNT\\", ""));
+  EXPECT_TRUE(IsProtectedDirectory("C:\\OS", "C:\\OS\\WINNT", ""));
+  EXPECT_FALSE(IsProtectedDirectory("C:\\OS2", "C:\\OS\\WINNT", ""));
+  // Without a program files directory only roots and the Windows directory
+  // count.
+  EXPECT_FALSE(IsProtectedDirectory("C:\\Program Files", "C:\\windows", ""));
+}
+
+// ---------------------------------------------------------------- creation
+
+TEST(CreateDirectoryPathTest, CreatesMissingLevelsFromTheTop) {
+  const fs::path root = fs::path(::testing::TempDir()) / "create_directory_path";
+  fs::remove_all(root);
+  std::string error;
+  auto m = sim::SimMachine::Open(root.string(), &error);
+  ASSERT_TRUE(m) << error;
+  platform::FileSystem& files = m->machine().files;
+  m->files().PutFile("C:\\file.txt", "x");
+
+  EXPECT_EQ(CreateDirectoryPath(files, "C:\\New\\Deeper"), 0);
+  EXPECT_TRUE(fs::is_directory(root / "C" / "New" / "Deeper"));
+  // It exists now: the walk ends at the drive.
+  EXPECT_EQ(CreateDirectoryPath(files, "C:\\New\\Deeper"), 1);
+  // Through a file, and on a drive that does not exist.
+  EXPECT_EQ(CreateDirectoryPath(files, "C:\\file.txt\\Sub"), 1);
+  EXPECT_EQ(CreateDirectoryPath(files, "Q:\\Tape"), 1);
+  EXPECT_FALSE(fs::exists(root / "C" / "file.txt" / "Sub"));
+  fs::remove_all(root);
+}
+
+// ---------------------------------------------------------------- placement
+
+TEST(PlacementTest, CentreHalvesTowardsZero) {
+  struct {
+    platform::Rect desktop, window;
+    Point expected;
+  } cases[] = {
+      {{0, 0, 1024, 768}, {0, 0, 300, 200}, {362, 284}},
+      {{0, 0, 1024, 768}, {10, 10, 311, 211}, {361, 283}},   // odd differences
+      {{0, 0, 640, 480}, {0, 0, 701, 481}, {-30, 0}},        // wider than the screen
+      {{0, 0, 640, 480}, {0, 0, 800, 600}, {-80, -60}},
+  };
+  for (const auto& c : cases) {
+    Point p = DesktopCentrePosition(c.desktop, c.window);
+    EXPECT_EQ(p.x, c.expected.x);
+    EXPECT_EQ(p.y, c.expected.y);
+  }
+}
+
+// ---------------------------------------------------------------- dialogs on the simulated machine
+
+// A file system that refuses to create anything below C:\LOCKED, as a
+// directory without write permission does; the rest is the simulated one.
+class LockedFiles : public platform::FileSystem {
+ public:
+  explicit LockedFiles(platform::FileSystem& f) : f_(f) {}
+  std::uint32_t GetFileStatus(const std::string& p, platform::FileStatus* o) override {
+    return f_.GetFileStatus(p, o);
+  }
+  platform::FileHandle Open(const std::string& p, platform::OpenMode m, std::uint32_t* e) override {
+    return f_.Open(p, m, e);
+  }
+  std::uint32_t Read(platform::FileHandle h, void* b, std::uint32_t s, std::uint32_t* r) override {
+    return f_.Read(h, b, s, r);
+  }
+  std::uint32_t Write(platform::FileHandle h, const void* d, std::uint32_t s,
+                      std::uint32_t* w) override {
+    return f_.Write(h, d, s, w);
+  }
+  void Close(platform::FileHandle h) override { f_.Close(h); }
+  std::uint32_t DeleteFile(const std::string& p) override { return f_.DeleteFile(p); }
+  std::uint32_t CreateDirectory(const std::string& p) override {
+    if (p.rfind("C:\\LOCKED\\", 0) == 0) return platform::err::kAccessDenied;
+    return f_.CreateDirectory(p);
+  }
+  std::uint32_t RemoveDirectory(const std::string& p) override { return f_.RemoveDirectory(p); }
+  std::uint32_t MoveFile(const std::string& a, const std::string& b) override {
+    return f_.MoveFile(a, b);
+  }
+  std::uint32_t MoveFileAtReboot(const std::string& a, const std::string& b) override {
+    return f_.MoveFileAtReboot(a, b);
+  }
+  std::uint32_t GetFileAttributes(const std::string& p, std::uint32_t* a) override {
+    return f_.GetFileAttributes(p, a);
+  }
+  std::uint32_t SetFileAttributes(const std::string& p, std::uint32_t a) override {
+    return f_.SetFileAttributes(p, a);
+  }
+  std::uint32_t SetFileTimes(const std::string& p, std::int64_t t) override {
+    return f_.SetFileTimes(p, t);
+  }
+  std::uint32_t GetShortPathName(const std::string& p, std::string* o) override {
+    return f_.GetShortPathName(p, o);
+  }
+  std::uint32_t FindFiles(const std::string& p, std::vector<platform::FindData>* o) override {
+    return f_.FindFiles(p, o);
+  }
+  std::uint32_t SetCurrentDirectory(const std::string& p) override {
+    return f_.SetCurrentDirectory(p);
+  }
+  std::string GetCurrentDirectory() override { return f_.GetCurrentDirectory(); }
+
+ private:
+  platform::FileSystem& f_;
+};
+
+class InstallDirDialogTest : public ::testing::Test {
+ protected:
+  InstallDirDialogTest() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = fs::path(::testing::TempDir()) / ("install_dir_" + std::string(info->name()));
+    fs::remove_all(root_);
+    std::string error;
+    sim_ = sim::SimMachine::Open((root_ / "m").string(), &error);
+    sim_->ui().SetResources(&simrun::ProductResources());
+    locked_ = std::make_unique<LockedFiles>(sim_->files());
+    platform::Machine& m = sim_->machine();
+    machine_ = std::make_unique<platform::Machine>(
+        platform::Machine{m.system, *locked_, m.profile, m.registry, m.lz, m.ui, m.dde});
+    state_ = std::make_unique<setup::SetupState>(*machine_);
+    setup::SetupState& s = *state_;
+    s.values = {"1", "1", "ENG", "Halvorn", "", "7.0", "95/NT", "QIC"};
+    s.productName = "Halvorn";
+    s.windowsDir = "C:\\windows";
+    s.defaultInstallDir = "C:\\Program Files\\Halvorn+ for Windows 95";
+    s.companyShort = "Brennick";
+    s.companyLong = "Brennick Corporation";
+    sim_->files().MakeDirectories("C:\\LOCKED");
+    sim_->files().PutFile("C:\\file.txt", "x");
+    sim_->files().MakeDirectories("C:\\Tape\\Old");
+  }
+  ~InstallDirDialogTest() override {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+
+  // Runs the dialog against the user's statements; returns its result and
+  // the transcript records.
+  int Run(const std::string& user, std::vector<std::string>* records) {
+    std::string error;
+    EXPECT_TRUE(scenario::ParseScenario("run A:\\SETUP.EXE\n" + user, "t.scn", &scenario_, &error))
+        << error;
+    user_ = std::make_unique<simrun::ScenarioUser>(scenario_);
+    sim_->ui().SetUser(user_.get());
+    InstallDirDialog dialog(*state_);
+    int result = sim_->ui().RunModal(platform::kNoWindow, dialog);
+    *records = user_->records();
+    EXPECT_TRUE(user_->Done()) << user_->UnusedError();
+    return result;
+  }
+
+  fs::path root_;
+  std::unique_ptr<sim::SimMachine> sim_;
+  std::unique_ptr<LockedFiles> locked_;
+  std::unique_ptr<platform::Machine> machine_;
+  std::unique_ptr<setup::SetupState> state_;
+  scenario::Scenario scenario_;
+  std::unique_ptr<simrun::ScenarioUser> user_;
+};
+
+std::string Escaped(const std::string& text) { return text::Quote(text); }
+
+// Each typed directory that is refused gets its message; the dialog stays
+// open and is then cancelled.
+TEST_F(InstallDirDialogTest, RefusedEntriesGetTheirMessage) {
+  struct {
+    std::string typed;
+    const char* caption;
+  } cases[] = {
+      {"C:", "Incomplete Directory Name"},
+      {"\\\\server\\share\\", "Incomplete Directory Name"},
+      {"C:/Tape", "Incomplete Directory Name"},
+      {"C:\\", "Directory Not Allowed"},
+      {"C:\\.", "Directory Not Allowed"},
+      {"C:\\WINDOWS\\", "Directory Not Allowed"},
+      {"C:\\Program Files", "Directory Not Allowed"},
+      {"C:\\" + std::string(252, 'a'), "Invalid Directory Name"},
+      {"C:\\1\\2\\3\\4\\5\\6\\7\\8\\9\\10\\11\\12", "Invalid Directory Name"},
+      {"Q:\\Tape", "Invalid Directory Name"},
+      {"C:\\file.txt\\Tape", "Invalid Directory Name"},
+      {"C:\\file.txt", "Invalid Directory Name"},
+      {"C:\\LOCKED\\Tape", "Invalid Directory Name"},
+      {"C:\\Tape. ", "Invalid Directory Name"},
+      {"C:\\Tape/Backup", "Invalid Directory Name"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> records;
+    int result = Run("dialog 102: set 1000 " + Escaped(c.typed) + "; press 1\nbox \"" + c.caption +
+                         "\": ok\ndialog 102 read 1000: press 2\nbox \"Confirm Cancel\": yes\n",
+                     &records);
+    EXPECT_EQ(result, platform::cmd::kCancel) << c.typed;
+    ASSERT_EQ(records.size(), 4u) << c.typed;
+    EXPECT_NE(records[1].find("owner=dialog:102 icon=error buttons=ok"), std::string::npos)
+        << records[1];
+    // The typed text stays.
+    EXPECT_NE(records[2].find("1000=" + Escaped(c.typed)), std::string::npos) << records[2];
+    EXPECT_TRUE(state_->installDir.empty());
+  }
+  EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "Tape. "));
+  EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "LOCKED" / "Tape"));
+}
+
+TEST_F(InstallDirDialogTest, NewDirectoryIsCheckedAndLeftForTheRun) {
+  std::vector<std::string> records;
+  int result = Run("dialog 102 read 1000 1001: set 1000 \"C:\\New\\Deeper\"; press 1\n", &records);
+  EXPECT_EQ(result, platform::cmd::kOk);
+  EXPECT_EQ(state_->installDir, "C:\\New\\Deeper");
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_NE(records[0].find("title=\"Halvorn+ Setup for Windows 95\""), std::string::npos)
+      << records[0];
+  EXPECT_NE(records[0].find("1000=\"C:\\\\Program Files\\\\Halvorn+ for Windows 95 - QIC\""),
+            std::string::npos)
+      << records[0];
+  EXPECT_NE(records[0].find("1001=\"\\nWelcome to Halvorn+ Setup"), std::string::npos);
+  // The parent stays, the last level is made by the setup run.
+  EXPECT_TRUE(fs::is_directory(root_ / "m" / "C" / "New"));
+  EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "New" / "Deeper"));
+}
+
+TEST_F(InstallDirDialogTest, ExistingDirectoryNeedsConfirmation) {
+  std::vector<std::string> records;
+  int result = Run(
+      "dialog 102: set 1000 \"C:\\Tape\\Old\"; press 1\n"
+      "box \"Confirm Directory Choice\": no\n"
+      "dialog 102: press 1\n"
+      "box \"Confirm Directory Choice\": yes\n",
+      &records);
+  EXPECT_EQ(result, platform::cmd::kOk);
+  EXPECT_EQ(state_->installDir, "C:\\Tape\\Old");
+  // The current directory is not left inside the chosen directory.
+  EXPECT_EQ(sim_->files().GetCurrentDirectory(), "C:\\");
+}
+
+TEST_F(InstallDirDialogTest, DefaultRestoresTheProposalAndCancelAsks) {
+  state_->scsi = true;
+  std::vector<std::string> records;
+  int result = Run(
+      "dialog 102: set 1000 \"D:\\Other\"; press 5\n"
+      "dialog 102 read 1000: press 2\n"
+      "box \"Confirm Cancel\": no\n"
+      "dialog 102: press 2\n"
+      "box \"Confirm Cancel\": yes\n",
+      &records);
+  EXPECT_EQ(result, platform::cmd::kCancel);
+  ASSERT_GE(records.size(), 2u);
+  EXPECT_NE(records[1].find("1000=\"C:\\\\Program Files\\\\Halvorn+ for Windows 95 - SCSI\""),
+            std::string::npos)
+      << records[1];
+}
+
+TEST_F(InstallDirDialogTest, OtherProductsGetNoInterfaceSuffix) {
+  state_->productName = "Ostrilk";
+  state_->defaultInstallDir = "C:\\Program Files\\Ostrilk for Windows 95";
+  EXPECT_EQ(ProposedInstallDir(*state_), "C:\\Program Files\\Ostrilk for Windows 95");
+}
+
+// The browser: entered directories, a chosen one taken, a root or a
+// protected one refused with the message and the text left as it was.
+TEST_F(InstallDirDialogTest, BrowserChoosesDirectories) {
+  std::vector<std::string> records;
+  int result = Run(
+      "dialog 102: press 4\n"
+      "dialog 1536 read 1088: open 1121 \"[Tape]\"; open 1121 \"[Old]\"; press 1\n"
+      "dialog 102 read 1000: press 4\n"
+      "dialog 1536 read 1088: open 1121 \"[..]\"; open 1121 \"[..]\"; press 1\n"
+      "box \"Directory Not Allowed\": ok\n"
+      "dialog 102: press 4\n"
+      "dialog 1536: open 1121 \"[windows]\"; press 1\n"
+      "box \"Directory Not Allowed\": ok\n"
+      "dialog 102: press 4\n"
+      "dialog 1536: open 1121 \"[..]\"; open 1121 \"[Tape]\"; press 2\n"
+      "dialog 102 read 1000: press 2\n"
+      "box \"Confirm Cancel\": yes\n",
+      &records);
+  EXPECT_EQ(result, platform::cmd::kCancel);
+  ASSERT_EQ(records.size(), 12u);
+  EXPECT_EQ(records[1], "dialog 1536 owner=dialog:102 title=\"Directory Browser\" 1088=\"c:\\\\\" "
+                        "-> open 1121 \"[Tape]\"; open 1121 \"[Old]\"; press 1");
+  EXPECT_NE(records[2].find("1000=\"C:\\\\Tape\\\\Old\""), std::string::npos) << records[2];
+  // The browser opens where the Windows drive's current directory is.
+  EXPECT_NE(records[3].find("1088=\"c:\\\\tape\\\\old\""), std::string::npos) << records[3];
+  EXPECT_NE(records[11 - 1].find("1000=\"C:\\\\Tape\\\\Old\""), std::string::npos)
+      << records[10];
+}
+
+TEST_F(InstallDirDialogTest, BrowserHookHidesFileControlsAndCentres) {
+  // The hook alone, on a window of the browser's template.
+  class Probe : public platform::DialogHandler {
+   public:
+    explicit Probe(setup::SetupState& s) : DialogHandler(ids::browser::kTemplate), hook(s) {}
+    bool OnInitDialog(platform::WindowHandle h) override {
+      hook.OnInitDialog(h);
+      window = h;
+      return false;
+    }
+    DirectoryBrowserHook hook;
+    platform::WindowHandle window = 0;
+  } probe(*state_);
+  sim::SimUi& ui = sim_->ui();
+  platform::WindowHandle h = ui.CreateModeless(platform::kNoWindow, probe);
+  EXPECT_EQ(ui.GetItemText(h, ids::browser::kFileName), "Junk");
+  EXPECT_EQ(ui.FocusOf(h), ids::browser::kDirectories);
+  EXPECT_EQ(ui.GetWindowText(h), "Directory Browser");
+  ui.DestroyWindow(h);
+  EXPECT_EQ(BrowserDirectory("C:\\Tape\\Junk"), "C:\\Tape");
+  EXPECT_EQ(BrowserDirectory("C:\\Junk"), "C:");
+}
+
+TEST_F(InstallDirDialogTest, BothDialogsSitTwentyPixelsBelowTheCentre) {
+  sim::SimUi& ui = sim_->ui();
+  LicenseAgreementDialog license(*state_);
+  InstallDirDialog dir(*state_);
+  for (platform::DialogHandler* d : std::vector<platform::DialogHandler*>{&license, &dir}) {
+    platform::WindowHandle h = ui.CreateModeless(platform::kNoWindow, *d);
+    platform::Rect r = ui.GetWindowRect(h);
+    EXPECT_EQ(r.left, (1024 - r.Width()) / 2);
+    EXPECT_EQ(r.top, (768 - r.Height()) / 2 + 20);
+    ui.DestroyWindow(h);
+  }
+}
+
+// ---------------------------------------------------------------- license
+
+// The license opens with the focus on Cancel, the default button (not on
+// the text, which would open selected and scrolled to its end), and Enter
+// and Escape both decline it, as a click on Cancel does.
+TEST_F(InstallDirDialogTest, LicenseFocusIsOnCancelAndEnterDeclines) {
+  sim::SimUi& ui = sim_->ui();
+  LicenseAgreementDialog probe(*state_);
+  platform::WindowHandle h = ui.CreateModeless(platform::kNoWindow, probe);
+  EXPECT_EQ(ui.FocusOf(h), ids::license::kCancel);
+  ui.DestroyWindow(h);
+  for (const char* key : {"enter", "escape"}) {
+    std::string error;
+    ASSERT_TRUE(scenario::ParseScenario(std::string("run A:\\SETUP.EXE\ndialog 129: key ") + key +
+                                            "\n",
+                                        "t.scn", &scenario_, &error))
+        << error;
+    simrun::ScenarioUser user(scenario_);
+    ui.SetUser(&user);
+    LicenseAgreementDialog license(*state_);
+    EXPECT_EQ(ui.RunModal(platform::kNoWindow, license), platform::cmd::kCancel) << key;
+    EXPECT_TRUE(user.Done()) << user.UnusedError();
+    ui.SetUser(nullptr);
+  }
+}
+
+TEST(LicenseTest, TextIsExpandedWithCrLfAndNoMarkerLeft) {
+  std::string error;
+  const fs::path root = fs::path(::testing::TempDir()) / "license_text";
+  fs::remove_all(root);
+  auto m = sim::SimMachine::Open(root.string(), &error);
+  ASSERT_TRUE(m) << error;
+  struct {
+    const char* prd;
+    const char* aux;
+    bool nt;
+    const char* product;
+    const char* company;
+    const char* title;
+  } cases[] = {
+      {"Halvorn", "", false, "Halvorn+", "Brennick Corporation", "Brennick Software License Agreement"},
+      {"Halvorn", "S", true, "Halvorn SE", "Brennick Corporation",
+       "Brennick Software License Agreement"},
+      {"RQ-TAPE", "", false, "RQ-TAPE", "Dunmarrow Corporation",
+       "Dunmarrow Software License Agreement"},
+  };
+  for (const auto& c : cases) {
+    setup::SetupState state(m->machine());
+    state.values = {"1", "1", "ENG", c.prd, c.aux, "7.0", "95/NT", "QIC"};
+    state.productName = c.prd;
+    state.seEdition = c.aux[0] == 'S';
+    state.windowsNt = c.nt;
+    setup::SetCompanyNames(state);
+    const std::string text = ExpandedLicenseText(state);
+    EXPECT_EQ(std::string(ExpandedLicenseTitle(state)), c.title);
+    EXPECT_EQ(text.find("!!"), std::string::npos);
+    EXPECT_NE(text.find(c.product), std::string::npos) << c.prd;
+    EXPECT_NE(text.find(c.company), std::string::npos) << c.prd;
+    EXPECT_GT(text.size(), 2300u);
+    EXPECT_LT(text.size(), 2800u);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n') {
+        ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
+      }
+      if (text[i] == '\r') {
+        ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n');
+      }
+    }
+    // The source is not rewritten by expansion.
+    EXPECT_NE(std::string(LicenseTextSource()).find("!!co_long!!"), std::string::npos);
+  }
+  fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace ui
