@@ -38,6 +38,19 @@ if [ -d "$drive_c" ]; then
   echo
   echo "UNINST.LST:"
   sed 's/^/  /' "$drive_c/Program Files/Halvorn+ for Windows 95 - QIC/UNINST.LST" 2>/dev/null || true
+  echo
+  echo "Tape configuration (HALVORN.INI):"
+  sed 's/^/  /' "$drive_c/Program Files/Halvorn+ for Windows 95 - QIC/HALVORN.INI" 2>/dev/null ||
+    echo "  (none)"
+  echo
+  echo "Uninstall entry (the prefix's registry, HKLM):"
+  awk '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\Dastrel/ {p = 1; print "  " $0; next}
+       /^\[/ {p = 0}
+       p && NF {print "  " $0}' "$out/run/work/prefix/system.reg" 2>/dev/null
+  echo
+  echo "Program group (the Start Menu folder Wine's shell made of it):"
+  (cd "$drive_c"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs 2>/dev/null &&
+    find . -mindepth 1 -path './Halvorn*' -printf '  %P\n' | sort) || echo "  (none)"
 fi
 echo
 echo "Screenshots of the real windows:"
