@@ -197,6 +197,11 @@ struct Rest : platform::System, platform::Profile, platform::Registry, platform:
   void KillTimer(platform::WindowHandle, int) override {}
   void PumpMessages(platform::WindowHandle) override {}
   void RunMessagesUntil(const std::function<bool()>&) override {}
+  int ListAddString(platform::WindowHandle, int, const std::string&) override { Fail(); }
+  int ListCount(platform::WindowHandle, int) override { Fail(); }
+  std::string ListText(platform::WindowHandle, int, int) override { Fail(); }
+  int ListCurSel(platform::WindowHandle, int) override { Fail(); }
+  bool ListSetCurSel(platform::WindowHandle, int, int) override { Fail(); }
 };
 
 void CheckLine(const std::string& line) {
