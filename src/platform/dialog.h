@@ -54,6 +54,10 @@ class Dialog {
     Machine().InvalidateItem(window_, controlId, erase);
   }
   void UpdateItem(int controlId) { Machine().UpdateItem(window_, controlId); }
+  void ShowItem(int controlId, bool show) { Machine().ShowItem(window_, controlId, show); }
+  void SetItemFocus(int controlId) { Machine().SetItemFocus(window_, controlId); }
+  bool IsItemChecked(int controlId) { return Machine().IsItemChecked(window_, controlId); }
+  void CheckItem(int controlId, bool checked) { Machine().CheckItem(window_, controlId, checked); }
 
   // ---- list box calls
   int ListAddString(int controlId, const std::string& text) {

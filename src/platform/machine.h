@@ -394,6 +394,9 @@ class Painter {
   // Size of bitmap resource id; false when it cannot be loaded.
   virtual bool BitmapSize(int bitmapId, Size* out) = 0;
   virtual bool DrawBitmap(int bitmapId, int x, int y, Rop rop) = 0;
+  // DrawIcon of icon resource iconId (its standard size) with its top left
+  // at x, y; false when it cannot be loaded.
+  virtual bool DrawIcon(int /*iconId*/, int /*x*/, int /*y*/) { return false; }
   virtual Size TextExtent(const std::string& text) = 0;
   // ExtTextOut with ETO_OPAQUE|ETO_CLIPPED in the given colours.
   virtual void DrawTextClipped(int x, int y, const Rect& clip, const std::string& text,
@@ -534,6 +537,11 @@ class Ui {
   virtual void ShowItem(WindowHandle /*dialog*/, int /*controlId*/, bool /*show*/) {}
   // EM_LIMITTEXT: the most characters the user can type into an edit box.
   virtual void LimitItemText(WindowHandle /*dialog*/, int /*controlId*/, int /*maxChars*/) {}
+  // BM_GETCHECK: true when the check box or radio button is checked.
+  virtual bool IsItemChecked(WindowHandle /*dialog*/, int /*controlId*/) { return false; }
+  // BM_SETCHECK: checks or clears a check box or radio button (the other
+  // buttons of a radio group are left as they are, as on Windows).
+  virtual void CheckItem(WindowHandle /*dialog*/, int /*controlId*/, bool /*checked*/) {}
   // LB_SETCURSEL on a list box of a dialog.
   virtual void SelectListItem(WindowHandle /*dialog*/, int /*controlId*/, int /*index*/) {}
   // GetSaveFileNameA with the program's dialog template `templateId`

@@ -4,6 +4,11 @@
 namespace ui {
 namespace {
 
+constexpr bool IsCreatedVisible(ControlKind kind) {
+  return kind != ControlKind::kHiddenButton && kind != ControlKind::kHiddenStatic &&
+         kind != ControlKind::kHiddenIcon;
+}
+
 // The window styles only matter to the resource compiler; here they are
 // dropped unread.
 #define SETUP_DIALOG(name, id, caption, x, y, cx, cy, font, size, visible, style, exstyle) \
@@ -11,9 +16,9 @@ namespace {
 #define SETUP_DIALOG_NOCAPTION(name, id, x, y, cx, cy, font, size, visible, style, exstyle) \
   DialogTemplate{id, "", x, y, cx, cy, font, size, (visible) != 0, {
 #define SETUP_CONTROL(kind, name, id, text, x, y, cx, cy, style, exstyle) \
-  ControlTemplate{id, ControlKind::kind, text, x, y, cx, cy, ControlKind::kind != ControlKind::kHiddenButton},
+  ControlTemplate{id, ControlKind::kind, text, x, y, cx, cy, IsCreatedVisible(ControlKind::kind)},
 #define SETUP_UNNAMED_CONTROL(kind, text, x, y, cx, cy, style, exstyle) \
-  ControlTemplate{-1, ControlKind::kind, text, x, y, cx, cy, ControlKind::kind != ControlKind::kHiddenButton},
+  ControlTemplate{-1, ControlKind::kind, text, x, y, cx, cy, IsCreatedVisible(ControlKind::kind)},
 #define SETUP_DIALOG_END() }},
 
 const std::vector<DialogTemplate>& Templates() {

@@ -26,6 +26,9 @@ enum class ControlKind {
   kFrame,
   kReadOnlyText,  // multi-line read-only edit with a border and a vertical scroll bar
   kHiddenButton,  // a push button created hidden
+  kHiddenStatic,  // a static text created hidden
+  kIcon,          // a static the program draws an icon into (Ui::OwnControlPaint)
+  kHiddenIcon,    // the same, created hidden
   kCheckBox,
   kDirList,       // the directory list of the classic file dialog (owner-drawn, sorted)
   kFileList,      // its file list
