@@ -61,4 +61,9 @@ const DialogTemplate* FindDialogTemplate(int id);
 constexpr int kLogoBitmap = 131;     // 230 x 110 monochrome
 constexpr int kOemLogoBitmap = 159;  // 148 x 33 colour
 
+// Icon resource numbers (32 x 32) of the uninstall progress dialog.
+constexpr int kBarrelIcon = 144;         // animation frame: the barrel
+constexpr int kBurningBarrelIcon = 145;  // animation frame: the barrel in flames
+constexpr int kCheckMarkIcon = 146;      // a step is done
+
 }  // namespace ui
