@@ -108,7 +108,10 @@ class BoxUi : public testsupport::NullUi {
 
 class UninstallLogTest : public ::testing::Test {
  protected:
-  UninstallLogTest() { state.uninstallDir = "C:\\TAPE"; }
+  UninstallLogTest() {
+    state.uninstallDir = "C:\\TAPE";
+    state.windowsDir = "C:\\WINDOWS";
+  }
 
   testsupport::NullParts unused;  // nothing but files and message boxes is used
   MemoryFiles files;
@@ -220,12 +223,56 @@ TEST_F(UninstallLogTest, LinesThatAreNotFullPathsArePassedOver) {
   // The line with a zero byte ends there, as a C string would.
   const char raw[] =
       "A.EXE\r\n..\\B.EXE\r\nC:\\TAPE\\..\\..\\AUTOEXEC.BAT\r\nC:REL.EXE\r\n\r\n"
-      "C:\\TAPE\\.\\D.EXE\r\nC:\\TAPE\\OK.EXE\0C:\\OTHER.EXE\r\n";
+      "C:\\TAPE\\OK.EXE\0C:\\OTHER.EXE\r\n";
   files.Put("C:\\TAPE\\UNINST.LST", std::string(raw, sizeof raw - 1));
   files.Put("C:\\TAPE\\OK.EXE", "ok");
   RemoveLoggedFiles(state);
   EXPECT_EQ(files.deleteCalls, (std::vector<std::string>{"C:\\TAPE\\OK.EXE", "C:\\TAPE\\UNINST.LST"}));
 }
+
+// Which log lines are deleted, and as which path: the decision is taken on
+// the path as Windows resolves it, never on its spelling.
+struct LoggedLine {
+  const char* name;
+  const char* line;
+  const char* deleted;  // the path deleted, or null when the line is passed over
+};
+
+class LoggedLineTest : public UninstallLogTest, public ::testing::WithParamInterface<LoggedLine> {};
+
+TEST_P(LoggedLineTest, IsDeletedOnlyWhereTheCopyEngineWrites) {
+  const LoggedLine& c = GetParam();
+  files.Put("C:\\TAPE\\UNINST.LST", std::string(c.line) + "\r\n");
+  RemoveLoggedFiles(state);
+  std::vector<std::string> expected;
+  if (c.deleted != nullptr) expected.push_back(c.deleted);
+  expected.push_back("C:\\TAPE\\UNINST.LST");
+  EXPECT_EQ(files.deleteCalls, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoggedLineTest,
+    ::testing::Values(
+        // An install directory typed with a trailing backslash gives lines
+        // with a doubled one.
+        LoggedLine{"DoubledBackslash", "C:\\TAPE\\\\HALVORN.EXE", "C:\\TAPE\\HALVORN.EXE"},
+        LoggedLine{"OtherCase", "c:\\tape\\sub\\b.dll", "C:\\TAPE\\SUB\\B.DLL"},
+        LoggedLine{"ForwardSlashes", "C:/TAPE/SUB/B.DLL", "C:\\TAPE\\SUB\\B.DLL"},
+        LoggedLine{"DotComponents", "C:\\TAPE\\.\\SUB\\..\\D.EXE", "C:\\TAPE\\D.EXE"},
+        LoggedLine{"TrailingDot", "C:\\TAPE\\D.EXE.", "C:\\TAPE\\D.EXE"},
+        LoggedLine{"BackupTool", "c:\\windows\\LFNBK.EXE", "C:\\WINDOWS\\LFNBK.EXE"},
+        LoggedLine{"VirtualDriver", "C:\\WINDOWS\\SYSTEM\\QTAPE.VXD", "C:\\WINDOWS\\SYSTEM\\QTAPE.VXD"},
+        LoggedLine{"OutOfTheTree", "C:\\TAPE\\..\\AUTOEXEC.BAT", nullptr},
+        LoggedLine{"TheDirectoryItself", "C:\\TAPE\\.", nullptr},
+        LoggedLine{"SiblingWithSamePrefix", "C:\\TAPEX\\A.EXE", nullptr},
+        LoggedLine{"OtherDrive", "D:\\TAPE\\A.EXE", nullptr},
+        LoggedLine{"Share", "\\\\SERVER\\TAPE\\A.EXE", nullptr},
+        LoggedLine{"OtherWindowsFile", "C:\\WINDOWS\\WIN.INI", nullptr},
+        LoggedLine{"SystemFileNoDriver", "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL", nullptr},
+        LoggedLine{"DriverBelowSystem", "C:\\WINDOWS\\SYSTEM\\IOSUBSYS\\X.VXD", nullptr},
+        LoggedLine{"Stream", "C:\\TAPE\\A.EXE:EVIL", nullptr},
+        LoggedLine{"Wildcard", "C:\\TAPE\\*.*", nullptr}),
+    [](const ::testing::TestParamInfo<LoggedLine>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace install

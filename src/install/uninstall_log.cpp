@@ -1,33 +1,54 @@
 #include "install/uninstall_log.h"
 
+#include <string_view>
+
 #include "install/install_text.h"
+#include "text/text.h"
+#include "text/windows_path.h"
 
 namespace install {
 namespace {
 
-// Only full drive paths without "." or ".." components are deleted.
-bool IsDeletablePath(const std::string& path) {
-  if (path.size() < 4) return false;
-  char drive = path[0];
-  bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
-  if (!letter || path[1] != ':' || path[2] != '\\') return false;
-  std::size_t begin = 3;
-  for (;;) {
-    std::size_t end = path.find('\\', begin);
-    std::string component = path.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-    if (component.empty() || component == "." || component == "..") return false;
-    if (component.find_first_of("/:") != std::string::npos) return false;
-    if (end == std::string::npos) return true;
-    begin = end + 1;
+bool HasOnlyNameCharacters(const std::string& part) {
+  for (char ch : part) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 32 || std::string_view("<>\"|*?:").find(ch) != std::string_view::npos) return false;
   }
+  return true;
 }
 
-void DeleteLoggedPath(platform::FileSystem& files, std::string line) {
+// The path to delete for a log line, as Windows resolves it, or an empty
+// text when the line names nothing the copy engine could have written.
+std::string RemovablePath(const std::string& line, const std::string& uninstallDir,
+                          const std::string& windowsDir) {
+  const text::WindowsPath path = text::ResolvePath(line);
+  if (!path.valid || path.root.size() != 2 || line.size() < 3 || line[2] == ':') return {};
+  if (path.parts.empty()) return {};
+  for (const std::string& part : path.parts) {
+    if (!HasOnlyNameCharacters(part)) return {};
+  }
+  const text::WindowsPath dir = text::ResolvePath(uninstallDir);
+  if (text::IsSameOrBelow(path, dir) && path.parts.size() > dir.parts.size()) return path.Text();
+  const text::WindowsPath windows = text::ResolvePath(windowsDir);
+  if (!windows.valid) return {};
+  if (text::IsSamePath(path, text::ResolvePath(windowsDir + "\\LFNBK.EXE"))) return path.Text();
+  text::WindowsPath parent = path;
+  parent.parts.pop_back();
+  if (text::IsSamePath(parent, text::ResolvePath(windowsDir + "\\SYSTEM")) &&
+      text::Contains(path.parts.back(), ".VXD")) {
+    return path.Text();
+  }
+  return {};
+}
+
+void DeleteLoggedPath(platform::FileSystem& files, std::string line,
+                      const std::string& uninstallDir, const std::string& windowsDir) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   std::size_t zero = line.find('\0');  // a C string would end there
   if (zero != std::string::npos) line.resize(zero);
-  if (!IsDeletablePath(line)) return;
-  files.DeleteFile(line);  // a file already gone or in use is passed over
+  const std::string path = RemovablePath(line, uninstallDir, windowsDir);
+  if (path.empty()) return;
+  files.DeleteFile(path);  // a file already gone or in use is passed over
 }
 
 }  // namespace
@@ -85,7 +106,7 @@ void RemoveLoggedFiles(setup::SetupState& state) {
     if (got == 0) break;
     for (std::uint32_t i = 0; i < got; ++i) {
       if (buffer[i] == '\n') {
-        DeleteLoggedPath(files, line);
+        DeleteLoggedPath(files, line, state.uninstallDir, state.windowsDir);
         line.clear();
       } else {
         line.push_back(buffer[i]);
@@ -95,7 +116,7 @@ void RemoveLoggedFiles(setup::SetupState& state) {
   // The last line needs no line end, but only at the end of the log: after
   // a failed read the unfinished line may be the beginning of a longer path
   // (C:\TAPE\HALVO of C:\TAPE\HALVORN.EXE), which names another file.
-  if (!line.empty() && !readFailed) DeleteLoggedPath(files, line);
+  if (!line.empty() && !readFailed) DeleteLoggedPath(files, line, state.uninstallDir, state.windowsDir);
 
   files.Close(handle);
   files.DeleteFile(logPath);

@@ -38,10 +38,14 @@ void CloseUninstallLog(UninstallLog& log);
 // line end, unless reading failed before the end of the log (the
 // unfinished line is then passed over). Deletion failures are passed over. A missing log is reported
 // with its path and the caption "Can't find file..." and nothing is
-// deleted. Lines that are not absolute drive paths ("C:\...") or that hold
-// a "." or ".." component are passed over: the engine never writes such
-// lines, and deleting them would depend on the current directory or leave
-// the directories the log names.
+// deleted.
+//
+// The log lies where other users may write, so a line is deleted only when
+// it names, as Windows resolves the path (letter case, slashes, doubled
+// backslashes, "." and ".." components), a place the copy engine writes:
+// below the uninstall directory, LFNBK.EXE in the Windows directory, or a
+// file whose name holds ".VXD" in its SYSTEM directory. The resolved path
+// is what is deleted; other lines are passed over silently.
 void RemoveLoggedFiles(setup::SetupState& state);
 
 }  // namespace install

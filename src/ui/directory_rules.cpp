@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "text/windows_path.h"
+
 namespace ui {
 
 // ---------------------------------------------------------------- creation
@@ -38,77 +40,6 @@ int CreateDirectoryPath(platform::FileSystem& files, const std::string& path) {
 // ---------------------------------------------------------------- checks
 
 namespace {
-
-// Windows-1252 upper case, as Windows compares names.
-char Fold(char ch) {
-  unsigned char c = static_cast<unsigned char>(ch);
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char>(c - 32);
-  if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<char>(c - 16);  // š œ ž
-  if (c == 0xFF) return static_cast<char>(0x9F);                               // ÿ
-  return ch;
-}
-
-// A path as Windows would reach it: its root ("C:" or "\\SERVER\SHARE")
-// and its components, without empty and "." components, ".." applied (never
-// above the root), trailing dots and blanks dropped, folded to upper case.
-struct Canonical {
-  bool valid = false;
-  std::string root;
-  std::vector<std::string> parts;
-};
-
-Canonical Canonicalise(const std::string& path) {
-  std::string p = path;
-  for (char& ch : p) {
-    if (ch == '/') ch = '\\';
-    ch = Fold(ch);
-  }
-  Canonical out;
-  std::size_t start = 0;
-  if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') {
-    // \\server\share: both names make the root.
-    std::size_t server = p.find('\\', 2);
-    if (server == std::string::npos || server == 2) return out;
-    std::size_t share = p.find('\\', server + 1);
-    if (share == std::string::npos) share = p.size();
-    if (share == server + 1) return out;
-    out.root = p.substr(0, share);
-    start = share;
-  } else if (p.size() >= 2 && p[1] == ':') {
-    out.root = p.substr(0, 2);
-    start = 2;
-  } else {
-    return out;
-  }
-  out.valid = true;
-  std::size_t i = start;
-  while (i <= p.size()) {
-    std::size_t next = p.find('\\', i);
-    if (next == std::string::npos) next = p.size();
-    std::string part = p.substr(i, next - i);
-    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) {
-      if (part == "." || part == "..") break;
-      part.pop_back();
-    }
-    if (part == "..") {
-      if (!out.parts.empty()) out.parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      out.parts.push_back(part);
-    }
-    i = next + 1;
-  }
-  return out;
-}
-
-// `a` is `b` or a directory above it.
-bool IsSameOrAbove(const Canonical& a, const Canonical& b) {
-  if (!a.valid || !b.valid || a.root != b.root || a.parts.size() > b.parts.size()) return false;
-  for (std::size_t i = 0; i < a.parts.size(); ++i) {
-    if (a.parts[i] != b.parts[i]) return false;
-  }
-  return true;
-}
 
 bool IsNameCharacter(unsigned char c) {
   if (c < 32) return false;
@@ -147,15 +78,23 @@ bool HasValidForm(const std::string& dir) {
 
 bool IsProtectedDirectory(const std::string& dir, const std::string& windowsDir,
                           const std::string& programFilesDir) {
-  const Canonical d = Canonicalise(dir);
+  const text::WindowsPath d = text::ResolvePath(dir);
   if (!d.valid) return false;
   if (d.parts.empty()) return true;  // a drive or share root
-  if (IsSameOrAbove(d, Canonicalise(windowsDir))) return true;
-  if (!programFilesDir.empty()) {
-    const Canonical p = Canonicalise(programFilesDir);
-    if (IsSameOrAbove(d, p) && d.parts.size() == p.parts.size()) return true;
+  const text::WindowsPath windows = text::ResolvePath(windowsDir);
+  if (text::IsSameOrBelow(windows, d)) return true;
+  for (const char* system : {"\\SYSTEM", "\\SYSTEM32"}) {
+    if (windows.valid && text::IsSamePath(d, text::ResolvePath(windowsDir + system))) return true;
+  }
+  if (!programFilesDir.empty() && text::IsSamePath(d, text::ResolvePath(programFilesDir))) {
+    return true;
   }
   return false;
+}
+
+std::string ProgramFilesDirOf(const setup::SetupState& state) {
+  const std::size_t cut = state.defaultInstallDir.rfind('\\');
+  return cut == std::string::npos ? std::string() : state.defaultInstallDir.substr(0, cut);
 }
 
 DirText CheckInstallDirText(const std::string& dir, const std::string& windowsDir,

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/machine.h"
+#include "setup/state.h"
 
 namespace ui {
 
@@ -48,9 +49,14 @@ DirText CheckInstallDirText(const std::string& dir, const std::string& windowsDi
 
 // Whether removing `dir` with everything below it would remove more than a
 // product's own directory: a drive or share root, `windowsDir` or a
-// directory above it, or `programFilesDir` itself.
+// directory above it, its SYSTEM or SYSTEM32 directory, or
+// `programFilesDir` itself. Paths are compared as Windows resolves them.
 bool IsProtectedDirectory(const std::string& dir, const std::string& windowsDir,
                           const std::string& programFilesDir);
+
+// The program files directory: the default install directory's parent
+// (empty when it has none).
+std::string ProgramFilesDirOf(const setup::SetupState& state);
 
 struct Point {
   int x = 0, y = 0;

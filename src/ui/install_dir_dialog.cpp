@@ -15,11 +15,6 @@ std::string ProposedInstallDir(const setup::SetupState& state) {
   return dir;
 }
 
-std::string ProgramFilesDirOf(const setup::SetupState& state) {
-  const std::size_t cut = state.defaultInstallDir.rfind('\\');
-  return cut == std::string::npos ? std::string() : state.defaultInstallDir.substr(0, cut);
-}
-
 // ---------------------------------------------------------------- browser
 
 void DirectoryBrowserHook::OnInitDialog(platform::WindowHandle dialog) {
