@@ -138,6 +138,7 @@ constexpr std::uint32_t kSystem = 0x04;
 constexpr std::uint32_t kDirectory = 0x10;
 constexpr std::uint32_t kArchive = 0x20;
 constexpr std::uint32_t kNormal = 0x80;
+constexpr std::uint32_t kReparsePoint = 0x400;  // a junction or symbolic link
 constexpr std::uint32_t kInvalid = 0xFFFFFFFFu;
 }  // namespace attr
 

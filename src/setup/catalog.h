@@ -71,6 +71,9 @@ enum MsgId : int {
   // it (a drive root, the Windows directory or one above it, the program
   // files directory itself) is refused with this message.
   MSG_DIRECTORY_NOT_ALLOWED,
+  // Added: Complete removal is refused for such a directory when an older
+  // installation put the product there; Selective still works.
+  MSG_COMPLETE_REMOVAL_REFUSED,
   MSG_COUNT
 };
 

@@ -16,6 +16,7 @@
 #include "ui/install_dir_dialog.h"
 #include "ui/license_dialog.h"
 #include "uninstall/launcher.h"
+#include "uninstall/uninstall_dialogs.h"
 
 namespace setup {
 namespace {
@@ -26,15 +27,14 @@ int ExitCodeFor(Mode mode, int setupStatus, int uninstallResult) {
   return setupStatus;
 }
 
-// What a mode's steps give besides a status: the run stopped at a step
-// this build does not have (no completion message), or the user refused
-// the removal of the qic117 driver (setup ends at once, no completion).
-constexpr int kStoppedAtStepNotBuilt = -1;
+// What a mode's steps give besides a status: the user refused the removal
+// of the qic117 driver (setup ends at once, no completion).
 constexpr int kEndedAtOnce = -2;
 
 // Restart mode: confirmation, the entry number and group name of the
-// installed product, then the removal. Returns the uninstall result, or
-// kStoppedAtStepNotBuilt.
+// installed product, the choice of how files are removed, the removal
+// steps, and on Windows NT the product's driver service. Returns the
+// uninstall result.
 int RunRestartMode(SetupState& state) {
   std::string text = Msg(state, MSG_CONFIRM_UNINSTALL, kText);
   std::string caption = Msg(state, MSG_CONFIRM_UNINSTALL, kCaption);
@@ -45,10 +45,13 @@ int RunRestartMode(SetupState& state) {
   state.entryNumber = state.machine.profile.GetString("Misc", "SeqID", "00", 3,
                                                       state.restartDescriptionPath);
   integration::UpdateRegistryEntries(state, integration::RegistryOperation::kReadGroupName);
-  // The removal itself (the option and progress dialogs, the service of
-  // the product's driver) is not part of this build: stop here without
-  // claiming anything was removed.
-  return kStoppedAtStepNotBuilt;
+
+  ::uninstall::UninstallOptionDialog options(state);
+  if (options.Run() != platform::cmd::kOk) return uninstall::kNothingDone;
+  ::uninstall::UninstallProgressDialog progress(state, options.Option());
+  int result = progress.Run();
+  if (state.windowsNt && !state.scsi) integration::RemoveZemaqwntService(state);
+  return result;
 }
 
 // What turns a successful installation into "Windows must restart".
@@ -196,8 +199,7 @@ int RunSetup(platform::Machine& machine) {
   if (!refused) {
     reached = state.mode == Mode::kRestart ? RunRestartMode(state) : RunInstallMode(state);
   }
-  bool stoppedEarly = reached < 0;
-  if (!stoppedEarly) {
+  if (reached != kEndedAtOnce) {
     if (refused) {
       // The steps did not run: nothing to take from them.
     } else if (state.mode == Mode::kRestart) {
@@ -212,7 +214,6 @@ int RunSetup(platform::Machine& machine) {
   machine.ui.DestroyWindow(window);
   state.backgroundWindow = platform::kNoWindow;
   if (reached == kEndedAtOnce) return exitcode::kCancelled;
-  if (stoppedEarly) return exitcode::kStoppedAtStepNotBuilt;
   return ExitCodeFor(state.mode, setupStatus, uninstallResult);
 }
 

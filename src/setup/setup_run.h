@@ -11,7 +11,6 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kCancelled = 2;
 constexpr int kRestartNeeded = 3;
-constexpr int kStoppedAtStepNotBuilt = 4;
 constexpr int kAccessDenied = 5;
 constexpr int kDescriptionMissing = 10;
 constexpr int kDescriptionInvalid = 13;

@@ -1,0 +1,64 @@
+#include "uninstall/removal.h"
+
+#include "install/uninstall_log.h"
+#include "ui/directory_rules.h"
+
+namespace uninstall {
+
+int DeleteDirectoryTree(platform::FileSystem& files, const std::string& path) {
+  if (path.empty() || path.size() > kMaxTreePathLength) return 0;
+  std::vector<platform::FindData> entries;
+  if (files.FindFiles(path + "\\*.*", &entries) != platform::err::kSuccess) return 0;
+  for (const platform::FindData& entry : entries) {
+    if (entry.name == "." || entry.name == "..") continue;
+    const std::string child = path + "\\" + entry.name;
+    const bool directory = (entry.attributes & platform::attr::kDirectory) != 0;
+    if ((entry.attributes & platform::attr::kReparsePoint) != 0) {
+      // The link itself goes; what it points to stays.
+      if (directory) {
+        files.RemoveDirectory(child);
+      } else {
+        files.DeleteFile(child);
+      }
+    } else if (directory) {
+      DeleteDirectoryTree(files, child);
+    } else {
+      files.DeleteFile(child);
+    }
+  }
+  files.RemoveDirectory(path);
+  return 1;
+}
+
+bool MayRemoveWholeDirectory(const setup::SetupState& state) {
+  return !ui::IsProtectedDirectory(state.uninstallDir, state.windowsDir,
+                                   ui::ProgramFilesDirOf(state));
+}
+
+void RemoveExtraFiles(setup::SetupState& state) {
+  platform::FileSystem& files = state.machine.files;
+  if (!state.sourceDir.empty()) {
+    std::string saile = "x:\\SAILE.INI";
+    saile[0] = state.sourceDir[0];
+    files.DeleteFile(saile);
+  }
+  if (!state.windowsDir.empty()) {
+    std::string lfnAdmin = "x:\\LFNADMIN";
+    lfnAdmin[0] = state.windowsDir[0];
+    DeleteDirectoryTree(files, lfnAdmin);
+  }
+}
+
+void RemoveProgramFiles(setup::SetupState& state, FileRemoval option) {
+  platform::FileSystem& files = state.machine.files;
+  if (option == FileRemoval::kComplete && MayRemoveWholeDirectory(state)) {
+    DeleteDirectoryTree(files, state.uninstallDir);
+  } else {
+    install::RemoveLoggedFiles(state);
+  }
+  files.SetCurrentDirectory("\\");
+  files.RemoveDirectory(state.uninstallDir);
+  RemoveExtraFiles(state);
+}
+
+}  // namespace uninstall
