@@ -446,6 +446,12 @@ bool ParseMkdir(Cursor& c, Statement* st, std::string* error) {
   return c.End(error);
 }
 
+bool ParseDeleteFile(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kDeleteFile;
+  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  return c.End(error);
+}
+
 bool ParseRefuseRestart(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kRefuseRestart;
   if (Lower(c.Word()) != "restart") {
@@ -579,7 +585,7 @@ constexpr Name<StatementParser> kStatements[] = {
     {"platform", ParsePlatform}, {"drive", ParseDrive},
     {"copy", ParseCopy},         {"registry", ParseRegistry},
     {"disk", ParseDiskFree},     {"attrib", ParseAttrib},
-    {"mkdir", ParseMkdir},       {"refuse", ParseRefuseRestart},
+    {"mkdir", ParseMkdir},       {"delete", ParseDeleteFile},       {"refuse", ParseRefuseRestart},
     {"service", ParseService},   {"hold", ParseHold},
     {"deny", ParseDeny},         {"group", ParseGroup},
     {"progman", ParseProgman},

@@ -40,6 +40,7 @@ enum class Kind {
   kDiskFree,        // drive, bytes
   kAttrib,          // windowsPath, attributes
   kMkdir,           // windowsPath
+  kDeleteFile,      // windowsPath: a file removed before the run
   kRefuseRestart,   // (no fields)
   kService,         // valueName: the service name, bytes: its type (1 kernel driver, 16 own process), windowsPath: its image
   kHold,            // windowsPath: a file another process holds open

@@ -30,6 +30,23 @@ int DeleteDirectoryTree(platform::FileSystem& files, const std::string& path) {
   return 1;
 }
 
+int RemoveEmptyDirectories(platform::FileSystem& files, const std::string& path) {
+  if (path.empty() || path.size() > kMaxTreePathLength) return 0;
+  std::vector<platform::FindData> entries;
+  if (files.FindFiles(path + "\\*.*", &entries) != platform::err::kSuccess) return 0;
+  for (const platform::FindData& entry : entries) {
+    if (entry.name == "." || entry.name == "..") continue;
+    const bool directory = (entry.attributes & platform::attr::kDirectory) != 0;
+    const bool link = (entry.attributes & platform::attr::kReparsePoint) != 0;
+    if (directory && !link) {
+      const std::string child = path + "\\" + entry.name;
+      RemoveEmptyDirectories(files, child);
+      files.RemoveDirectory(child);  // fails, as it should, when anything is left
+    }
+  }
+  return 1;
+}
+
 bool MayRemoveWholeDirectory(const setup::SetupState& state) {
   return !ui::IsProtectedDirectory(state.uninstallDir, state.windowsDir,
                                    ui::ProgramFilesDirOf(state));
@@ -55,6 +72,9 @@ void RemoveProgramFiles(setup::SetupState& state, FileRemoval option) {
     DeleteDirectoryTree(files, state.uninstallDir);
   } else {
     install::RemoveLoggedFiles(state);
+    // The sub-directories the copy engine made are not logged; those the
+    // removal left empty go too.
+    RemoveEmptyDirectories(files, state.uninstallDir);
   }
   files.SetCurrentDirectory("\\");
   files.RemoveDirectory(state.uninstallDir);

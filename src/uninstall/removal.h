@@ -29,6 +29,11 @@ constexpr std::size_t kMaxTreePathLength = 255;
 // tree is deleted through it.
 int DeleteDirectoryTree(platform::FileSystem& files, const std::string& path);
 
+// Removes the directories below `path` that are empty or hold only empty
+// directories, depth first; files are never touched, links never followed.
+// 1 when the directory could be searched, else 0 (as DeleteDirectoryTree).
+int RemoveEmptyDirectories(platform::FileSystem& files, const std::string& path);
+
 // Whether Complete may remove the uninstall directory's whole tree: not for
 // a drive root, the Windows directory or one above it, its SYSTEM or
 // SYSTEM32 directory, or the program files directory itself.
@@ -39,8 +44,9 @@ bool MayRemoveWholeDirectory(const setup::SetupState& state);
 // drive. Failures are passed over.
 void RemoveExtraFiles(setup::SetupState& state);
 
-// The removal of the program files: the logged files (Selective) or the
-// whole tree (Complete, where allowed; elsewhere the logged files), then
+// The removal of the program files: the logged files and the directories
+// they leave empty (Selective), or the whole tree (Complete, where allowed;
+// elsewhere as Selective), then
 // the current directory moves to the drive's root so that the uninstall
 // directory can go, the directory itself if it is empty, and the extra
 // files.

@@ -129,6 +129,9 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
     case scenario::Kind::kMkdir:
       e = machine.files().MakeDirectories(Win(st.windowsPath));
       break;
+    case scenario::Kind::kDeleteFile:
+      e = machine.files().DeleteFile(Win(st.windowsPath));
+      break;
     case scenario::Kind::kService:
       // Demand start, as the test set-up under Wine creates it.
       e = machine.services().Register(Win(st.valueName), static_cast<std::uint32_t>(st.bytes), 3,

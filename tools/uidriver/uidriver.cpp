@@ -446,6 +446,12 @@ bool Driver::PrepareStatement(const Statement& st) {
         return false;
       }
       return true;
+    case Kind::kDeleteFile:
+      if (!::DeleteFileA(text::Utf8ToCp1252(st.windowsPath).c_str())) {
+        Fail(where + "cannot delete the file (error " + std::to_string(::GetLastError()) + ")");
+        return false;
+      }
+      return true;
     case Kind::kAttrib:
       if (!::SetFileAttributesA(text::Utf8ToCp1252(st.windowsPath).c_str(),
                                 st.attributes == 0 ? FILE_ATTRIBUTE_NORMAL : st.attributes)) {

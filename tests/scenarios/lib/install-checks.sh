@@ -389,3 +389,34 @@ expect_group() {
     awk -v g="group $group" '/^group / { on = ($0 == g) } on')
   [ "$actual" = "$expected" ] || fail "the group '$group' differs: $actual"
 }
+
+# ---- After an uninstallation.
+
+# expect_product_removed DIR GROUP KEEP...: the product installed in DIR
+# (a Windows path) with program group GROUP is gone: the uninstall entry,
+# the group, LFNBK.EXE, the product's virtual drivers in the SYSTEM
+# directory, SAILE.INI and LFNADMIN at the root of C:; below DIR only the
+# files KEEP (relative paths) remain, and DIR itself is gone when there
+# are none.
+expect_product_removed() {
+  local dir=$1 group=$2 host
+  shift 2
+  host=C/$(printf '%s' "${dir#C:\\}" | tr '\\' '/')
+  reg_key_exists 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dastrel01' &&
+    fail "the uninstall entry Dastrel01 is still there"
+  if on_wine; then
+    [ -z "$(find C/users -type d -path "*/Start Menu/Programs/$group")" ] ||
+      fail "the Start Menu folder '$group' is still there"
+  else
+    ! grep -qxF "group $group" progman.txt || fail "the group '$group' is still there"
+  fi
+  [ -z "$(find C/windows -maxdepth 1 -iname LFNBK.EXE)" ] || fail "LFNBK.EXE is still there"
+  [ -z "$(find C/windows -maxdepth 2 -ipath '*/system/*.vxd')" ] || fail "a virtual driver is still there"
+  [ ! -e C/SAILE.INI ] || fail "C:\\SAILE.INI is still there"
+  [ ! -e C/LFNADMIN ] || fail "C:\\LFNADMIN is still there"
+  if [ $# -eq 0 ]; then
+    [ ! -e "$host" ] || fail "$dir is still there: $(find "$host" | head -n 5)"
+  else
+    expect_files "$host" "$@"
+  fi
+}
