@@ -401,6 +401,17 @@ bool SimUi::FireDueTimers() {
   return !due.empty();
 }
 
+void SimUi::LetTimePass(std::uint64_t milliseconds) {
+  const std::uint64_t until = now_ + milliseconds;
+  for (;;) {
+    auto next = std::min_element(timers_.begin(), timers_.end(),
+                                 [](const Timer& a, const Timer& b) { return a.due < b.due; });
+    if (next == timers_.end() || next->due > until) break;
+    FireNextTimer();
+  }
+  now_ = std::max(now_, until);
+}
+
 bool SimUi::FireNextTimer() {
   if (timers_.empty()) return false;
   auto next = std::min_element(timers_.begin(), timers_.end(),

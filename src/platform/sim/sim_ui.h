@@ -47,6 +47,10 @@ class SimUi : public platform::Ui {
 
   const std::vector<PaintOp>& paintOps() const { return paintOps_; }
   std::uint64_t now() const { return now_; }
+  // The user keeps a message box open for that long: the timers that fall
+  // due meanwhile fire in order, as the box's own message loop delivers
+  // them on Windows.
+  void LetTimePass(std::uint64_t milliseconds);
   std::size_t OpenWindowCount() const { return windows_.size(); }
   // Template id of an open window, 0 when unknown.
   int TemplateOf(platform::WindowHandle window) const;

@@ -1,0 +1,224 @@
+// The uninstaller's removal on the simulated machine: the directory tree,
+// the directories that must never be removed whole, the extra files, and
+// the progress dialog's timed steps when one of them waits in a message
+// box.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/sim/sim_machine.h"
+#include "setup/state.h"
+#include "simrun/product_resources.h"
+#include "uninstall/removal.h"
+#include "uninstall/uninstall_dialogs.h"
+
+namespace uninstall {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RemovalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) /
+           ("removal_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    std::string error;
+    m_ = sim::SimMachine::Open(dir_.string(), &error);
+    ASSERT_TRUE(m_) << error;
+    state_ = std::make_unique<setup::SetupState>(m_->machine());
+    state_->windowsDir = "C:\\windows";
+    state_->sourceDir = "C:\\windows";
+    state_->uninstallDir = "C:\\TAPE";
+    state_->defaultInstallDir = "C:\\Program Files\\Halvorn+";
+  }
+  void TearDown() override {
+    state_.reset();
+    m_.reset();
+    fs::remove_all(dir_);
+  }
+  void Put(const std::string& path) {
+    std::string parent = path.substr(0, path.rfind('\\'));
+    ASSERT_EQ(m_->files().MakeDirectories(parent), 0u) << parent;
+    ASSERT_EQ(platform::WriteWholeFile(m_->files(), path, "x"), 0u) << path;
+  }
+  bool Exists(const std::string& path) {
+    platform::FileStatus st;
+    return m_->files().GetFileStatus(path, &st) == 0;
+  }
+
+  fs::path dir_;
+  std::unique_ptr<sim::SimMachine> m_;
+  std::unique_ptr<setup::SetupState> state_;
+};
+
+TEST_F(RemovalTest, TreeGoesDepthFirstButReadOnlyFilesAndTheirDirectoriesStay) {
+  Put("C:\\TAPE\\A.EXE");
+  Put("C:\\TAPE\\SUB\\DEEP\\B.HLP");
+  Put("C:\\TAPE\\KEEP\\MINE.TXT");
+  Put("C:\\TAPEX\\OTHER.TXT");  // a neighbour with the same beginning
+  ASSERT_EQ(m_->files().SetFileAttributes("C:\\TAPE\\KEEP\\MINE.TXT", platform::attr::kReadOnly), 0u);
+
+  EXPECT_EQ(DeleteDirectoryTree(m_->files(), "C:\\TAPE"), 1);
+  EXPECT_FALSE(Exists("C:\\TAPE\\A.EXE"));
+  EXPECT_FALSE(Exists("C:\\TAPE\\SUB"));
+  EXPECT_TRUE(Exists("C:\\TAPE\\KEEP\\MINE.TXT"));
+  EXPECT_TRUE(Exists("C:\\TAPEX\\OTHER.TXT"));
+}
+
+TEST_F(RemovalTest, TreeRefusesPathsItCannotSearch) {
+  Put("C:\\TAPE\\A.EXE");
+  const std::string tooLong = "C:\\TAPE\\" + std::string(kMaxTreePathLength - 7, 'L');
+  ASSERT_EQ(tooLong.size(), kMaxTreePathLength + 1);
+  EXPECT_EQ(DeleteDirectoryTree(m_->files(), tooLong), 0);
+  EXPECT_EQ(DeleteDirectoryTree(m_->files(), ""), 0);
+  EXPECT_EQ(DeleteDirectoryTree(m_->files(), "C:\\NOWHERE"), 0);
+  EXPECT_TRUE(Exists("C:\\TAPE\\A.EXE"));
+}
+
+TEST_F(RemovalTest, ExtraFilesAtTheRootOfTheWindowsDrive) {
+  Put("C:\\SAILE.INI");
+  Put("C:\\LFNADMIN\\SUB\\X.DAT");
+  Put("C:\\LFNADMIN.TXT");
+  RemoveExtraFiles(*state_);
+  EXPECT_FALSE(Exists("C:\\SAILE.INI"));
+  EXPECT_FALSE(Exists("C:\\LFNADMIN"));
+  EXPECT_TRUE(Exists("C:\\LFNADMIN.TXT"));
+}
+
+TEST_F(RemovalTest, SelectiveLeavesTheUsersFilesAndEmptyDirectoriesGo) {
+  Put("C:\\TAPE\\A.EXE");
+  Put("C:\\TAPE\\HELP\\A.HLP");
+  Put("C:\\TAPE\\NOTES\\MINE.TXT");
+  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST",
+                                     "C:\\TAPE\\A.EXE\r\nC:\\TAPE\\HELP\\A.HLP\r\n"),
+            0u);
+  ASSERT_EQ(m_->files().MakeDirectories("C:\\TAPE\\EMPTY\\EMPTIER"), 0u);
+  RemoveProgramFiles(*state_, FileRemoval::kSelective);
+  EXPECT_FALSE(Exists("C:\\TAPE\\A.EXE"));
+  EXPECT_FALSE(Exists("C:\\TAPE\\HELP"));
+  EXPECT_FALSE(Exists("C:\\TAPE\\EMPTY"));
+  EXPECT_FALSE(Exists("C:\\TAPE\\UNINST.LST"));
+  EXPECT_TRUE(Exists("C:\\TAPE\\NOTES\\MINE.TXT"));
+}
+
+TEST_F(RemovalTest, CompleteRemovesTheDirectoryWithTheUsersFiles) {
+  Put("C:\\TAPE\\A.EXE");
+  Put("C:\\TAPE\\NOTES\\MINE.TXT");
+  RemoveProgramFiles(*state_, FileRemoval::kComplete);
+  EXPECT_FALSE(Exists("C:\\TAPE"));
+}
+
+TEST_F(RemovalTest, CompleteOfAProtectedDirectoryRemovesOnlyTheLoggedFiles) {
+  // An older installation in the program files directory itself: the whole
+  // tree would take every other program with it.
+  state_->uninstallDir = "C:\\Program Files";
+  Put("C:\\Program Files\\A.EXE");
+  Put("C:\\Program Files\\Other\\OTHER.EXE");
+  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\Program Files\\UNINST.LST",
+                                     "C:\\Program Files\\A.EXE\r\n"),
+            0u);
+  RemoveProgramFiles(*state_, FileRemoval::kComplete);
+  EXPECT_FALSE(Exists("C:\\Program Files\\A.EXE"));
+  EXPECT_TRUE(Exists("C:\\Program Files\\Other\\OTHER.EXE"));
+}
+
+struct Directory {
+  const char* name;
+  const char* path;
+  bool mayRemoveWhole;
+};
+
+class WholeDirectoryTest : public RemovalTest, public ::testing::WithParamInterface<Directory> {};
+
+TEST_P(WholeDirectoryTest, IsRemovedWholeOnlyWhenItHoldsNothingElse) {
+  state_->uninstallDir = GetParam().path;
+  EXPECT_EQ(MayRemoveWholeDirectory(*state_), GetParam().mayRemoveWhole);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WholeDirectoryTest,
+    ::testing::Values(Directory{"OwnDirectory", "C:\\TAPE", true},
+                      Directory{"BelowProgramFiles", "C:\\Program Files\\Halvorn+", true},
+                      Directory{"BelowWindows", "C:\\windows\\TAPE", true},
+                      Directory{"DriveRoot", "C:\\", false},
+                      Directory{"DriveOnly", "C:", false},
+                      Directory{"RootWithDot", "C:\\.", false},
+                      Directory{"OtherDriveRoot", "D:\\", false},
+                      Directory{"ShareRoot", "\\\\SERVER\\SHARE\\", false},
+                      Directory{"Windows", "C:\\WINDOWS", false},
+                      Directory{"WindowsSpeltOtherwise", "c:/windows/./", false},
+                      Directory{"WindowsSystem", "C:\\windows\\SYSTEM", false},
+                      Directory{"WindowsSystem32", "C:\\windows\\system32\\", false},
+                      Directory{"ProgramFiles", "C:\\PROGRAM FILES", false},
+                      Directory{"ProgramFilesByDots", "C:\\Program Files\\Halvorn+\\..", false}),
+    [](const ::testing::TestParamInfo<Directory>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- the progress dialog
+
+// A user who keeps the "Can't find file..." box open for seven seconds and
+// otherwise only watches.
+class SlowUser : public sim::User {
+ public:
+  int AnswerMessageBox(sim::SimUi& ui, platform::WindowHandle, const std::string&,
+                       const std::string& caption, std::uint32_t) override {
+    boxes.push_back(caption + "@" + std::to_string(ui.now()));
+    if (caption == "Can't find file...") ui.LetTimePass(7000);
+    return platform::answer::kOk;
+  }
+  void ModelessDialogShown(sim::SimUi&, platform::WindowHandle) override {}
+  bool ModelessDialogsOpen(sim::SimUi&) override { return false; }
+  bool ModalDialogWaits(sim::SimUi&, platform::WindowHandle) override { return false; }
+  std::string WhyModalDialogWaits(sim::SimUi&, platform::WindowHandle) override { return "?"; }
+  void DialogDestroyed(sim::SimUi& ui, platform::WindowHandle, int templateId, bool) override {
+    destroyed.push_back(std::to_string(templateId) + "@" + std::to_string(ui.now()));
+  }
+  std::string DescribeNext() const override { return {}; }
+
+  std::vector<std::string> boxes, destroyed;
+};
+
+class ProgressTest : public RemovalTest {
+ protected:
+  void SetUp() override {
+    RemovalTest::SetUp();
+    m_->ui().SetUser(&user_);
+    m_->ui().SetResources(&simrun::ProductResources());
+    // The entry the registry step removes.
+    ASSERT_EQ(m_->registry().SetString(
+                  "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dastrel00",
+                  "DisplayName", "Halvorn+"),
+              0u);
+  }
+  SlowUser user_;
+};
+
+TEST_F(ProgressTest, StepsRunOnceInOrderWhileAStepWaitsInAMessageBox) {
+  SlowUser& user = user_;
+  Put("C:\\TAPE\\A.EXE");  // no uninstall log: step 3 waits in its box
+  Put("C:\\SAILE.INI");
+
+  UninstallProgressDialog progress(*state_, FileRemoval::kSelective);
+  EXPECT_EQ(progress.Run(), setup::uninstall::kCompleted);
+  // The box opened with the file step at 4 s; the timer went on meanwhile
+  // to its fifth tick at 10 s, but the dialog closed only when the waiting
+  // step had finished, after the box, with the extra files removed.
+  EXPECT_EQ(user.boxes, (std::vector<std::string>{"Can't find file...@4000"}));
+  EXPECT_EQ(user.destroyed, (std::vector<std::string>{"139@11000"}));
+  EXPECT_FALSE(Exists("C:\\SAILE.INI"));
+  EXPECT_TRUE(Exists("C:\\TAPE\\A.EXE"));
+}
+
+TEST_F(ProgressTest, ProgressDialogEndsByItselfAfterFiveTicks) {
+  SlowUser& user = user_;
+  Put("C:\\TAPE\\UNINST.LST");
+  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST", ""), 0u);
+  UninstallProgressDialog progress(*state_, FileRemoval::kSelective);
+  EXPECT_EQ(progress.Run(), setup::uninstall::kCompleted);
+  EXPECT_TRUE(user.boxes.empty());
+  EXPECT_EQ(user.destroyed, (std::vector<std::string>{"139@10000"}));
+  EXPECT_FALSE(Exists("C:\\TAPE"));
+}
+
+}  // namespace
+}  // namespace uninstall
