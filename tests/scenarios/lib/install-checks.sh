@@ -402,8 +402,8 @@ expect_product_removed() {
   local dir=$1 group=$2 host
   shift 2
   host=C/$(printf '%s' "${dir#C:\\}" | tr '\\' '/')
-  reg_key_exists 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dastrel01' &&
-    fail "the uninstall entry Dastrel01 is still there"
+  reg_key_exists 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dastrel00' &&
+    fail "the uninstall entry Dastrel00 is still there"
   if on_wine; then
     [ -z "$(find C/users -type d -path "*/Start Menu/Programs/$group")" ] ||
       fail "the Start Menu folder '$group' is still there"
