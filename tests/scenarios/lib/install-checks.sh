@@ -392,18 +392,19 @@ expect_group() {
 
 # ---- After an uninstallation.
 
-# expect_product_removed DIR GROUP KEEP...: the product installed in DIR
-# (a Windows path) with program group GROUP is gone: the uninstall entry,
+# expect_product_removed ENTRY DIR GROUP KEEP...: the product installed in
+# DIR (a Windows path) with program group GROUP and uninstall entry ENTRY
+# (Dastrel00 for the first product of a machine) is gone: the entry,
 # the group, LFNBK.EXE, the product's virtual drivers in the SYSTEM
 # directory, SAILE.INI and LFNADMIN at the root of C:; below DIR only the
 # files KEEP (relative paths) remain, and DIR itself is gone when there
 # are none.
 expect_product_removed() {
-  local dir=$1 group=$2 host
-  shift 2
+  local entry=$1 dir=$2 group=$3 host
+  shift 3
   host=C/$(printf '%s' "${dir#C:\\}" | tr '\\' '/')
-  reg_key_exists 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dastrel00' &&
-    fail "the uninstall entry Dastrel00 is still there"
+  reg_key_exists "HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\\$entry" &&
+    fail "the uninstall entry $entry is still there"
   if on_wine; then
     [ -z "$(find C/users -type d -path "*/Start Menu/Programs/$group")" ] ||
       fail "the Start Menu folder '$group' is still there"
