@@ -111,8 +111,11 @@ cp "$work"/stage/BEN* "$work/plain/"
   echo 'run A:\SETUP.EXE'
   echo 'dialog 129: press 1'
   echo 'dialog 102: press 1'
+  echo 'dialog 103: press 1'
   for d in $(seq 2 "$disks"); do echo "box \"Next Diskette Needed\": insert A: product/disk$d; ok"; done
   echo 'dialog 135 read 1013: wait 1013 "File Transfer Complete."'
+  echo 'box "Install Complete": ok'
+  echo 'box "" text "README.TXT": no'
   echo "end"
 } >"$work/install.scn"
 
@@ -138,7 +141,7 @@ for _ in $(seq 1 "$rounds"); do
   t1=$(now)
   echo "$t1 - $t0" | bc -l >>"$work/cp.times"
 done
-grep -q '^exit 4' "$work/sim.transcript" || { echo "bench: the simulated install did not get through:" >&2; cat "$work/sim.transcript" >&2; exit 1; }
+grep -q '^exit 0' "$work/sim.transcript" || { echo "bench: the simulated install did not get through:" >&2; cat "$work/sim.transcript" >&2; exit 1; }
 installed=$(du -sb "$work/simm/C/Program Files" | cut -f1)
 sim=$(stats <"$work/sim.times"); simcopy=$(stats <"$work/simcopy.times"); hostcp=$(stats <"$work/cp.times")
 echo
