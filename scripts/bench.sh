@@ -111,8 +111,11 @@ cp "$work"/stage/BEN* "$work/plain/"
   echo 'run A:\SETUP.EXE'
   echo 'dialog 129: press 1'
   echo 'dialog 102: press 1'
+  echo 'dialog 103: press 1'
   for d in $(seq 2 "$disks"); do echo "box \"Next Diskette Needed\": insert A: product/disk$d; ok"; done
   echo 'dialog 135 read 1013: wait 1013 "File Transfer Complete."'
+  echo 'box "Install Complete": ok'
+  echo 'box "" text "README.TXT": no'
   echo "end"
 } >"$work/install.scn"
 
@@ -138,7 +141,7 @@ for _ in $(seq 1 "$rounds"); do
   t1=$(now)
   echo "$t1 - $t0" | bc -l >>"$work/cp.times"
 done
-grep -q '^exit 4' "$work/sim.transcript" || { echo "bench: the simulated install did not get through:" >&2; cat "$work/sim.transcript" >&2; exit 1; }
+grep -q '^exit 0' "$work/sim.transcript" || { echo "bench: the simulated install did not get through:" >&2; cat "$work/sim.transcript" >&2; exit 1; }
 installed=$(du -sb "$work/simm/C/Program Files" | cut -f1)
 sim=$(stats <"$work/sim.times"); simcopy=$(stats <"$work/simcopy.times"); hostcp=$(stats <"$work/cp.times")
 echo
@@ -147,7 +150,7 @@ printf '%-58s %24s\n' "" "min / median / max s"
 printf '%-58s %24s\n' "simrun: SETUP logic installs the disk set (disk swaps answered)" "$(echo "$sim" | sed 's| | / |g')"
 printf '%-58s %24s\n' "simcopy: plain copy of the expanded files, same file system" "$(echo "$simcopy" | sed 's| | / |g')"
 printf '%-58s %24s\n' "host cp -r of the expanded files" "$(echo "$hostcp" | sed 's| | / |g')"
-printf '%-58s %24s\n' "ratio of medians: simrun / simcopy" "$(printf '%.2f' "$(echo "$(median "$sim") / $(median "$simcopy")" | bc -l)")"
+printf '%-58s %24s\n' "ratio of medians: simrun / simcopy (goal: at most 1.5)" "$(printf '%.2f' "$(echo "$(median "$sim") / $(median "$simcopy")" | bc -l)")"
 
 # ---------------------------------------------------------------- Wine
 
@@ -197,7 +200,7 @@ printf '%-58s %24s\n' "  copying: log created to last file stamped" "$(echo "$s_
 printf '%-58s %24s\n' "  last file stamped to exit (completion display)" "$(echo "$s_tail" | sed 's| | / |g')"
 printf '%-58s %24s\n' "lzinstall (lz32, 5120-byte LZRead, WriteFile), its clock" "$(echo "$l_own" | sed 's| | / |g')"
 printf '%-58s %24s\n' "lzinstall: first file created to last file stamped" "$(echo "$l_span" | sed 's| | / |g')"
-printf '%-58s %24s\n' "ratio of medians: SETUP.EXE copying / lzinstall" "$(printf '%.2f' "$(echo "$(median "$s_span") / $(median "$l_span")" | bc -l)")"
+printf '%-58s %24s\n' "ratio of medians: SETUP.EXE copying / lzinstall (goal: 1.3)" "$(printf '%.2f' "$(echo "$(median "$s_span") / $(median "$l_span")" | bc -l)")"
 printf '%-58s %24s\n' "ratio of medians: SETUP.EXE total - 4 s / lzinstall" "$(printf '%.2f' "$(echo "($(median "$s_total") - 4) / $(median "$l_span")" | bc -l)")"
 
 # Once through the UI driver, from the disks, with the swaps answered.

@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "install/copy_progress_dialog.h"
 
@@ -52,6 +53,7 @@ class DialogUi : public platform::Ui {
   std::string title;
   bool destroyed = false;
   int timerMessages = 0;
+  int pumps = 0;
   std::deque<std::function<void()>> pending;  // user actions
   std::vector<Box> boxes;
   std::deque<int> answers;
@@ -112,6 +114,7 @@ class DialogUi : public platform::Ui {
     killedTimers.push_back(id);
   }
   void PumpMessages(WindowHandle) override {
+    ++pumps;
     while (!pending.empty()) {
       auto action = pending.front();
       pending.pop_front();
@@ -295,6 +298,10 @@ TEST_F(ProgressDialogTest, ModesMoveTheBarsAndTheStatusText) {
   ASSERT_TRUE(dialog.Create(kBackground));
 
   dialog.UpdateProgress(ProgressMode::kBegin, "C:\\TAPE\\A.EXE", 2, 3);
+  // The window shows nothing of it until it is refreshed.
+  EXPECT_EQ(Status(), "");
+  EXPECT_EQ(ui.paints[progress_ctl::kCurrentBar], 0);
+  dialog.Refresh();
   EXPECT_EQ(dialog.CurrentFileBar().Maximum(), 2u);
   EXPECT_EQ(dialog.FilesBar().Maximum(), 3u);
   EXPECT_EQ(Status(), "Copying:\nC:\\TAPE\\A.EXE");
@@ -302,11 +309,13 @@ TEST_F(ProgressDialogTest, ModesMoveTheBarsAndTheStatusText) {
   EXPECT_EQ(ui.paints[progress_ctl::kFilesBar], 1);
 
   dialog.UpdateProgress(ProgressMode::kBlock, "", 0, 0);
+  dialog.Refresh();
   EXPECT_EQ(dialog.CurrentFileBar().Position(), 1u);
   EXPECT_EQ(ui.painter.texts[0].text, " 50%");
   EXPECT_EQ(ui.paints[progress_ctl::kFilesBar], 1);  // block mode leaves the files bar
 
   dialog.UpdateProgress(ProgressMode::kNextFile, "C:\\TAPE\\B.EXE", 7, 0);
+  dialog.Refresh();
   EXPECT_EQ(dialog.BlocksDone(), 0u);
   EXPECT_EQ(dialog.CurrentFileBar().Maximum(), 7u);
   EXPECT_EQ(dialog.CurrentFileBar().Position(), 0u);
@@ -337,13 +346,16 @@ TEST_F(ProgressDialogTest, SmallFileShowsZeroThenFullAfterItsFirstBlock) {
   CopyProgressDialog dialog(state);
   ASSERT_TRUE(dialog.Create(kBackground));
   dialog.UpdateProgress(ProgressMode::kBegin, "SMALL.TXT", 0, 5);
+  dialog.Refresh();
   // The paint made the maximum 1.
   EXPECT_EQ(dialog.CurrentFileBar().Maximum(), 1u);
   dialog.UpdateProgress(ProgressMode::kBlock, "", 0, 0);
+  dialog.Refresh();
   EXPECT_EQ(dialog.CurrentFileBar().Position(), 1u);
   EXPECT_EQ(ui.painter.texts[0].text, "100%");
   // Further blocks (a compressed file expands to more) stay at 100%.
   dialog.UpdateProgress(ProgressMode::kBlock, "", 0, 0);
+  dialog.Refresh();
   EXPECT_EQ(dialog.CurrentFileBar().Position(), 1u);
 }
 
@@ -352,9 +364,11 @@ TEST_F(ProgressDialogTest, FileCountTooSmallFreezesFilesBarAndStatus) {
   ASSERT_TRUE(dialog.Create(kBackground));
   dialog.UpdateProgress(ProgressMode::kBegin, "A", 1, 1);
   dialog.UpdateProgress(ProgressMode::kNextFile, "B", 1, 0);  // files 1 of 1
+  dialog.Refresh();
   EXPECT_EQ(Status(), "Copying:\nB");
   int filesPaints = ui.paints[progress_ctl::kFilesBar];
   dialog.UpdateProgress(ProgressMode::kNextFile, "C", 1, 0);  // files 2 of 1
+  dialog.Refresh();
   EXPECT_EQ(Status(), "Copying:\nB");
   EXPECT_EQ(ui.paints[progress_ctl::kFilesBar], filesPaints);
   EXPECT_EQ(dialog.FilesBar().Position(), 1u);
@@ -370,12 +384,41 @@ TEST_F(ProgressDialogTest, TotalNeverReachedKeepsStatusAndEndsWithCompletion) {
   dialog.UpdateProgress(ProgressMode::kBegin, "A", 1, 0xFFFFFFFFu);
   dialog.UpdateProgress(ProgressMode::kNextFile, "B", 1, 0);
   dialog.UpdateProgress(ProgressMode::kNextFile, "C", 1, 0);
+  dialog.Refresh();
   EXPECT_EQ(Status(), "Copying:\nC");
   EXPECT_EQ(dialog.FilesBar().Position(), 2u);
   dialog.UpdateProgress(ProgressMode::kComplete, "", 0, 0);
   EXPECT_EQ(Status(), "File Transfer Complete.");
   EXPECT_EQ(dialog.FilesBar().Position(), 3u);
   EXPECT_EQ(ui.timerMessages, 2);
+}
+
+TEST_F(ProgressDialogTest, MessagesAndRepaintsPacedByTheClock) {
+  // A block every 10 ms of a clock that wraps around meanwhile.
+  unused.ticks = 0xFFFFFFFFu - 25;
+  unused.tickStep = 10;
+  CopyProgressDialog dialog(state);
+  ASSERT_TRUE(dialog.Create(kBackground));
+  dialog.UpdateProgress(ProgressMode::kBegin, "C:\\TAPE\\BIG.DAT", 100, 2);
+  std::vector<std::uint32_t> pumpedAt;
+  for (std::uint32_t block = 1; block <= 12; ++block) {
+    dialog.UpdateProgress(ProgressMode::kBlock, "", 0, 0);
+    const int pumps = ui.pumps;
+    EXPECT_FALSE(dialog.CancelRequested());
+    if (ui.pumps != pumps) pumpedAt.push_back(block);
+    // The bar shows the block of the last pump; between pumps it is left.
+    EXPECT_EQ(dialog.CurrentFileBar().Position(), pumpedAt.back()) << "block " << block;
+  }
+  // The first time at once, then whenever 50 ms have passed.
+  EXPECT_EQ(pumpedAt, (std::vector<std::uint32_t>{1, 6, 11}));
+  EXPECT_EQ(ui.paints[progress_ctl::kCurrentBar], 3);
+  EXPECT_EQ(ui.paints[progress_ctl::kFilesBar], 1);
+  EXPECT_EQ(Status(), "Copying:\nC:\\TAPE\\BIG.DAT");
+  // The completion shows the last block before its text.
+  dialog.UpdateProgress(ProgressMode::kComplete, "", 0, 0);
+  EXPECT_EQ(dialog.CurrentFileBar().Position(), 12u);
+  EXPECT_EQ(ui.paints[progress_ctl::kCurrentBar], 4);
+  EXPECT_EQ(Status(), "File Transfer Complete.");
 }
 
 TEST_F(ProgressDialogTest, CancelAskedAndAnsweredNoThenYes) {

@@ -228,6 +228,7 @@ class CopyRun {
                         const std::string& shownSource);
   bool MoveToNextDisk(int* count);
   int Finish(RunEnd end);
+  void ShowFileErrorNow(setup::MsgId id, const std::string& path);
 
   setup::SetupState& state_;
   platform::Machine& machine_;
@@ -322,6 +323,14 @@ FileResult CopyRun::HandleEntry(const DiskEntry& entry, bool firstOfSet) {
   return CopyFile(entry, source, target, shownSource, firstOfSet);
 }
 
+// A file error over the progress dialog, which first shows where the copy
+// is: the dialog is brought up to date before the engine asks the user
+// anything.
+void CopyRun::ShowFileErrorNow(setup::MsgId id, const std::string& path) {
+  dialog_.Refresh();
+  ShowFileError(state_, dialog_.Window(), id, path);
+}
+
 // Creates one level of directory unless it exists; tells the user when it
 // cannot be made.
 bool CopyRun::MakeSubDirectory(const std::string& directory) {
@@ -330,6 +339,7 @@ bool CopyRun::MakeSubDirectory(const std::string& directory) {
       machine_.files.CreateDirectory(directory) == platform::err::kSuccess) {
     return true;
   }
+  dialog_.Refresh();
   machine_.ui.MessageBox(dialog_.Window(), directory, "Cannot create directory",
                          platform::mb::kOk | platform::mb::kIconError);
   return false;
@@ -364,12 +374,12 @@ FileResult CopyRun::CopyFile(const DiskEntry& entry, LzFile& source, const std::
   // listed too. A line that cannot be written stops copying like a file
   // that cannot be created: no file is made that the log misses.
   if (LogInstalledFile(log_, target) != platform::err::kSuccess) {
-    ShowFileError(state_, dialog_.Window(), setup::MSG_WRITE_ERROR, log_.path);
+    ShowFileErrorNow(setup::MSG_WRITE_ERROR, log_.path);
     return FileResult::kNotCreated;
   }
   OutputFile out(machine_.files, target);
   if (!out.IsOpen()) {
-    ShowFileError(state_, dialog_.Window(), setup::MSG_WRITE_ERROR, target);
+    ShowFileErrorNow(setup::MSG_WRITE_ERROR, target);
     return FileResult::kNotCreated;
   }
   if (firstOfSet) {
@@ -388,8 +398,9 @@ FileResult CopyRun::CopyFile(const DiskEntry& entry, LzFile& source, const std::
   return result;
 }
 
-// The block loop: reads up to a block, writes it, lets the dialog run and
-// asks whether the user cancelled, until a short read. A failed read ends
+// The block loop: reads up to a block, writes it, counts it and asks the
+// dialog whether the user cancelled (which lets messages through when it is
+// time), until a short read. A failed read ends
 // the loop; a failed write does not, so every failing block is reported.
 FileResult CopyRun::CopyBlocks(LzFile& source, OutputFile& out, const std::string& target,
                                const std::string& shownSource) {
@@ -404,17 +415,17 @@ FileResult CopyRun::CopyBlocks(LzFile& source, OutputFile& out, const std::strin
   do {
     got = source.Read(buffer, kBlock);
     if (got < 0) {
-      ShowFileError(state_, dialog_.Window(), setup::MSG_READ_ERROR, shownSource);
+      ShowFileErrorNow(setup::MSG_READ_ERROR, shownSource);
       result = FileResult::kTransferError;
     } else {
       if (got > kBlock) got = kBlock;
       if (got > 0 && !out.WriteAll(buffer, static_cast<std::uint32_t>(got))) {
-        ShowFileError(state_, dialog_.Window(), setup::MSG_WRITE_ERROR, target);
+        ShowFileErrorNow(setup::MSG_WRITE_ERROR, target);
         result = FileResult::kTransferError;
       }
       total += got;
       if (got < kBlock && expected >= 0 && total != expected) {
-        ShowFileError(state_, dialog_.Window(), setup::MSG_READ_ERROR, shownSource);
+        ShowFileErrorNow(setup::MSG_READ_ERROR, shownSource);
         result = FileResult::kTransferError;
       }
     }
@@ -428,6 +439,7 @@ FileResult CopyRun::CopyBlocks(LzFile& source, OutputFile& out, const std::strin
 // up or the new disk cannot be used (both reported already).
 bool CopyRun::MoveToNextDisk(int* count) {
   ++disk_;
+  dialog_.Refresh();
   if (RequestDisk(state_, disk_, dialog_.Window()) != kDiskInPlace) return false;
   *count = PrepareDisk(state_, disk_, &table_);
   return *count >= 0;
@@ -438,6 +450,7 @@ bool CopyRun::MoveToNextDisk(int* count) {
 int CopyRun::Finish(RunEnd end) {
   platform::Ui& ui = machine_.ui;
   const bool stopped = end == RunEnd::kNotCreated || end == RunEnd::kCancelled;
+  if (stopped) dialog_.Refresh();
   if (!stopped) dialog_.UpdateProgress(ProgressMode::kComplete, std::string(), 0, 0);
 
   int result = kCopyDone;

@@ -166,14 +166,21 @@ void CopyProgressDialog::OnDestroy(platform::WindowHandle) {
   window_.Detach();
 }
 
+namespace {
+
+// A bar's maximum of 0 counts as 1, as its paint takes it.
+std::uint32_t AtLeastOne(std::uint32_t maximum) { return maximum == 0 ? 1u : maximum; }
+
+}  // namespace
+
 void CopyProgressDialog::UpdateProgress(ProgressMode mode, const std::string& fileText,
                                         std::uint32_t count, std::uint32_t total) {
   switch (mode) {
     case ProgressMode::kBegin:
       blocksDone_ = 0;
-      currentBar_.SetMaximum(count);
+      currentMaximum_ = count;
       filesDone_ = 0;
-      filesBar_.SetMaximum(total);
+      filesMaximum_ = total;
       break;
     case ProgressMode::kBlock:
       ++blocksDone_;
@@ -181,35 +188,30 @@ void CopyProgressDialog::UpdateProgress(ProgressMode mode, const std::string& fi
     case ProgressMode::kNextFile:
       ++filesDone_;
       blocksDone_ = 0;
-      currentBar_.SetMaximum(count);
+      currentMaximum_ = count;
       break;
     case ProgressMode::kComplete:
       ++filesDone_;
       break;
   }
 
-  const bool haveWindow = window_.HasWindow();
-
-  // A bar whose split point and percentage stay as they are is not
-  // repainted: it would look the same.
-  if (mode != ProgressMode::kComplete && blocksDone_ <= currentBar_.Maximum()) {
-    if (currentBar_.SetPosition(blocksDone_) && haveWindow) window_.UpdateItem(progress_ctl::kCurrentBar);
+  // The current bar stays where it is once a file has more blocks than it counted.
+  if (mode != ProgressMode::kComplete && blocksDone_ <= AtLeastOne(currentMaximum_)) {
+    currentPosition_ = blocksDone_;
   }
-
   // A file count that is too small freezes the files bar and the status
   // text once it is passed.
-  if (mode != ProgressMode::kBlock && filesDone_ <= filesBar_.Maximum()) {
-    const bool repaint = filesBar_.SetPosition(filesDone_);
-    if (haveWindow) {
-      if (repaint) window_.UpdateItem(progress_ctl::kFilesBar);
-      std::string status = mode == ProgressMode::kComplete
-                               ? std::string(setup::Msg(state_, setup::MSG_TRANSFER_COMPLETE))
-                               : std::string(setup::Msg(state_, setup::MSG_COPYING)) + fileText;
-      window_.SetItemText(progress_ctl::kStatusText, status);
-    }
+  if (mode != ProgressMode::kBlock && filesDone_ <= AtLeastOne(filesMaximum_)) {
+    filesPosition_ = filesDone_;
+    status_ = mode == ProgressMode::kComplete
+                  ? std::string(setup::Msg(state_, setup::MSG_TRANSFER_COMPLETE))
+                  : std::string(setup::Msg(state_, setup::MSG_COPYING)) + fileText;
+    statusChanged_ = true;
   }
 
-  if (mode == ProgressMode::kComplete && haveWindow) {
+  if (mode == ProgressMode::kComplete) {
+    Refresh();
+    if (!window_.HasWindow()) return;
     window_.EnableItem(progress_ctl::kCancel, false);
     // Without a timer there is nothing to wait for; waiting would never end.
     if (window_.SetTimer(kCompletionTimer, kCompletionTimerPeriod)) {
@@ -223,10 +225,30 @@ void CopyProgressDialog::UpdateProgress(ProgressMode mode, const std::string& fi
   }
 }
 
+void CopyProgressDialog::Refresh() {
+  const bool haveWindow = window_.HasWindow();
+  // A bar whose split point and percentage stay as they are is not
+  // repainted: it would look the same.
+  currentBar_.SetMaximum(AtLeastOne(currentMaximum_));
+  if (currentBar_.SetPosition(currentPosition_) && haveWindow) window_.UpdateItem(progress_ctl::kCurrentBar);
+  filesBar_.SetMaximum(AtLeastOne(filesMaximum_));
+  if (filesBar_.SetPosition(filesPosition_) && haveWindow) window_.UpdateItem(progress_ctl::kFilesBar);
+  if (statusChanged_ && haveWindow) {
+    window_.SetItemText(progress_ctl::kStatusText, status_);
+    statusChanged_ = false;
+  }
+}
+
 void CopyProgressDialog::PumpMessages() { window_.PumpMessages(); }
 
 bool CopyProgressDialog::CancelRequested() {
-  PumpMessages();
+  const std::uint32_t now = state_.machine.system.GetTickCount();
+  if (!pumped_ || now - lastPump_ >= kPumpInterval) {
+    pumped_ = true;
+    lastPump_ = now;
+    Refresh();
+    PumpMessages();
+  }
   bool requested = cancelFlag_;
   cancelFlag_ = false;
   return requested;

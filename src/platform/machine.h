@@ -12,6 +12,7 @@
 // Texts are byte strings in the Windows-1252 code page, exactly as shown.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -127,6 +128,14 @@ class System {
   virtual void EnableShutdownPrivilege() = 0;
   // ExitWindowsEx: nonzero when the shutdown was started.
   virtual int ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+  // GetTickCount: milliseconds since some start, wrapping at 2^32 (compare
+  // differences, unsigned). It paces work in time rather than in steps (the
+  // copy engine lets messages through every so many milliseconds). Both
+  // machines have their own; by default, the host's monotonic clock.
+  virtual std::uint32_t GetTickCount() {
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+  }
 };
 
 // ---------------------------------------------------------------- files

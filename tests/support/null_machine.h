@@ -22,6 +22,12 @@ class NullSystem : public platform::System {
   int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { return -1; }
   void EnableShutdownPrivilege() override {}
   int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }
+  // A clock that is `tickStep` milliseconds later each time it is read: by
+  // default more than the copy engine's pump interval, so that it lets
+  // messages through after every block, as on a slow disk.
+  std::uint32_t GetTickCount() override { return ticks += tickStep; }
+  std::uint32_t ticks = 0;
+  std::uint32_t tickStep = 100;
 };
 
 class NullFiles : public platform::FileSystem {

@@ -392,6 +392,7 @@ platform::FileHandle SimFiles::Open(const std::string& path, platform::OpenMode 
   platform::FileHandle h = nextHandle_;
   nextHandle_ += 4;
   handles_[h] = f;
+  diskMicroseconds_ += kOpenMicroseconds;
   return h;
 }
 
@@ -408,6 +409,7 @@ std::uint32_t SimFiles::Read(platform::FileHandle h, void* buffer, std::uint32_t
     if (n == 0) break;
     *read += static_cast<std::uint32_t>(n);
   }
+  diskMicroseconds_ += *read / kBytesPerMicrosecond;
   return 0;
 }
 
@@ -434,6 +436,7 @@ std::uint32_t SimFiles::Write(platform::FileHandle h, const void* data, std::uin
     *written += static_cast<std::uint32_t>(n);
   }
   if (growth > 0) Charge(f.drive, growth);
+  diskMicroseconds_ += *written / kBytesPerMicrosecond;
   return 0;
 }
 

@@ -95,43 +95,86 @@ int SimSystem::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
   return result;
 }
 
+std::uint32_t SimSystem::GetTickCount() { return clock_ ? static_cast<std::uint32_t>(clock_()) : 0; }
+
 // ---------------------------------------------------------------- LZ
 
-SimLz::~SimLz() = default;
+SimLz::~SimLz() {
+  for (auto& f : open_) {
+    if (f->file != platform::kInvalidFile) files_.Close(f->file);
+  }
+}
+
+SimLz::File* SimLz::Find(int handle) {
+  for (auto& f : open_) {
+    if (f->handle == handle) return f.get();
+  }
+  return nullptr;
+}
 
 int SimLz::Open(const std::string& path) {
-  std::string data;
-  if (platform::ReadWholeFile(files_, path, &data) != 0) return -1;  // LZERROR_BADINHANDLE
+  constexpr int kBadInHandle = -1;  // LZERROR_BADINHANDLE
+  platform::FileStatus status;
+  if (files_.GetFileStatus(path, &status) != 0) return kBadInHandle;
+  std::uint32_t error = 0;
+  platform::FileHandle h = files_.Open(path, platform::OpenMode::kRead, &error);
+  if (h == platform::kInvalidFile) return kBadInHandle;
   auto f = std::make_unique<File>();
-  f->data.assign(data.begin(), data.end());
-  f->compressed = szdd::ParseHeader(f->data.data(), f->data.size(), &f->header);
+  std::uint32_t got = 0;
+  if (files_.Read(h, f->head, sizeof f->head, &got) != 0) {
+    files_.Close(h);
+    return kBadInHandle;
+  }
+  f->headSize = got;
+  f->compressed = szdd::ParseHeader(f->head, got, &f->header);
   if (f->compressed) {
+    // The rest in one read of the size the file has; a file that grew
+    // meanwhile is read on to its end.
+    f->data.assign(f->head, f->head + got);
+    std::size_t want = status.size > got ? static_cast<std::size_t>(status.size) - got : 0;
+    for (;;) {
+      std::size_t at = f->data.size();
+      if (want < 65536) want = 65536;
+      f->data.resize(at + want);
+      std::uint32_t more = 0;
+      error = files_.Read(h, f->data.data() + at, static_cast<std::uint32_t>(want), &more);
+      f->data.resize(at + more);
+      if (error != 0 || more < want) break;
+    }
+    files_.Close(h);
+    if (error != 0) return kBadInHandle;
     f->expander = std::make_unique<szdd::Expander>(f->data.data(), f->data.size());
     f->handle = nextCompressed_++;
   } else {
+    f->file = h;
+    f->size = static_cast<std::int64_t>(status.size);
     f->handle = nextPlain_++;
   }
-  int h = f->handle;
+  int handle = f->handle;
   open_.push_back(std::move(f));
-  return h;
+  return handle;
 }
 
 int SimLz::Read(int handle, void* buffer, int size) {
-  if (size < 0) return -1;
-  for (auto& f : open_) {
-    if (f->handle != handle) continue;
-    if (f->compressed) return f->expander->Read(static_cast<std::uint8_t*>(buffer), size);
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), f->data.size() - f->pos);
-    if (n > 0) std::memcpy(buffer, f->data.data() + f->pos, n);
-    f->pos += n;
-    return static_cast<int>(n);
+  File* f = Find(handle);
+  if (size < 0 || f == nullptr) return -1;
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  if (f->compressed) return f->expander->Read(out, size);
+  std::size_t fromHead = std::min<std::size_t>(static_cast<std::size_t>(size), f->headSize - f->headPos);
+  if (fromHead > 0) std::memcpy(out, f->head + f->headPos, fromHead);
+  f->headPos += fromHead;
+  std::uint32_t got = 0;
+  if (fromHead < static_cast<std::size_t>(size) &&
+      files_.Read(f->file, out + fromHead, static_cast<std::uint32_t>(size - fromHead), &got) != 0) {
+    return -1;  // LZERROR_READ
   }
-  return -1;
+  return static_cast<int>(fromHead + got);
 }
 
 void SimLz::Close(int handle) {
   for (auto it = open_.begin(); it != open_.end(); ++it) {
     if ((*it)->handle == handle) {
+      if ((*it)->file != platform::kInvalidFile) files_.Close((*it)->file);
       open_.erase(it);
       return;
     }
@@ -152,12 +195,9 @@ std::string SimLz::GetExpandedName(const std::string& path) {
 }
 
 std::int64_t SimLz::ExpandedLength(int handle) {
-  for (auto& f : open_) {
-    if (f->handle == handle)
-      return f->compressed ? static_cast<std::int64_t>(f->header.expandedLength)
-                           : static_cast<std::int64_t>(f->data.size());
-  }
-  return -1;
+  File* f = Find(handle);
+  if (f == nullptr) return -1;
+  return f->compressed ? static_cast<std::int64_t>(f->header.expandedLength) : f->size;
 }
 
 // ---------------------------------------------------------------- machine
@@ -171,6 +211,7 @@ SimMachine::SimMachine(std::string dir)
       services_(registry_),
       machine_{system_, files_, profile_, registry_, lz_, ui_, progman_, versions_, services_} {
   ui_.SetFiles(&files_);
+  system_.SetClock([this] { return ui_.now() + files_.DiskMicroseconds() / 1000; });
 }
 
 SimMachine::~SimMachine() = default;

@@ -19,6 +19,7 @@
 // The machine knows no scenario: tools/simrun applies a scenario to it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,9 +57,15 @@ class SimSystem : public platform::System {
   int SpawnNoWait(const std::string& program, const std::vector<std::string>& args) override;
   void EnableShutdownPrivilege() override;
   int ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+  // The machine's clock: the virtual time its windows have waited (timers)
+  // plus the time its disks have spent (SimFiles::DiskMicroseconds). Both
+  // advance only with the program's own work, so runs are repeatable.
+  std::uint32_t GetTickCount() override;
+  void SetClock(std::function<std::uint64_t()> milliseconds) { clock_ = std::move(milliseconds); }
 
  private:
   void Log(const std::string& line);
+  std::function<std::uint64_t()> clock_;
   std::string logPath_;
   Platform platform_ = Platform::kWin95;
   std::string commandLine_;
@@ -70,6 +77,8 @@ class SimSystem : public platform::System {
 
 // LZ expansion over the machine's files with our SZDD reader. Handles of
 // compressed files start at 0x400, plain files get small ones, as lz32.
+// A compressed file is read whole, in one read, into the memory the reader
+// expands from; a plain file stays open and is read as it is asked for.
 class SimLz : public platform::Lz {
  public:
   explicit SimLz(platform::FileSystem& files) : files_(files) {}
@@ -83,12 +92,19 @@ class SimLz : public platform::Lz {
  private:
   struct File {
     int handle = 0;
-    std::vector<std::uint8_t> data;
     bool compressed = false;
+    // A compressed file: its bytes and the reader over them.
+    std::vector<std::uint8_t> data;
     szdd::Header header;
     std::unique_ptr<szdd::Expander> expander;
-    std::size_t pos = 0;
+    // A plain file: the bytes read to look for a header, handed out first,
+    // then the file itself.
+    platform::FileHandle file = platform::kInvalidFile;
+    std::uint8_t head[szdd::kHeaderSize] = {};
+    std::size_t headSize = 0, headPos = 0;
+    std::int64_t size = 0;
   };
+  File* Find(int handle);
   platform::FileSystem& files_;
   std::vector<std::unique_ptr<File>> open_;
   int nextCompressed_ = 0x400;

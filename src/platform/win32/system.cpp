@@ -138,6 +138,10 @@ int Win32System::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
   return ::ExitWindowsEx(flags, reason) ? 1 : 0;
 }
 
+// In steps of the system's timer tick (some tens of milliseconds at most):
+// fine for pacing the message pump.
+std::uint32_t Win32System::GetTickCount() { return ::GetTickCount(); }
+
 // ---------------------------------------------------------------- files
 
 std::uint32_t Win32FileSystem::GetFileStatus(const std::string& path, FileStatus* out) {

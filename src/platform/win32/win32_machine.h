@@ -34,6 +34,7 @@ class Win32System : public System {
   int SpawnNoWait(const std::string& program, const std::vector<std::string>& args) override;
   void EnableShutdownPrivilege() override;
   int ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+  std::uint32_t GetTickCount() override;
 };
 
 class Win32FileSystem : public FileSystem {
