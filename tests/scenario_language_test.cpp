@@ -113,6 +113,33 @@ TEST(ScenarioParser, ReadsGroupStatementsAndDoubleClicks) {
   EXPECT_EQ(JoinListEntries({}), "");
 }
 
+// The three forms of `wait`: a text, the control visible, the control
+// enabled (state words in any case, repeated in lower case).
+TEST(ScenarioParser, ReadsTheWaitForms) {
+  Scenario s = MustParse(
+      "run x\n"
+      "dialog 139: wait 1025 VISIBLE; wait 1019 Enabled; wait 1018 \"visible\"\n"
+      "dialog 139:\n");
+  ASSERT_EQ(s.user.size(), 2u);
+  const std::vector<Action>& a = s.user[0].actions;
+  ASSERT_EQ(a.size(), 3u);
+  const struct {
+    int control;
+    WaitFor waitFor;
+    const char* text;
+  } expected[] = {{1025, WaitFor::kVisible, ""},
+                  {1019, WaitFor::kEnabled, ""},
+                  {1018, WaitFor::kText, "visible"}};
+  for (std::size_t row = 0; row < a.size(); ++row) {
+    EXPECT_EQ(a[row].kind, ActionKind::kWait) << "row " << row;
+    EXPECT_EQ(a[row].control, expected[row].control) << "row " << row;
+    EXPECT_EQ(a[row].waitFor, expected[row].waitFor) << "row " << row;
+    EXPECT_EQ(a[row].text, expected[row].text) << "row " << row;
+  }
+  EXPECT_EQ(WrittenActions(s.user[0]), "wait 1025 visible; wait 1019 enabled; wait 1018 \"visible\"");
+  EXPECT_TRUE(s.user[1].actions.empty());
+}
+
 TEST(ScenarioParser, ReportsFileLineAndCause) {
   struct Case {
     const char* text;
@@ -147,6 +174,11 @@ TEST(ScenarioParser, ReportsFileLineAndCause) {
       {"progman sometimes\nrun a\n",
        "t.scn:1: expected 'progman absent' or 'progman failing <error number>'"},
       {"run a\ndialog 103: dblclick 1033\n", "t.scn:2: expected text in double quotes"},
+      {"run a\ndialog 139: wait 1025 shown\n",
+       "t.scn:2: expected a quoted text, 'visible' or 'enabled' after 'wait 1025 ', got 'shown'"},
+      {"run a\ndialog 139: wait 1025 visible now\n", "t.scn:2: unexpected 'now'"},
+      {"run a\ndialog 139: wait 1025\n", "t.scn:2: expected text in double quotes"},
+      {"run a\ndialog 139: wait visible\n", "t.scn:2: expected a control id"},
   };
   for (const Case& c : cases) {
     Scenario s;
@@ -290,8 +322,33 @@ TEST_F(ScriptedUserTest, UnexpectedDialogAndUnusedStatements) {
 TEST(ScriptedUser, WaitComparesInUtf8) {
   Scenario s = MustParse("run x\ndialog 135: wait 1001 \"K\xC3\xB6ln\"\n");
   const Action& wait = s.user[0].actions[0];
-  EXPECT_TRUE(WaitHolds(wait, "Copying K\xF6ln.DAT"));
-  EXPECT_FALSE(WaitHolds(wait, "Copying Koln.DAT"));
+  EXPECT_TRUE(WaitHolds(wait, ControlState{"Copying K\xF6ln.DAT"}));
+  EXPECT_FALSE(WaitHolds(wait, ControlState{"Copying Koln.DAT"}));
+  EXPECT_EQ(DescribeWaitState(wait, ControlState{"K\xF6"}), "shows \"K\xC3\xB6\"");
+}
+
+// Each wait form looks at its own part of the control only.
+TEST(ScriptedUser, WaitHoldsOnTheStateItNames) {
+  Scenario s = MustParse("run x\ndialog 139: wait 7 \"Files\"; wait 7 visible; wait 7 enabled\n");
+  const std::vector<Action>& a = s.user[0].actions;
+  const struct {
+    ControlState control;
+    bool holds[3];  // text, visible, enabled
+    const char* described[3];
+  } cases[] = {
+      {{"Remove Files", true, true}, {true, true, true}, {"shows \"Remove Files\"", "is visible", "is enabled"}},
+      {{"Remove Files", false, false}, {true, false, false}, {"shows \"Remove Files\"", "is hidden", "is disabled"}},
+      {{"", true, false}, {false, true, false}, {"shows \"\"", "is visible", "is disabled"}},
+      {{"", false, true}, {false, false, true}, {"shows \"\"", "is hidden", "is enabled"}},
+  };
+  for (std::size_t row = 0; row < std::size(cases); ++row) {
+    for (std::size_t form = 0; form < 3; ++form) {
+      EXPECT_EQ(WaitHolds(a[form], cases[row].control), cases[row].holds[form])
+          << "row " << row << ": " << a[form].written;
+      EXPECT_EQ(DescribeWaitState(a[form], cases[row].control), cases[row].described[form])
+          << "row " << row << ": " << a[form].written;
+    }
+  }
 }
 
 }  // namespace

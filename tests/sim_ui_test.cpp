@@ -3,11 +3,14 @@
 // and painting.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/sim/sim_ui.h"
 #include "scenario/scenario.h"
 #include "simrun/product_resources.h"
 #include "simrun/scenario_user.h"
 #include "ui/dialog_ids.h"
+#include "ui/dialog_templates.h"
 
 namespace sim {
 namespace {
@@ -290,6 +293,216 @@ TEST_F(SimUiTest, ListBoxesSortSelectAndNotify) {
   ui_.EnableItem(h, group::kGroupList, false);
   EXPECT_EQ(ui_.DoubleClickListEntry(h, group::kGroupList, "Zeta"), SimUi::Click::kControlDisabled);
   ui_.DestroyWindow(h);
+}
+
+namespace option = ui::ids::uninstall_option;
+namespace progress = ui::ids::uninstall_progress;
+
+// Automatic radio buttons and check boxes as a click and BM_SETCHECK see
+// them: a click on a radio button checks it and clears the rest of its
+// group before BN_CLICKED; BM_SETCHECK touches one button only.
+TEST_F(SimUiTest, ClicksCheckRadioButtonsOfTheGroupAndToggleCheckBoxes) {
+  Use("");
+  TestDialog d(ui_, option::kTemplate);
+  WindowHandle h = ui_.CreateModeless(0, d);
+  EXPECT_FALSE(ui_.IsItemChecked(h, option::kSelective));
+  EXPECT_FALSE(ui_.IsItemChecked(h, option::kComplete));
+  ui_.CheckItem(h, option::kSelective, true);
+  const struct {
+    int pressed;
+    bool selective, complete;
+  } clicks[] = {{option::kComplete, false, true},
+                {option::kComplete, false, true},
+                {option::kSelective, true, false},
+                {option::kOk, true, false}};
+  for (std::size_t row = 0; row < std::size(clicks); ++row) {
+    EXPECT_EQ(ui_.PressButton(h, clicks[row].pressed), SimUi::Click::kDone) << "row " << row;
+    EXPECT_EQ(ui_.IsItemChecked(h, option::kSelective), clicks[row].selective) << "row " << row;
+    EXPECT_EQ(ui_.IsItemChecked(h, option::kComplete), clicks[row].complete) << "row " << row;
+    EXPECT_EQ(d.commands.back().substr(0, d.commands.back().find('=')),
+              std::to_string(clicks[row].pressed) + "/0")
+        << "row " << row << ": BN_CLICKED after the check";
+  }
+  // BM_SETCHECK leaves the other button alone, as on Windows.
+  ui_.CheckItem(h, option::kComplete, true);
+  EXPECT_TRUE(ui_.IsItemChecked(h, option::kSelective));
+  EXPECT_TRUE(ui_.IsItemChecked(h, option::kComplete));
+  ui_.CheckItem(h, 4242, true);  // no such control
+  EXPECT_FALSE(ui_.IsItemChecked(h, 4242));
+  ui_.DestroyWindow(h);
+
+  TestDialog browser(ui_, ui::ids::browser::kTemplate);
+  h = ui_.CreateModeless(0, browser);
+  for (bool expected : {true, false}) {
+    EXPECT_EQ(ui_.PressButton(h, ui::ids::browser::kReadOnly), SimUi::Click::kDone);
+    EXPECT_EQ(ui_.IsItemChecked(h, ui::ids::browser::kReadOnly), expected);
+  }
+  EXPECT_FALSE(ui_.IsItemChecked(h, ui::ids::browser::kOk)) << "a push button keeps no check";
+  ui_.DestroyWindow(h);
+}
+
+TEST_F(SimUiTest, ScenarioPressOnARadioButtonChecksIt) {
+  Use("dialog 137: press 1038; press 1\n");
+  TestDialog d(ui_, option::kTemplate);
+  bool completeAtOk = false;
+  d.onCommand = [&](WindowHandle h, int id) {
+    if (id == option::kOk) completeAtOk = ui_.IsItemChecked(h, option::kComplete);
+    return false;
+  };
+  EXPECT_EQ(ui_.RunModal(0, d), 1);
+  EXPECT_TRUE(completeAtOk);
+  EXPECT_TRUE(user_->Done());
+}
+
+// Controls start as the templates make them: hidden by their kind,
+// disabled by WS_DISABLED in their style; a hidden, disabled button cannot
+// be pressed.
+TEST_F(SimUiTest, ControlsStartHiddenOrDisabledAsTheirTemplateSays) {
+  Use("");
+  const struct {
+    int templateId, control;
+    bool visible, enabled;
+  } cases[] = {
+      {option::kTemplate, option::kOk, true, true},
+      {option::kTemplate, option::kSelective, true, true},
+      {option::kTemplate, option::kBrowse, false, false},
+      {progress::kTemplate, progress::kStep1Label, true, false},
+      {progress::kTemplate, progress::kStep4Label, true, false},
+      {progress::kTemplate, progress::kStep5Label, false, false},
+      {progress::kTemplate, progress::kStep1Marker, false, true},
+      {progress::kTemplate, progress::kStep5Marker, false, true},
+      {progress::kTemplate, progress::kAnimation, true, true},
+  };
+  for (std::size_t row = 0; row < std::size(cases); ++row) {
+    TestDialog d(ui_, cases[row].templateId);
+    WindowHandle h = ui_.CreateModeless(0, d);
+    EXPECT_EQ(ui_.IsItemVisible(h, cases[row].control), cases[row].visible) << "row " << row;
+    EXPECT_EQ(ui_.IsItemEnabled(h, cases[row].control), cases[row].enabled) << "row " << row;
+    ui_.DestroyWindow(h);
+  }
+  TestDialog d(ui_, option::kTemplate);
+  WindowHandle h = ui_.CreateModeless(0, d);
+  EXPECT_EQ(ui_.PressButton(h, option::kBrowse), SimUi::Click::kControlDisabled);
+  ui_.ShowItem(h, option::kBrowse, true);
+  ui_.EnableItem(h, option::kBrowse, true);
+  EXPECT_TRUE(ui_.IsItemVisible(h, option::kBrowse));
+  EXPECT_EQ(ui_.PressButton(h, option::kBrowse), SimUi::Click::kDone);
+  EXPECT_FALSE(ui_.IsItemVisible(h, 4242));
+  ui_.DestroyWindow(h);
+}
+
+// A progress dialog in the manner of the uninstall progress: an icon
+// drawn into the animation control on every tick; on tick n the marker of
+// step n shows (the markers draw a check mark) and the label of step n + 1
+// is enabled; the dialog ends by itself after five ticks of 2 seconds.
+class StepsDialog : public platform::DialogHandler {
+ public:
+  explicit StepsDialog(platform::Ui& ui, bool timers = true)
+      : DialogHandler(progress::kTemplate), ui_(ui), timers_(timers) {}
+  bool OnInitDialog(WindowHandle dialog) override {
+    ui_.OwnControlPaint(dialog, progress::kAnimation);
+    for (int marker = progress::kStep1Marker; marker <= progress::kStep5Marker; ++marker) {
+      ui_.OwnControlPaint(dialog, marker);
+    }
+    if (timers_) ui_.SetTimer(dialog, 2, 2000);
+    return true;
+  }
+  void OnTimer(WindowHandle dialog, int) override {
+    ++ticks;
+    if (ticks <= 4) ui_.ShowItem(dialog, progress::kStep1Marker + ticks - 1, true);
+    if (ticks <= 3) ui_.EnableItem(dialog, progress::kStep1Label + ticks, true);
+    ui_.InvalidateItem(dialog, progress::kAnimation, false);
+    if (ticks == 5) ui_.EndDialog(dialog, 0);
+  }
+  void OnPaintControl(WindowHandle, int controlId, platform::Painter& painter) override {
+    if (controlId != progress::kAnimation) {
+      painter.DrawIcon(ui::kCheckMarkIcon, 0, 0);
+      return;
+    }
+    drawn.push_back(painter.DrawIcon(ticks % 2 == 0 ? ui::kBarrelIcon : ui::kBurningBarrelIcon, 0, 0));
+    drawn.push_back(painter.DrawIcon(999, 0, 0));
+  }
+
+  int ticks = 0;
+  std::vector<bool> drawn;
+
+ private:
+  platform::Ui& ui_;
+  bool timers_;
+};
+
+TEST_F(SimUiTest, IconsOfTheProgramAreDrawnAndRecorded) {
+  Use("");
+  StepsDialog d(ui_);
+  EXPECT_EQ(ui_.RunModal(0, d), 0);
+  std::vector<std::string> icons;
+  std::map<int, std::vector<std::string>> markers;
+  for (const PaintOp& op : ui_.paintOps()) {
+    if (op.controlId == progress::kAnimation) icons.push_back(op.op);
+    if (op.controlId != progress::kAnimation && op.controlId != 0) {
+      markers[op.controlId].push_back(op.op);
+    }
+  }
+  // Each marker is painted once, when shown; the fifth is never shown.
+  EXPECT_EQ(markers, (std::map<int, std::vector<std::string>>{
+                         {progress::kStep1Marker, {"icon 146 0,0"}},
+                         {progress::kStep2Marker, {"icon 146 0,0"}},
+                         {progress::kStep3Marker, {"icon 146 0,0"}},
+                         {progress::kStep4Marker, {"icon 146 0,0"}}}));
+  // Painted when shown and after each tick but the last, which ended it.
+  EXPECT_EQ(icons, (std::vector<std::string>{"icon 144 0,0", "icon 145 0,0", "icon 144 0,0",
+                                             "icon 145 0,0", "icon 144 0,0"}));
+  ASSERT_EQ(d.drawn.size(), 10u);
+  for (std::size_t i = 0; i < d.drawn.size(); ++i) {
+    EXPECT_EQ(d.drawn[i], i % 2 == 0) << "draw " << i << ": icon 999 is no resource";
+  }
+}
+
+// A modal dialog that ends by itself: a `dialog` statement acknowledges it
+// or waits on it while its timers run, and the run goes on with the next
+// statement once the dialog has ended.
+TEST_F(SimUiTest, WaitsOnAModalDialogLetItsTimersRun) {
+  const struct {
+    const char* statement;
+    int ticksWhenRecorded;
+    const char* record;
+  } cases[] = {
+      {"dialog 139:", 0, "dialog 139 owner=none title=\"\" -> "},
+      {"dialog 139: wait 1025 visible", 3, "dialog 139 owner=none title=\"\" -> wait 1025 visible"},
+      {"dialog 139: wait 1021 enabled; wait 1023 visible", 3,
+       "dialog 139 owner=none title=\"\" -> wait 1021 enabled; wait 1023 visible"},
+      {"dialog 139 read 1018: wait 1026 visible", 4,
+       "dialog 139 owner=none title=\"\" 1018=\"Remove Registry Accounts\" -> wait 1026 visible"},
+  };
+  for (const auto& c : cases) {
+    Use(std::string(c.statement) + "\nbox \"Done\": ok\n");
+    StepsDialog d(ui_);
+    int ticksWhenRecorded = -1;
+    user_->SetRecorder([&](const std::string&) {
+      if (ticksWhenRecorded < 0) ticksWhenRecorded = d.ticks;
+    });
+    EXPECT_EQ(ui_.RunModal(0, d), 0) << c.statement;
+    EXPECT_EQ(d.ticks, 5) << c.statement;
+    EXPECT_EQ(ticksWhenRecorded, c.ticksWhenRecorded) << c.statement;
+    ASSERT_EQ(user_->records().size(), 1u) << c.statement;
+    EXPECT_EQ(user_->records()[0], c.record);
+    EXPECT_EQ(ui_.MessageBox(0, "Uninstall is complete.", "Done", 0), 1) << c.statement;
+    EXPECT_TRUE(user_->Done()) << c.statement;
+  }
+}
+
+TEST_F(SimUiTest, WaitThatCannotHoldFailsTheRun) {
+  Use("dialog 139: wait 1025 visible\n");
+  StepsDialog still(ui_, false);  // no timer: nothing will show the marker
+  EXPECT_EQ(AbortOf([&] { ui_.RunModal(0, still); }),
+            "t.scn:2: dialog 139 waits for the user, but 'wait 1025 visible' does not hold "
+            "(control 1025 is hidden, and no timer runs that could change it)");
+
+  Use("dialog 139: wait 1027 visible\n");
+  StepsDialog d(ui_);  // ends before the fifth marker ever shows
+  EXPECT_EQ(AbortOf([&] { ui_.RunModal(0, d); }),
+            "t.scn:2: dialog 139 went away before the statement 'dialog 139: wait 1027 visible' "
+            "could run");
 }
 
 }  // namespace

@@ -406,7 +406,7 @@ class Painter {
   virtual bool DrawBitmap(int bitmapId, int x, int y, Rop rop) = 0;
   // DrawIcon of icon resource iconId (its standard size) with its top left
   // at x, y; false when it cannot be loaded.
-  virtual bool DrawIcon(int /*iconId*/, int /*x*/, int /*y*/) { return false; }
+  virtual bool DrawIcon(int iconId, int x, int y) = 0;
   virtual Size TextExtent(const std::string& text) = 0;
   // ExtTextOut with ETO_OPAQUE|ETO_CLIPPED in the given colours.
   virtual void DrawTextClipped(int x, int y, const Rect& clip, const std::string& text,

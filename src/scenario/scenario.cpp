@@ -223,11 +223,10 @@ bool ParseInsert(Cursor& c, const std::string& /*verb*/, Action* a, std::string*
   return true;
 }
 
-// `set <control> "<text>"`, `wait <control> "<text>"` and
-// `dblclick <control> "<list entry>"`, `open <control> "<item>"`.
+// `set <control> "<text>"`, `dblclick <control> "<list entry>"` and
+// `open <control> "<item>"`.
 bool ParseControlText(Cursor& c, const std::string& verb, Action* a, std::string* error) {
   a->kind = verb == "set"        ? ActionKind::kSet
-            : verb == "wait"     ? ActionKind::kWait
             : verb == "dblclick" ? ActionKind::kDblClick
                                  : ActionKind::kOpen;
   if (!c.Id(&a->control, error, "a control id")) return false;
@@ -235,6 +234,30 @@ bool ParseControlText(Cursor& c, const std::string& verb, Action* a, std::string
   if (!c.End(error)) return false;
   a->written = verb + " " + std::to_string(a->control) + " " + text::Quote(a->text);
   return true;
+}
+
+constexpr Name<WaitFor> kWaitStates[] = {{"visible", WaitFor::kVisible},
+                                         {"enabled", WaitFor::kEnabled}};
+
+// `wait <control> "<text>"`, `wait <control> visible`, `wait <control> enabled`.
+bool ParseWait(Cursor& c, const std::string& verb, Action* a, std::string* error) {
+  a->kind = ActionKind::kWait;
+  if (!c.Id(&a->control, error, "a control id")) return false;
+  const std::string control = verb + " " + std::to_string(a->control) + " ";
+  if (c.AtEnd() || c.Peek() == '"') {
+    a->waitFor = WaitFor::kText;
+    if (!c.Quoted(&a->text, error, "text")) return false;
+    a->written = control + text::Quote(a->text);
+    return c.End(error);
+  }
+  std::string state = Lower(c.Word());
+  if (!Lookup(kWaitStates, state, &a->waitFor)) {
+    *error = "expected a quoted text, 'visible' or 'enabled' after '" + control + "', got '" +
+             state + "'";
+    return false;
+  }
+  a->written = control + state;
+  return c.End(error);
 }
 
 bool ParsePress(Cursor& c, const std::string& /*verb*/, Action* a, std::string* error) {
@@ -261,7 +284,7 @@ bool ParseKey(Cursor& c, const std::string& /*verb*/, Action* a, std::string* er
 }
 
 constexpr Name<ActionParser> kDialogActions[] = {
-    {"set", ParseControlText},  {"wait", ParseControlText}, {"open", ParseControlText},
+    {"set", ParseControlText},  {"wait", ParseWait}, {"open", ParseControlText},
     {"press", ParsePress},      {"key", ParseKey},         {"insert", ParseInsert},
     {"dblclick", ParseControlText}};
 

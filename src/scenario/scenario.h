@@ -59,6 +59,10 @@ enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer, kDblClick, kOpen,
 // The keys of the `key` action.
 enum class Key { kEnter, kEscape };
 
+// What a `wait` action waits for: a text in the control, or the control
+// visible, or enabled.
+enum class WaitFor { kText, kVisible, kEnabled };
+
 struct Action {
   ActionKind kind = ActionKind::kPress;
   int control = 0;       // set, press, wait, dblclick, open
@@ -66,6 +70,7 @@ struct Action {
   char drive = 0;        // insert: drive letter, upper case
   int answer = 0;        // answer: platform::answer value (1 OK, 2 Cancel, ...)
   Key key = Key::kEnter; // key
+  WaitFor waitFor = WaitFor::kText;  // wait
   std::string written;   // the action as the transcript repeats it
 };
 

@@ -18,8 +18,28 @@ int BoxAnswer(const Statement& statement) {
   return statement.actions.back().answer;
 }
 
-bool WaitHolds(const Action& wait, const std::string& controlText) {
-  return text::Cp1252ToUtf8(controlText).find(wait.text) != std::string::npos;
+bool WaitHolds(const Action& wait, const ControlState& control) {
+  switch (wait.waitFor) {
+    case WaitFor::kVisible:
+      return control.visible;
+    case WaitFor::kEnabled:
+      return control.enabled;
+    case WaitFor::kText:
+      break;
+  }
+  return text::Cp1252ToUtf8(control.text).find(wait.text) != std::string::npos;
+}
+
+std::string DescribeWaitState(const Action& wait, const ControlState& control) {
+  switch (wait.waitFor) {
+    case WaitFor::kVisible:
+      return control.visible ? "is visible" : "is hidden";
+    case WaitFor::kEnabled:
+      return control.enabled ? "is enabled" : "is disabled";
+    case WaitFor::kText:
+      break;
+  }
+  return "shows " + text::Quote(text::Cp1252ToUtf8(control.text));
 }
 
 const Statement* ScriptedUser::Next() const {

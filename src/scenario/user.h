@@ -34,8 +34,20 @@ bool BoxMatches(const Statement& statement, const std::string& caption, const st
 // The answer of a box statement (its last action); 0 when it has none.
 int BoxAnswer(const Statement& statement);
 
-// Whether a control text (Windows-1252) satisfies a `wait` action.
-bool WaitHolds(const Action& wait, const std::string& controlText);
+// What a runner reads of a control for a `wait` action: its text
+// (Windows-1252) and whether it is visible and enabled.
+struct ControlState {
+  std::string text;
+  bool visible = true;
+  bool enabled = true;
+};
+
+// Whether the control satisfies a `wait` action.
+bool WaitHolds(const Action& wait, const ControlState& control);
+
+// What the control shows of the wait's condition, for the message of a
+// wait that does not hold: `shows "<text>"`, `is hidden`, `is disabled`.
+std::string DescribeWaitState(const Action& wait, const ControlState& control);
 
 class ScriptedUser {
  public:

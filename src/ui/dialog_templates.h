@@ -42,6 +42,8 @@ struct ControlTemplate {
   std::string text;      // initial text (a placeholder; the program replaces it)
   int x, y, cx, cy;      // dialog units
   bool visible = true;   // WS_VISIBLE
+  bool enabled = true;   // WS_DISABLED in the template's style argument makes it false
+  bool groupStart = false;  // WS_GROUP in the template's style argument
 };
 
 struct DialogTemplate {
@@ -65,5 +67,8 @@ constexpr int kOemLogoBitmap = 159;  // 148 x 33 colour
 constexpr int kBarrelIcon = 144;         // animation frame: the barrel
 constexpr int kBurningBarrelIcon = 145;  // animation frame: the barrel in flames
 constexpr int kCheckMarkIcon = 146;      // a step is done
+constexpr int kFifthMarkerIcon = 140;    // the marker of the fifth step, never shown
+// The program's own icon (32 x 32), as the shell shows SETUP.EXE.
+constexpr int kProgramIcon = 1;
 
 }  // namespace ui

@@ -257,6 +257,7 @@ class BlankPainter : public platform::Painter {
   void FrameRect(const platform::Rect&, platform::Color) override {}
   bool BitmapSize(int, platform::Size*) override { return false; }
   bool DrawBitmap(int, int, int, platform::Rop) override { return false; }
+  bool DrawIcon(int, int, int) override { return false; }
   platform::Size TextExtent(const std::string& t) override { return {6 * static_cast<int>(t.size()), 13}; }
   void DrawTextClipped(int, int, const platform::Rect&, const std::string&, platform::Color,
                        platform::Color) override {}

@@ -1,7 +1,7 @@
 // A painter that records what a paint handler draws, for the tests of the
 // background window and the percentage bars. The client area is given;
 // characters are 6 x 13 pixels unless told otherwise; bitmaps are 230 x 110
-// and load unless bitmapsLoad is false.
+// and, like icons, load unless bitmapsLoad is false.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,6 +28,9 @@ class RecordingPainter : public platform::Painter {
     int id, x, y;
     platform::Rop rop;
   };
+  struct Icon {
+    int id, x, y;
+  };
   struct Text {
     int x, y;
     platform::Rect clip;
@@ -49,9 +52,10 @@ class RecordingPainter : public platform::Painter {
   std::vector<Fill> fills;
   std::vector<Frame> frames;
   std::vector<Blit> blits;
+  std::vector<Icon> icons;
   std::vector<Text> texts;
   // The order of the kinds of drawing: "gradient" for a run of fills,
-  // "default", "bitmap".
+  // "default", "bitmap", "icon".
   std::vector<std::string> order;
 
   // Forgets what was drawn.
@@ -59,6 +63,7 @@ class RecordingPainter : public platform::Painter {
     fills.clear();
     frames.clear();
     blits.clear();
+    icons.clear();
     texts.clear();
     order.clear();
   }
@@ -83,6 +88,13 @@ class RecordingPainter : public platform::Painter {
     if (!bitmapsLoad) return false;
     blits.push_back({id, x, y, rop});
     order.push_back("bitmap");
+    return true;
+  }
+  // Icons load when bitmaps do.
+  bool DrawIcon(int id, int x, int y) override {
+    if (!bitmapsLoad) return false;
+    icons.push_back({id, x, y});
+    order.push_back("icon");
     return true;
   }
   platform::Size TextExtent(const std::string& t) override {

@@ -30,6 +30,16 @@ class Product : public sim::Resources {
     return false;
   }
 
+  bool HasIcon(int id) const override {
+    // The icons of src/ui/resources.rc: the program icon and those of the
+    // uninstall progress dialog.
+    for (int icon : {ui::kProgramIcon, ui::kFifthMarkerIcon, ui::kBarrelIcon, ui::kBurningBarrelIcon,
+                     ui::kCheckMarkIcon}) {
+      if (id == icon) return true;
+    }
+    return false;
+  }
+
  private:
   static sim::DialogResource Convert(const ui::DialogTemplate& t) {
     sim::DialogResource d;
@@ -43,10 +53,22 @@ class Product : public sim::Resources {
       sim::ListStyle list = c.kind == ui::ControlKind::kSortedListBox ? sim::ListStyle::kSorted
                             : c.kind == ui::ControlKind::kListBox     ? sim::ListStyle::kList
                                                                       : sim::ListStyle::kNone;
-      d.controls.push_back(sim::ControlResource{c.id, c.text, c.cx, c.cy, list, c.visible, push,
-                                                c.kind == ui::ControlKind::kDefButton});
+      sim::ControlResource control{c.id, c.text, c.cx, c.cy, list, c.visible, push,
+                                   c.kind == ui::ControlKind::kDefButton};
+      AddState(c, &control);
+      d.controls.push_back(control);
     }
     return d;
+  }
+
+  // The state a control is created in beyond its kind's look: enabled or
+  // not, and the check state buttons of their own kind.
+  static void AddState(const ui::ControlTemplate& c, sim::ControlResource* out) {
+    out->enabled = c.enabled;
+    out->groupStart = c.groupStart;
+    out->check = c.kind == ui::ControlKind::kRadio      ? sim::CheckStyle::kAutoRadio
+                 : c.kind == ui::ControlKind::kCheckBox ? sim::CheckStyle::kAutoCheckBox
+                                                        : sim::CheckStyle::kNone;
   }
 
   // Converted on first use; entries are never removed, so the pointers

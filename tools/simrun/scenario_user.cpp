@@ -9,6 +9,15 @@ namespace {
 
 using platform::WindowHandle;
 
+// What the user sees of a control, for `wait` actions.
+scenario::ControlState ControlStateOf(sim::SimUi& ui, WindowHandle dialog, int controlId) {
+  scenario::ControlState state;
+  state.text = ui.GetItemText(dialog, controlId);
+  state.visible = ui.IsItemVisible(dialog, controlId);
+  state.enabled = ui.IsItemEnabled(dialog, controlId);
+  return state;
+}
+
 }  // namespace
 
 void ScenarioUser::Record(const std::string& line) {
@@ -59,8 +68,9 @@ std::string ScenarioUser::WhyModalDialogWaits(sim::SimUi& ui, WindowHandle dialo
     return "unexpected window: dialog " + id + " waits for the user; " + user_.DescribeNext();
   const scenario::Action& a = active_.statement->actions[active_.next];
   return Where(*active_.statement) + ": dialog " + id + " waits for the user, but '" + a.written +
-         "' does not hold (control " + std::to_string(a.control) + " shows " +
-         text::Quote(text::Cp1252ToUtf8(ui.GetItemText(active_.window, a.control))) + ")";
+         "' does not hold (control " + std::to_string(a.control) + " " +
+         scenario::DescribeWaitState(a, ControlStateOf(ui, active_.window, a.control)) +
+         ", and no timer runs that could change it)";
 }
 
 void ScenarioUser::DialogDestroyed(sim::SimUi& ui, WindowHandle dialog, int templateId,
@@ -148,7 +158,7 @@ bool ScenarioUser::Continue(sim::SimUi& ui) {
             std::to_string(a.control));
     }
     if (a.kind == scenario::ActionKind::kWait) {
-      if (!scenario::WaitHolds(a, ui.GetItemText(h, a.control))) return false;
+      if (!scenario::WaitHolds(a, ControlStateOf(ui, h, a.control))) return false;
       ++active_.next;
       continue;
     }

@@ -182,6 +182,16 @@ std::string ReadControl(HWND dialog, int id) {
 
 // The user's Start Menu Programs folder, where Wine's shell keeps the
 // Program Manager groups; empty when it cannot be had.
+// What a `wait` action reads of a control: its text, and whether it is
+// visible (IsWindowVisible: it and the dialog have WS_VISIBLE) and enabled.
+scenario::ControlState ControlState(HWND control) {
+  scenario::ControlState state;
+  ReadText(control, &state.text);
+  state.visible = ::IsWindowVisible(control) != FALSE;
+  state.enabled = ::IsWindowEnabled(control) != FALSE;
+  return state;
+}
+
 std::string ProgramsFolder() {
   char path[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_PROGRAMS | CSIDL_FLAG_CREATE, nullptr, 0, path)))
@@ -813,8 +823,7 @@ void Driver::StepActive() {
       const Action& a = st.actions[active_.next];
       if (a.kind == ActionKind::kWait) {
         Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
-             " went away before its control " + std::to_string(a.control) + " showed " +
-             text::Quote(a.text));
+             " went away before '" + a.written + "' held");
       } else {
         Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
              " went away before the action '" + a.written + "'");
@@ -833,15 +842,13 @@ void Driver::StepActive() {
     }
     switch (a.kind) {
       case ActionKind::kWait: {
-        std::string text;
         HWND control = ::GetDlgItem(active_.dialog, a.control);
         if (!control) {
           Fail(scenario::Where(scenario_, st) + ": dialog " + std::to_string(active_.templateId) +
                " has no control " + std::to_string(a.control));
           return;
         }
-        ReadText(control, &text);
-        if (!scenario::WaitHolds(a, text)) return;  // again at the next poll
+        if (!scenario::WaitHolds(a, ControlState(control))) return;  // again at the next poll
         ShotOfScreen("wait-" + std::to_string(active_.templateId));
         Progress();
         break;

@@ -85,6 +85,11 @@ class RecordingPainter : public platform::Painter {
         " fg=" + Color(textColor) + " bg=" + Color(backColor) + " " +
         text::Quote(text::Cp1252ToUtf8(text)));
   }
+  bool DrawIcon(int iconId, int x, int y) override {
+    if (resources_ == nullptr || !resources_->HasIcon(iconId)) return false;
+    Add("icon " + std::to_string(iconId) + " " + std::to_string(x) + "," + std::to_string(y));
+    return true;
+  }
   void DefaultPaint() override { Add("defaultpaint"); }
 
  private:
@@ -149,8 +154,13 @@ WindowHandle SimUi::Create(WindowHandle owner, platform::DialogHandler& handler,
     w.cx = DluX(t->cx);
     w.cy = DluY(t->cy);
     visible = t->visible;
+    int order = 0;
     for (const ControlResource& c : t->controls) {
       Control control;
+      control.order = order++;
+      control.enabled = c.enabled;
+      control.check = c.check;
+      control.groupStart = c.groupStart;
       control.id = c.id;
       control.text = c.text;
       control.cx = DluX(c.cx);
@@ -260,16 +270,22 @@ std::string SimUi::GetWindowText(WindowHandle window) {
   return w != nullptr ? w->title : std::string();
 }
 
-void SimUi::SetItemText(WindowHandle dialog, int controlId, const std::string& text) {
+SimUi::Control* SimUi::AddressedControl(WindowHandle dialog, int controlId) {
   Window* w = Find(dialog);
-  if (w == nullptr) return;
+  if (w == nullptr) return nullptr;
   auto it = w->controls.find(controlId);
   if (it == w->controls.end()) {
-    if (w->knownTemplate) return;  // no such control: SetDlgItemText fails
+    if (w->knownTemplate) return nullptr;  // no such control: the call fails
     it = w->controls.emplace(controlId, NewControl(controlId)).first;
   }
-  it->second.text = text;
-  it->second.invalid = true;
+  return &it->second;
+}
+
+void SimUi::SetItemText(WindowHandle dialog, int controlId, const std::string& text) {
+  if (Control* c = AddressedControl(dialog, controlId)) {
+    c->text = text;
+    c->invalid = true;
+  }
 }
 
 std::string SimUi::GetItemText(WindowHandle dialog, int controlId) {
@@ -293,14 +309,7 @@ bool SimUi::IsWindowEnabled(WindowHandle window) {
 }
 
 void SimUi::EnableItem(WindowHandle dialog, int controlId, bool enable) {
-  Window* w = Find(dialog);
-  if (w == nullptr) return;
-  auto it = w->controls.find(controlId);
-  if (it == w->controls.end()) {
-    if (w->knownTemplate) return;
-    it = w->controls.emplace(controlId, NewControl(controlId)).first;
-  }
-  it->second.enabled = enable;
+  if (Control* c = AddressedControl(dialog, controlId)) c->enabled = enable;
 }
 
 void SimUi::ShowWindow(WindowHandle window, int command) {
@@ -363,7 +372,8 @@ void SimUi::UpdateItem(WindowHandle dialog, int controlId) {
   Window* w = Find(dialog);
   if (w == nullptr || !w->visible) return;
   auto it = w->controls.find(controlId);
-  if (it != w->controls.end() && it->second.invalid && it->second.ownPaint) PaintControl(dialog, controlId);
+  if (it != w->controls.end() && it->second.invalid && it->second.ownPaint && it->second.visible)
+    PaintControl(dialog, controlId);
 }
 
 bool SimUi::SetTimer(WindowHandle window, int timerId, std::uint32_t milliseconds) {
@@ -451,7 +461,8 @@ void SimUi::PaintPending() {
     w = Find(h);
     if (w == nullptr) continue;
     for (const auto& [id, c] : w->controls) {
-      if (c.ownPaint && c.invalid) controls.push_back(id);
+      // A hidden control gets no paint message; it is painted once shown.
+      if (c.ownPaint && c.invalid && c.visible) controls.push_back(id);
     }
     for (int id : controls) PaintControl(h, id);
   }
@@ -506,10 +517,67 @@ SimUi::Click SimUi::PressButton(WindowHandle h, int controlId) {
   auto it = w->controls.find(controlId);
   if (it == w->controls.end() && w->knownTemplate) return Click::kNoControl;
   if (it != w->controls.end() && !it->second.enabled) return Click::kControlDisabled;
+  if (it != w->controls.end()) ClickCheckButton(*w, it->second);
   bool handled = w->handler != nullptr && w->handler->OnCommand(h, controlId, 0);
   w = Find(h);
   if (!handled && w != nullptr) platform::DefaultCommand(*this, h, w->modal, controlId);
   return Click::kDone;
+}
+
+void SimUi::ClickCheckButton(Window& w, Control& c) {
+  if (c.check == CheckStyle::kAutoCheckBox) {
+    c.checked = !c.checked;
+    c.invalid = true;
+    return;
+  }
+  if (c.check != CheckStyle::kAutoRadio) return;
+  // The controls in template order; the group is the run of radio buttons
+  // around the clicked one, split where one starts a group.
+  std::vector<Control*> ordered;
+  for (auto& [id, other] : w.controls) ordered.push_back(&other);
+  std::sort(ordered.begin(), ordered.end(),
+            [](const Control* a, const Control* b) { return a->order < b->order; });
+  auto at = std::find(ordered.begin(), ordered.end(), &c);
+  auto first = at;
+  while (!(*first)->groupStart && first != ordered.begin() &&
+         (*(first - 1))->check == CheckStyle::kAutoRadio) {
+    --first;
+  }
+  for (auto i = first; i != ordered.end() && (*i)->check == CheckStyle::kAutoRadio; ++i) {
+    if (i != first && (*i)->groupStart) break;
+    if ((*i)->checked != (*i == &c)) (*i)->invalid = true;
+    (*i)->checked = *i == &c;
+  }
+}
+
+bool SimUi::ItemFlag(WindowHandle dialog, int controlId, bool Control::*flag) const {
+  auto w = windows_.find(dialog);
+  if (w == windows_.end()) return false;
+  auto it = w->second.controls.find(controlId);
+  if (it == w->second.controls.end()) return !w->second.knownTemplate;
+  return it->second.*flag;
+}
+
+bool SimUi::IsItemVisible(WindowHandle dialog, int controlId) const {
+  return ItemFlag(dialog, controlId, &Control::visible);
+}
+
+bool SimUi::IsItemEnabled(WindowHandle dialog, int controlId) const {
+  return ItemFlag(dialog, controlId, &Control::enabled);
+}
+
+bool SimUi::IsItemChecked(WindowHandle dialog, int controlId) {
+  Window* w = Find(dialog);
+  if (w == nullptr) return false;
+  auto it = w->controls.find(controlId);
+  return it != w->controls.end() && it->second.checked;
+}
+
+void SimUi::CheckItem(WindowHandle dialog, int controlId, bool checked) {
+  if (Control* c = AddressedControl(dialog, controlId)) {
+    c->checked = checked;
+    c->invalid = true;
+  }
 }
 
 // ---------------------------------------------------------------- list boxes
@@ -651,7 +719,10 @@ void SimUi::ShowItem(WindowHandle dialog, int controlId, bool show) {
   Window* w = Find(dialog);
   if (w == nullptr) return;
   auto it = w->controls.find(controlId);
-  if (it != w->controls.end()) it->second.visible = show;
+  if (it == w->controls.end()) return;
+  // Showing a hidden control paints it anew.
+  if (show && !it->second.visible) it->second.invalid = true;
+  it->second.visible = show;
 }
 
 void SimUi::LimitItemText(WindowHandle dialog, int controlId, int maxChars) {

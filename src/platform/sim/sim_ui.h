@@ -78,8 +78,16 @@ class SimUi : public platform::Ui {
   // The entries of a list box; false when the control is not one.
   bool ListEntries(platform::WindowHandle dialog, int controlId,
                    std::vector<std::string>* entries) const;
+  // Whether a control of the dialog is visible / enabled, as the user sees
+  // it (a control of an unknown template is both until the program says
+  // otherwise); false for a dialog or control that does not exist.
+  bool IsItemVisible(platform::WindowHandle dialog, int controlId) const;
+  bool IsItemEnabled(platform::WindowHandle dialog, int controlId) const;
   // Clicks a button; a modal dialog's OK and Cancel end it when its handler
-  // leaves them alone. Anything but kDone: the click could not happen.
+  // leaves them alone. An automatic radio button is checked first and the
+  // other radio buttons of its group cleared, an automatic check box
+  // toggled, then the dialog gets BN_CLICKED, as the button sends it.
+  // Anything but kDone: the click could not happen.
   Click PressButton(platform::WindowHandle dialog, int controlId);
   enum class Key { kEnter, kEscape };
   // A key pressed on a dialog, as the dialog manager handles it: Enter
@@ -138,6 +146,8 @@ class SimUi : public platform::Ui {
   void SetItemFocus(platform::WindowHandle dialog, int controlId) override;
   void ShowItem(platform::WindowHandle dialog, int controlId, bool show) override;
   void LimitItemText(platform::WindowHandle dialog, int controlId, int maxChars) override;
+  bool IsItemChecked(platform::WindowHandle dialog, int controlId) override;
+  void CheckItem(platform::WindowHandle dialog, int controlId, bool checked) override;
   void SelectListItem(platform::WindowHandle dialog, int controlId, int index) override;
   bool GetSaveFileName(platform::WindowHandle owner, int templateId, std::uint32_t flags,
                        platform::FileDialogHook& hook, std::string* path) override;
@@ -162,6 +172,15 @@ class SimUi : public platform::Ui {
     int selected = -1;    // LB_SETCURSEL
     bool pushButton = false;
     bool defaultButton = false;
+    // Radio buttons and check boxes: their style and check state. A radio
+    // group runs from a radio button with WS_GROUP (or one that follows a
+    // control of another kind) over the radio buttons right after it in
+    // template order, which is what Windows' WS_GROUP rule gives for the
+    // program's templates.
+    CheckStyle check = CheckStyle::kNone;
+    bool groupStart = false;
+    bool checked = false;
+    int order = 0;  // place in the template
   };
   struct Window {
     int templateId = 0;
@@ -192,6 +211,13 @@ class SimUi : public platform::Ui {
   };
   Window* Find(platform::WindowHandle h);
   Control* FindList(platform::WindowHandle dialog, int controlId);
+  // A control the program addresses: one of the template, or, in a dialog
+  // of an unknown template, made on first use; null when there is none.
+  Control* AddressedControl(platform::WindowHandle dialog, int controlId);
+  // A flag of a control as IsItemVisible and IsItemEnabled read it.
+  bool ItemFlag(platform::WindowHandle dialog, int controlId, bool Control::*flag) const;
+  // The automatic click of a radio button or check box.
+  void ClickCheckButton(Window& w, Control& c);
   platform::WindowHandle Create(platform::WindowHandle owner, platform::DialogHandler& handler,
                                 bool modal);
   [[noreturn]] void Abort(const std::string& message);

@@ -46,6 +46,10 @@ class User {
 // A dialog template as the machine builds windows from it (sizes in dialog
 // units; controls the program never addresses are left out).
 enum class ListStyle { kNone, kList, kSorted };  // not a list box; LBS_SORT or not
+// Buttons that keep a check state: BS_AUTORADIOBUTTON (a click checks it
+// and clears the other radio buttons of its group), BS_AUTOCHECKBOX (a
+// click toggles it).
+enum class CheckStyle { kNone, kAutoRadio, kAutoCheckBox };
 struct ControlResource {
   int id = 0;
   std::string text;
@@ -54,6 +58,9 @@ struct ControlResource {
   bool visible = true;  // WS_VISIBLE: a control may be created hidden
   bool pushButton = false;     // BS_PUSHBUTTON or BS_DEFPUSHBUTTON
   bool defaultButton = false;  // BS_DEFPUSHBUTTON: Enter presses it
+  bool enabled = true;         // false: created disabled (WS_DISABLED)
+  CheckStyle check = CheckStyle::kNone;
+  bool groupStart = false;     // WS_GROUP: starts a group of radio buttons
 };
 struct DialogResource {
   std::string caption;
@@ -70,6 +77,8 @@ class Resources {
   virtual const DialogResource* FindDialog(int id) const = 0;
   // The size of a bitmap resource; false when there is none.
   virtual bool BitmapSize(int id, platform::Size* out) const = 0;
+  // Whether the program has an icon resource with that number.
+  virtual bool HasIcon(int id) const = 0;
 };
 
 }  // namespace sim

@@ -121,6 +121,13 @@ class GdiPainter : public Painter {
     return ok;
   }
 
+  bool DrawIcon(int iconId, int x, int y) override {
+    // An icon loaded from the program's resources is shared and is not
+    // destroyed.
+    HICON icon = ::LoadIconA(instance_, MAKEINTRESOURCEA(iconId));
+    return icon != nullptr && ::DrawIcon(dc_, x, y, icon) != 0;
+  }
+
   Size TextExtent(const std::string& text) override {
     SIZE s = {0, 0};
     std::string t = UpToZero(text);
@@ -540,6 +547,14 @@ void Win32Ui::SetItemFocus(WindowHandle dialog, int controlId) {
 void Win32Ui::ShowItem(WindowHandle dialog, int controlId, bool show) {
   HWND control = ::GetDlgItem(H(dialog), controlId);
   if (control) ::ShowWindow(control, show ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32Ui::IsItemChecked(WindowHandle dialog, int controlId) {
+  return ::IsDlgButtonChecked(H(dialog), controlId) == BST_CHECKED;
+}
+
+void Win32Ui::CheckItem(WindowHandle dialog, int controlId, bool checked) {
+  ::CheckDlgButton(H(dialog), controlId, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void Win32Ui::LimitItemText(WindowHandle dialog, int controlId, int maxChars) {

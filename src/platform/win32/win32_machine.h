@@ -172,6 +172,8 @@ class Win32Ui : public Ui {
   void SetItemFocus(WindowHandle dialog, int controlId) override;
   void ShowItem(WindowHandle dialog, int controlId, bool show) override;
   void LimitItemText(WindowHandle dialog, int controlId, int maxChars) override;
+  bool IsItemChecked(WindowHandle dialog, int controlId) override;
+  void CheckItem(WindowHandle dialog, int controlId, bool checked) override;
   void SelectListItem(WindowHandle dialog, int controlId, int index) override;
   bool GetSaveFileName(WindowHandle owner, int templateId, std::uint32_t flags,
                        FileDialogHook& hook, std::string* path) override;
