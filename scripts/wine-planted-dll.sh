@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# A DLL planted beside SETUP.EXE is never loaded: under Wine, a DLL named
+# VERSION.DLL, LZ32.DLL and COMDLG32.DLL (the libraries SETUP.EXE uses that
+# Windows does not protect as known DLLs) lies on the install disk beside
+# SETUP.EXE; it would write a marker file when loaded
+# (tests/planted/planted.c). The run installs with compressed files and
+# version checks of shared libraries (scenario shared_libraries_versions_win95,
+# its transcript and machine checks), so the program needs LZ32 and VERSION;
+# afterwards no marker may exist.
+#
+# Wine prefers its built-in libraries to a DLL beside the program, so the
+# run sets those three "native, then built-in" (as Windows searches the
+# program's folder for a library not on its protected list). The test first
+# shows that this catches a planted DLL: a program importing the three
+# libraries the ordinary way (tests/planted/importer.c), started beside the
+# same DLLs, must leave all three markers.
+#
+#   wine-planted-dll.sh
+#
+# Results in build/wine-planted/ (WINE_PLANTED_OUT). Needs the mingw64
+# build and the test disks (scripts/make-test-disks.sh). Exit status 0 when
+# no planted DLL was loaded by SETUP.EXE.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+out=${WINE_PLANTED_OUT:-$root/build/wine-planted}
+setup_exe=${SETUP_EXE:-$root/build/mingw64/src/platform/win32/SETUP.EXE}
+uidriver=${UIDRIVER:-$root/build/mingw64/tools/uidriver/uidriver.exe}
+scenarios=$root/tests/scenarios
+scenario=shared_libraries_versions_win95
+libraries=(VERSION.DLL LZ32.DLL COMDLG32.DLL)
+
+fail() { echo "wine-planted-dll: $*" >&2; exit 1; }
+for f in "$setup_exe" "$uidriver" "$scenarios/built/shared/disk1/SETUP.DAT"; do
+  [ -f "$f" ] || fail "$f not found (build mingw64 and run scripts/make-test-disks.sh)"
+done
+
+rm -rf "$out"
+mkdir -p "$out/dlls"
+x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -shared -o "$out/dlls/planted.dll" \
+  tests/planted/planted.c tests/planted/planted.def || fail "cannot build the planted DLL"
+x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -o "$out/dlls/importer.exe" \
+  tests/planted/importer.c -lversion -llz32 -lcomdlg32 || fail "cannot build the importer"
+
+# Copies the planted DLL into folder $1 under each library's name.
+plant() {
+  for lib in "${libraries[@]}"; do cp "$out/dlls/planted.dll" "$1/$lib"; done
+}
+# The markers in folder $1, one name a line.
+markers() { find "$1" -maxdepth 1 -name '*.loaded' -printf '%f\n' | sort; }
+# A host path as Windows programs in the prefix reach it (drive Z: is /).
+winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+
+export WINE_EXTRA_DLLOVERRIDES="version,lz32,comdlg32=n,b"
+
+# The check of the check: the ordinary importer loads all three.
+(
+  export WINE_TEST_DIR=$out/importer
+  # shellcheck source=wine-env.sh
+  . scripts/wine-env.sh
+  trap wine_env_cleanup EXIT
+  scripts/wine-prefix.sh copy "$WINEPREFIX" || exit 2
+  mkdir -p "$WINE_TEST_DIR/folder" "$WINE_TEST_DIR/markers"
+  cp "$out/dlls/importer.exe" "$WINE_TEST_DIR/folder/"
+  plant "$WINE_TEST_DIR/folder"
+  PLANTED_MARKER_DIR=$(winpath "$WINE_TEST_DIR/markers") \
+    wine_quiet "$WINE_TEST_DIR/folder/importer.exe"
+) || fail "the importer did not run"
+expected=$(printf '%s.loaded\n' "${libraries[@]}" | sort)
+got=$(markers "$out/importer/markers")
+if [ "$got" != "$expected" ]; then
+  fail "the importer beside the planted DLLs left markers [$(echo $got)], expected [$(echo $expected)]: the test cannot see a planted DLL"
+fi
+echo "importer beside the planted DLLs loaded them: $(echo $got)"
+
+# SETUP.EXE on a disk with the planted DLLs beside it. The scenario is run
+# from a folder of its own that reaches the test disks and files by links.
+scn=$out/scenario
+mkdir -p "$scn" "$out/markers"
+for f in built files lib; do ln -s "$scenarios/$f" "$scn/$f"; done
+cp -a "$scenarios/built/shared/disk1" "$scn/planted-disk1"
+plant "$scn/planted-disk1"
+sed 's|^drive A: built/shared/disk1$|drive A: planted-disk1|' "$scenarios/$scenario.scn" >"$scn/$scenario.scn"
+grep -q '^drive A: planted-disk1$' "$scn/$scenario.scn" || fail "scenario $scenario has no disk line to change"
+cp "$scenarios/$scenario.check" "$scenarios/$scenario.transcript" "$scn/"
+PLANTED_MARKER_DIR=$(winpath "$out/markers") SETUP_EXE=$setup_exe UIDRIVER=$uidriver \
+  scripts/wine-run.sh "$scn/$scenario.scn" "$out/run"
+rc=$?
+[ $rc -eq 0 ] || { sed 's/^/    /' "$out/run/driver.log" | head -n 30; fail "the install with planted DLLs failed ($rc)"; }
+diff -u "$scn/$scenario.transcript" "$out/run/transcript" || fail "the transcript differs"
+got=$(markers "$out/markers")
+[ -z "$got" ] || fail "SETUP.EXE loaded planted DLLs: $(echo $got)"
+echo "SETUP.EXE beside the planted DLLs installed ($scenario) and loaded none of: ${libraries[*]}"
