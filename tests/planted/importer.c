@@ -1,6 +1,7 @@
 /* The check of the planted-library test itself: a program that imports
  * VERSION.DLL, LZ32.DLL and COMDLG32.DLL the ordinary way. Started beside
- * the planted DLLs it must load them (their markers appear); otherwise the
+ * the planted DLLs it must load those Wine is told to prefer (their markers
+ * appear); otherwise the
  * test could not tell a planted DLL from one never loaded. */
 #include <windows.h>
 #include <commdlg.h>
