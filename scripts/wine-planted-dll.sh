@@ -87,6 +87,8 @@ scn=$out/scenario
 mkdir -p "$scn" "$out/markers"
 for f in built files lib; do ln -s "$scenarios/$f" "$scn/$f"; done
 cp -a "$scenarios/built/shared/disk1" "$scn/planted-disk1"
+# The program under test on the disk (the driver runs the disk's copy).
+cp "$setup_exe" "$scn/planted-disk1/SETUP.EXE"
 plant "$scn/planted-disk1"
 sed 's|^drive A: built/shared/disk1$|drive A: planted-disk1|' "$scenarios/$scenario.scn" >"$scn/$scenario.scn"
 grep -q '^drive A: planted-disk1$' "$scn/$scenario.scn" || fail "scenario $scenario has no disk line to change"
@@ -94,8 +96,8 @@ cp "$scenarios/$scenario.check" "$scenarios/$scenario.transcript" "$scn/"
 PLANTED_MARKER_DIR=$(winpath "$out/markers") SETUP_EXE=$setup_exe UIDRIVER=$uidriver \
   scripts/wine-run.sh "$scn/$scenario.scn" "$out/run"
 rc=$?
-[ $rc -eq 0 ] || { sed 's/^/    /' "$out/run/driver.log" | head -n 30; fail "the install with planted DLLs failed ($rc)"; }
-diff -u "$scn/$scenario.transcript" "$out/run/transcript" || fail "the transcript differs"
 got=$(markers "$out/markers")
 [ -z "$got" ] || fail "SETUP.EXE loaded planted DLLs: $(echo $got)"
+[ $rc -eq 0 ] || { sed 's/^/    /' "$out/run/driver.log" | head -n 30; fail "the install with planted DLLs failed ($rc)"; }
+diff -u "$scn/$scenario.transcript" "$out/run/transcript" || fail "the transcript differs"
 echo "SETUP.EXE beside the planted DLLs installed ($scenario) and loaded none of: ${libraries[*]}"
