@@ -2,7 +2,7 @@
 # All tests: native unit and scenario tests, the same under AddressSanitizer
 # and UBSan, the Windows builds (64- and 32-bit), short fuzz runs, the LZ
 # interoperability check, and the scenarios with the real SETUP.EXE under
-# Wine; the import table of the shipped 32-bit SETUP.EXE is checked against
+# Wine (and the planted-library test); the import table of the shipped 32-bit SETUP.EXE is checked against
 # what Windows 95 and NT 4.0 export. Installs what it needs first.
 #
 #   test-all.sh                 every stage (what CI runs through .ci/run)
@@ -101,8 +101,10 @@ fi
 
 if wanted wine; then
   step "scenarios with the real SETUP.EXE under Wine"
-  need scripts/wine-tests.sh
+  need scripts/wine-tests.sh scripts/wine-planted-dll.sh
   scripts/wine-tests.sh
+  # A DLL of a library's name beside SETUP.EXE is never loaded.
+  scripts/wine-planted-dll.sh
 fi
 
 echo

@@ -19,7 +19,8 @@ export WINEDEBUG=-all
 # names, and without it its version library reported the built-in's
 # version for our test copies of MSVCRT40.DLL (measured: setup then saw
 # the same version in the system directory and the install directory).
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d;msvcrt20,msvcrt40=n,b"
+# WINE_EXTRA_DLLOVERRIDES adds overrides of a test's own.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d;msvcrt20,msvcrt40=n,b${WINE_EXTRA_DLLOVERRIDES:+;$WINE_EXTRA_DLLOVERRIDES}"
 export TZ=UTC
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 export HOME=$WINE_TEST_DIR/home

@@ -1,5 +1,6 @@
 // The version library and the service control manager of the real machine.
 #include "platform/win32/win32_machine.h"
+#include "platform/win32/system_library.h"
 
 #include <vector>
 
@@ -38,7 +39,7 @@ std::uint32_t Win32Versions::GetFileVersionInfoSize(const std::string& path,
   }
   DWORD handle = 0;
   ::SetLastError(0);
-  DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+  DWORD size = syslib::GetFileVersionInfoSizeA(path.c_str(), &handle);
   if (size == 0 && error) *error = LastErrorOr(err::kResourceTypeNotFound);
   return size;
 }
@@ -49,13 +50,13 @@ std::uint32_t Win32Versions::GetFixedFileVersion(const std::string& path, FileVe
   if (size == 0) return error;
   if (size > kMaxVersionInfo) return err::kResourceTypeNotFound;
   std::vector<char> block(size, 0);
-  if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) {
+  if (!syslib::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) {
     return LastErrorOr(err::kResourceTypeNotFound);
   }
   void* value = nullptr;
   UINT length = 0;
   char root[] = "\\";
-  if (!::VerQueryValueA(block.data(), root, &value, &length) || value == nullptr ||
+  if (!syslib::VerQueryValueA(block.data(), root, &value, &length) || value == nullptr ||
       length < sizeof(VS_FIXEDFILEINFO)) {
     return err::kResourceTypeNotFound;
   }

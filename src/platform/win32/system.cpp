@@ -1,5 +1,6 @@
 // System, files, profiles, registry and LZ expansion of the real machine.
 #include "platform/win32/win32_machine.h"
+#include "platform/win32/system_library.h"
 
 
 #include <cstring>
@@ -543,35 +544,35 @@ int Win32Lz::Open(const std::string& path) {
   if (path.size() < sizeof ofs.szPathName) {
     std::vector<char> name(path.begin(), path.end());
     name.push_back('\0');
-    return ::LZOpenFileA(name.data(), &ofs, OF_READ);
+    return syslib::LZOpenFileA(name.data(), &ofs, OF_READ);
   }
   // OFSTRUCT holds only 128 bytes of path: open longer paths ourselves and
   // hand the file to the library.
   HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return LZERROR_BADINHANDLE;
-  INT handle = ::LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(h)));
+  INT handle = syslib::LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(h)));
   if (handle < 0) ::CloseHandle(h);
   return handle;
 }
 
 int Win32Lz::Read(int handle, void* buffer, int size) {
   if (size <= 0) return 0;
-  return ::LZRead(handle, static_cast<char*>(buffer), size);
+  return syslib::LZRead(handle, static_cast<char*>(buffer), size);
 }
 
 std::int64_t Win32Lz::ExpandedLength(int handle) {
   // Seeking to the end gives the length of the expanded data (the header's
   // length for a compressed file); the position is put back afterwards.
-  LONG current = ::LZSeek(handle, 0, 1);
+  LONG current = syslib::LZSeek(handle, 0, 1);
   if (current < 0) return -1;
-  LONG end = ::LZSeek(handle, 0, 2);
-  ::LZSeek(handle, current, 0);
+  LONG end = syslib::LZSeek(handle, 0, 2);
+  syslib::LZSeek(handle, current, 0);
   return end < 0 ? -1 : end;
 }
 
 void Win32Lz::Close(int handle) {
-  if (handle >= 0) ::LZClose(handle);
+  if (handle >= 0) syslib::LZClose(handle);
 }
 
 std::string Win32Lz::GetExpandedName(const std::string& path) {
@@ -581,7 +582,7 @@ std::string Win32Lz::GetExpandedName(const std::string& path) {
   // The result is the input with its last character or extension changed;
   // leave generous room.
   std::string out(path.size() * 2 + MAX_PATH, '\0');
-  if (::GetExpandedNameA(in.data(), out.data()) < 0) return path;
+  if (syslib::GetExpandedNameA(in.data(), out.data()) < 0) return path;
   out.resize(strnlen(out.data(), out.size() - 1));
   return out;
 }

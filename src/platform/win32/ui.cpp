@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/dialog.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_machine.h"
 
 namespace platform::win32 {
@@ -623,7 +624,7 @@ bool Win32Ui::GetSaveFileName(WindowHandle owner, int templateId, std::uint32_t 
   context.hook = &hook;
   context.templateId = templateId;
   ofn.lCustData = reinterpret_cast<LPARAM>(&context);
-  if (!::GetSaveFileNameA(&ofn)) return false;
+  if (!syslib::GetSaveFileNameA(&ofn)) return false;
   file[MAX_PATH] = '\0';
   if (path) *path = file;
   return true;
