@@ -21,6 +21,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lz/szdd.h"
@@ -47,6 +48,9 @@ class SimSystem : public platform::System {
   void SetRefuseRestart(bool refuse) { refuseRestart_ = refuse; }
   // Lines written to programs.log during this run.
   const std::vector<std::string>& log() const { return log_; }
+  // The command line of the last program WinExec started since the last
+  // call ("" when none): the program a runner runs next on this machine.
+  std::string TakeLastWinExec() { return std::exchange(lastWinExec_, std::string()); }
 
   platform::OsVersion GetVersion() override;
   std::string GetModuleFileName() override { return moduleFileName_; }
@@ -66,6 +70,7 @@ class SimSystem : public platform::System {
   bool refuseRestart_ = false;
   bool shutdownPrivilege_ = false;
   std::vector<std::string> log_;
+  std::string lastWinExec_;
 };
 
 // LZ expansion over the machine's files with our SZDD reader. Handles of
