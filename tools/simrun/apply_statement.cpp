@@ -157,15 +157,19 @@ void SetRun(sim::SimMachine& machine, const scenario::Scenario& scenario) {
 
 namespace {
 
+bool IsFile(sim::SimMachine& machine, const std::string& path) {
+  std::uint32_t attributes = 0;
+  return machine.files().GetFileAttributes(path, &attributes) == 0 &&
+         (attributes & platform::attr::kDirectory) == 0;
+}
+
 // The command line becomes the running program's; false with *error when
 // its program file is not on the machine.
 bool SetExistingProgram(sim::SimMachine& machine, const std::string& commandLine,
                         std::string* error) {
   machine.system().SetCommandLine(commandLine);
   std::string program = machine.system().GetModuleFileName();
-  std::uint32_t attributes = 0;
-  if (machine.files().GetFileAttributes(program, &attributes) != 0 ||
-      (attributes & platform::attr::kDirectory) != 0) {
+  if (!IsFile(machine, program)) {
     *error = "the program " + text::Cp1252ToUtf8(program) + " of the command line " +
              text::Quote(text::Cp1252ToUtf8(commandLine)) + " does not exist on the machine";
     return false;
@@ -190,6 +194,20 @@ std::string UninstallString(sim::SimMachine& machine, const std::string& entry,
   return commandLine;
 }
 
+// An item's command line as the shell starts it: the item's program is
+// found as CreateProcess finds an unquoted one (the shortest run of words
+// that names a file) and started in quotes, as a shortcut's target is.
+std::string QuotedProgram(sim::SimMachine& machine, const std::string& commandLine) {
+  if (commandLine.empty() || commandLine[0] == '"') return commandLine;
+  for (std::size_t end = commandLine.find(' '); ; end = commandLine.find(' ', end + 1)) {
+    std::string program = commandLine.substr(0, end);
+    if (IsFile(machine, program)) {
+      return "\"" + program + "\"" + (end == std::string::npos ? "" : commandLine.substr(end));
+    }
+    if (end == std::string::npos) return commandLine;
+  }
+}
+
 // The command line of an item of a Program Manager group; "" with *error
 // when there is none.
 std::string ItemCommandLine(sim::SimMachine& machine, const std::string& group,
@@ -198,7 +216,7 @@ std::string ItemCommandLine(sim::SimMachine& machine, const std::string& group,
   if (g != nullptr) {
     for (const sim::SimProgman::Item& i : g->items) {
       if (text::EqualsIgnoreCase(i.caption, Win(item)) && !i.commandLine.empty())
-        return i.commandLine;
+        return QuotedProgram(machine, i.commandLine);
     }
   }
   *error = "no item '" + item + "' in a program group '" + group + "'";

@@ -1,4 +1,5 @@
 // simrun --machine DIR --scenario FILE [--transcript OUT] [--program FILE]
+// simrun --machine DIR --init
 //
 // Runs the setup program on the simulated machine kept in DIR (created when
 // missing): applies the scenario's set-up statements, runs the program with
@@ -9,6 +10,8 @@
 // the ended one started with WinExec runs next on the same machine, as
 // another process: the same files, registry and groups, and the same
 // machine conditions (held files, denied keys, free space).
+// With --init it only makes the machine (a fresh one when DIR is missing)
+// and saves it, as the machine a chain of scenarios starts from.
 // Exit status: 0 the run matched the scenario, 1 it did not (the reason on
 // standard error), 2 bad arguments, scenario file or machine folder.
 #include <cstdio>
@@ -30,11 +33,13 @@ namespace {
 
 struct Options {
   std::string machineDir, scenarioFile, transcriptFile, programFile;
+  bool init = false;
 };
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: simrun --machine DIR --scenario FILE [--transcript OUT] [--program FILE]\n");
+               "usage: simrun --machine DIR --scenario FILE [--transcript OUT] [--program FILE]\n"
+               "       simrun --machine DIR --init\n");
   return 2;
 }
 
@@ -42,6 +47,10 @@ bool ParseArguments(int argc, char** argv, Options* o) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string* target = nullptr;
+    if (arg == "--init") {
+      o->init = true;
+      continue;
+    }
     if (arg == "--machine") target = &o->machineDir;
     else if (arg == "--scenario") target = &o->scenarioFile;
     else if (arg == "--transcript") target = &o->transcriptFile;
@@ -50,7 +59,7 @@ bool ParseArguments(int argc, char** argv, Options* o) {
     if (i + 1 >= argc) return false;
     *target = argv[++i];
   }
-  return !o->machineDir.empty() && !o->scenarioFile.empty();
+  return !o->machineDir.empty() && (o->init != !o->scenarioFile.empty());
 }
 
 // Opens the machine and applies the scenario's set-up statements; null
@@ -124,6 +133,12 @@ int main(int argc, char** argv) {
   if (!ParseArguments(argc, argv, &o)) return Usage();
 
   std::string error;
+  if (o.init) {
+    std::unique_ptr<sim::SimMachine> fresh = sim::SimMachine::Open(o.machineDir, &error);
+    if (fresh && fresh->Save(&error)) return 0;
+    std::fprintf(stderr, "simrun: %s\n", error.c_str());
+    return 2;
+  }
   scenario::Scenario scn;
   std::unique_ptr<sim::SimMachine> machine;
   if (scenario::LoadScenarioFile(o.scenarioFile, &scn, &error))
