@@ -8,7 +8,8 @@
 # the snapshots (scripts/machine-snapshot.sh) and name their folder in
 # MACHINE_SNAPSHOTS: before/ and after/, each with `files` ("dir C/<path>",
 # "file C/<path> <size> <sha1>") and `registry` ("HKLM\<key>",
-# "HKLM\<key>: "name"=<value>"). Each argument is a shell pattern (a
+# "HKLM\<key>: "name"=<value>"), `groups` ("group <name>",
+# "item <group>/<caption>"). Each argument is a shell pattern (a
 # backslash in it stands for itself) for a line that may differ (be added, removed or changed); every other difference is
 # printed and fails the check.
 
@@ -17,8 +18,11 @@ expect_machine_as_before() {
     echo "expect_machine_as_before: no snapshot before the run (the scenario needs an '# after:' line)" >&2
     return 1
   fi
-  local part line pattern allowed bad=0
-  for part in files registry; do
+  local part line pattern allowed bad=0 nocase
+  # Windows compares file and key names without regard to case.
+  nocase=$(shopt -p nocasematch || true)
+  shopt -s nocasematch
+  for part in files registry groups; do
     while IFS= read -r line; do
       allowed=no
       for pattern in "$@"; do
@@ -34,5 +38,6 @@ expect_machine_as_before() {
     done < <(diff "$MACHINE_SNAPSHOTS/before/$part" "$MACHINE_SNAPSHOTS/after/$part" |
       sed -n 's/^< /-/p; s/^> /+/p')
   done
+  eval "$nocase"
   return $bad
 }
