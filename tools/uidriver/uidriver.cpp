@@ -4,8 +4,11 @@
 //   uidriver --scenario FILE --transcript FILE [--shots DIR]
 //            [--timeout SECONDS] [--settle MILLISECONDS]
 //
-// It starts the scenario's `run` command line, then polls the top-level
-// windows of that process about every 20 ms:
+// It starts the scenario's `run` command line (or, for `remove`, Wine's
+// uninstaller with the entry; for `start`, the group's shortcut), then
+// polls the top-level windows of that process about every 20 ms (after a
+// `follow`, of the next program started below the driver, as its job
+// object reports them):
 //  - our dialogs carry the window property "SetupDialogId" (the template
 //    number; "SetupDialogModal" on modal ones, "SetupTimers" while timers
 //    run on them);
