@@ -53,11 +53,25 @@ run_one() {  # SCENARIO TRANSCRIPT DEPTH
   fi
 }
 
+# A chain of scenarios starts from a fresh machine; its snapshot, taken
+# before the first scenario's set-up, is what the last scenario's check
+# compares the machine with (expect_machine_as_before).
+snapshots=""
+if [ -n "$(earlier_scenario "$scenario")" ]; then
+  "$simrun" --machine "$out/machine" --init || { echo "cannot make a fresh machine"; exit 1; }
+  "$(dirname "$0")/machine-snapshot.sh" sim "$out/machine" "$out/snapshot/before" || exit 1
+  snapshots=$out/snapshot
+fi
 run_one "$scenario" "$out/transcript" 0 || exit 1
 # Checks of the machine state after the run, when the scenario has them:
-# NAME.check is run in the machine folder and must exit 0.
+# NAME.check is run in the machine folder and must exit 0. After a chain
+# it finds the snapshots before and after in MACHINE_SNAPSHOTS.
 check="${scenario%.scn}.check"
 if [ -f "$check" ]; then
-  (cd "$out/machine" && bash "$check") || { echo "machine state check $check failed"; exit 1; }
+  if [ -n "$snapshots" ]; then
+    "$(dirname "$0")/machine-snapshot.sh" sim "$out/machine" "$snapshots/after" || exit 1
+  fi
+  (cd "$out/machine" && MACHINE_SNAPSHOTS=$snapshots bash "$check") ||
+    { echo "machine state check $check failed"; exit 1; }
 fi
 exit 0

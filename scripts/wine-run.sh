@@ -150,6 +150,14 @@ run_chain() {  # SCENARIO TRANSCRIPT DEPTH
   fi
   drive_scenario "$scn" "$transcript"
 }
+# A chain of scenarios starts from the fresh prefix; its snapshot, taken
+# before the first scenario's set-up, is what the last scenario's check
+# compares the machine with (expect_machine_as_before).
+snapshots=""
+if [ -n "$(earlier_scenario "$scenario")" ]; then
+  snapshots=$WINE_TEST_DIR/snapshot
+  "$root/scripts/machine-snapshot.sh" wine "$WINEPREFIX" "$snapshots/before" || exit 2
+fi
 run_chain "$scenario" "$out/transcript" 0
 rc=$?
 
@@ -168,7 +176,10 @@ if [ $rc -eq 0 ] && [ -f "$check" ] && ! head -n 1 "$check" | grep -q '^# *sim-o
     [ "$letter" = z ] && continue
     ln -sfn "$(readlink -f "$link")" "$machine/$(printf '%s' "$letter" | tr 'a-z' 'A-Z')"
   done
-  if ! (cd "$machine" && bash "$check") >"$out/check.log" 2>&1; then
+  if [ -n "$snapshots" ]; then
+    "$root/scripts/machine-snapshot.sh" wine "$WINEPREFIX" "$snapshots/after" || rc=3
+  fi
+  if ! (cd "$machine" && MACHINE_SNAPSHOTS=$snapshots bash "$check") >"$out/check.log" 2>&1; then
     echo "uidriver: machine state check $(basename "$check") failed" >>"$out/driver.log"
     cat "$out/check.log" >>"$out/driver.log"
     rc=3

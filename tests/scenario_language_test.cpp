@@ -140,6 +140,46 @@ TEST(ScenarioParser, ReadsTheWaitForms) {
   EXPECT_TRUE(s.user[1].actions.empty());
 }
 
+// The three ways to start the program, and `follow` among the user's
+// statements.
+TEST(ScenarioParser, ReadsProgramStartsAndFollow) {
+  Scenario removed = MustParse(
+      "REMOVE \"Dastrel01\"\n"
+      "follow\n"
+      "box \"Confirm Uninstall\": no\n"
+      "Follow\n"
+      "end\n");
+  EXPECT_EQ(removed.run.kind, Kind::kRemove);
+  EXPECT_EQ(removed.run.keyPath, "Dastrel01");
+  ASSERT_EQ(removed.user.size(), 3u);
+  EXPECT_EQ(removed.user[0].kind, Kind::kFollow);
+  EXPECT_EQ(removed.user[1].kind, Kind::kBox);
+  EXPECT_EQ(removed.user[2].kind, Kind::kFollow);
+  EXPECT_EQ(removed.follows, 2);
+  EXPECT_TRUE(removed.hasEnd);
+
+  Scenario started = MustParse("start \"Tape \\\"Tools\\\"\" \"UnInstaller\"\nfollow\n");
+  EXPECT_EQ(started.run.kind, Kind::kStart);
+  EXPECT_EQ(started.run.text, "Tape \"Tools\"");
+  EXPECT_EQ(started.run.caption, "UnInstaller");
+  EXPECT_TRUE(IsRunKind(started.run.kind));
+  EXPECT_FALSE(IsRunKind(Kind::kFollow));
+
+  // The scripted user takes `follow` only when the program has ended, and
+  // a window in its place is unexpected.
+  ScriptedUser user(removed);
+  std::string error;
+  EXPECT_TRUE(user.TakeFollow());
+  EXPECT_FALSE(user.TakeFollow());  // the next one is a box
+  ASSERT_NE(user.TakeBox("Confirm Uninstall", "Remove?", 0x24, &error), nullptr) << error;
+  EXPECT_EQ(user.TakeBox("Confirm Uninstall", "Remove?", 0x24, &error), nullptr);
+  EXPECT_NE(error.find("the next statement (t.scn:4) is 'Follow'"), std::string::npos) << error;
+  EXPECT_FALSE(user.Done());
+  EXPECT_TRUE(user.TakeFollow());
+  EXPECT_TRUE(user.Done());
+  EXPECT_FALSE(user.TakeFollow());
+}
+
 TEST(ScenarioParser, ReportsFileLineAndCause) {
   struct Case {
     const char* text;
@@ -167,7 +207,7 @@ TEST(ScenarioParser, ReportsFileLineAndCause) {
       {"run a\nend\nbox \"x\": ok\n", "t.scn:3: statement after 'end'"},
       {"run\n", "t.scn:1: expected the command line"},
       {"frobnicate\nrun a\n", "t.scn:1: unknown statement 'frobnicate'"},
-      {"platform nt\n", "t.scn: no 'run' statement"},
+      {"platform nt\n", "t.scn: no 'run', 'remove' or 'start' statement"},
       {"platform nt extra\nrun a\n", "t.scn:1: unexpected 'extra'"},
       {"group \"\"\nrun a\n", "t.scn:1: a group name cannot be empty"},
       {"group Tools\nrun a\n", "t.scn:1: expected group name in double quotes"},
@@ -179,6 +219,16 @@ TEST(ScenarioParser, ReportsFileLineAndCause) {
       {"run a\ndialog 139: wait 1025 visible now\n", "t.scn:2: unexpected 'now'"},
       {"run a\ndialog 139: wait 1025\n", "t.scn:2: expected text in double quotes"},
       {"run a\ndialog 139: wait visible\n", "t.scn:2: expected a control id"},
+      {"remove Dastrel01\n", "t.scn:1: expected uninstall entry name in double quotes"},
+      {"remove \"\"\n", "t.scn:1: an uninstall entry name is one key name"},
+      {"remove \"Uninstall\\Dastrel01\"\n", "t.scn:1: an uninstall entry name is one key name"},
+      {"start \"Tools\"\n", "t.scn:1: expected item name in double quotes"},
+      {"start \"Tools\" \"\"\n", "t.scn:1: the group and item names of 'start' cannot be empty"},
+      {"start \"G\" \"I\" now\n", "t.scn:1: unexpected 'now'"},
+      {"run a\nremove \"K\"\n", "t.scn:2: second 'run', 'remove' or 'start' statement"},
+      {"follow\nrun a\n", "t.scn:1: user statement before 'run'"},
+      {"run a\nfollow 2\n", "t.scn:2: unexpected '2'"},
+      {"run a\nfollow\nfollow\nfollow\nfollow\nfollow\n", "t.scn:6: too many 'follow' statements"},
   };
   for (const Case& c : cases) {
     Scenario s;

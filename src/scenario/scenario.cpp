@@ -10,6 +10,9 @@ namespace scenario {
 namespace {
 
 constexpr std::size_t kMaxFileSize = 16u * 1024 * 1024;
+// A chain of programs each starting the next is short; a longer one is a
+// mistake in the scenario.
+constexpr int kMaxFollows = 4;
 
 struct Answer {
   const char* name;
@@ -556,6 +559,38 @@ bool ParseRun(Cursor& c, Statement* st, std::string* error) {
   return true;
 }
 
+// `remove "<uninstall entry>"`: the program is started as Add/Remove
+// Programs starts an entry's UninstallString. The entry is a key name
+// below the uninstall key, so it holds no backslash.
+bool ParseRemove(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kRemove;
+  if (!c.Quoted(&st->keyPath, error, "uninstall entry name", true)) return false;
+  if (st->keyPath.empty() || st->keyPath.find('\\') != std::string::npos) {
+    *error = "an uninstall entry name is one key name, not empty and without '\\'";
+    return false;
+  }
+  return c.End(error);
+}
+
+// `start "<group>" "<item>"`: the program is started as the shell starts a
+// Program Manager item (under Wine: the group's Start Menu shortcut).
+bool ParseStart(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kStart;
+  if (!c.Quoted(&st->text, error, "group name")) return false;
+  if (!c.Quoted(&st->caption, error, "item name")) return false;
+  if (st->text.empty() || st->caption.empty()) {
+    *error = "the group and item names of 'start' cannot be empty";
+    return false;
+  }
+  return c.End(error);
+}
+
+// `follow`: the program just answered started another program and ended.
+bool ParseFollow(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kFollow;
+  return c.End(error);
+}
+
 // `box "<caption>" [text "<text>"]: <actions>`
 bool ParseBox(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kBox;
@@ -612,7 +647,9 @@ constexpr Name<StatementParser> kStatements[] = {
     {"service", ParseService},   {"hold", ParseHold},
     {"deny", ParseDeny},         {"group", ParseGroup},
     {"progman", ParseProgman},
-    {"run", ParseRun},           {"box", ParseBox},
+    {"run", ParseRun},           {"remove", ParseRemove},
+    {"start", ParseStart},       {"follow", ParseFollow},
+    {"box", ParseBox},
     {"dialog", ParseDialog},     {"end", ParseEnd}};
 
 // Parses one non-empty, non-comment line.
@@ -628,7 +665,8 @@ bool ParseStatement(const std::string& line, Statement* st, std::string* error) 
 }
 
 bool IsSetup(Kind k) {
-  return k != Kind::kRun && k != Kind::kBox && k != Kind::kDialog && k != Kind::kEnd;
+  return !IsRunKind(k) && k != Kind::kBox && k != Kind::kDialog && k != Kind::kFollow &&
+         k != Kind::kEnd;
 }
 
 // Puts a parsed statement in its place in the scenario; false (with *what)
@@ -641,8 +679,8 @@ bool Place(Statement st, Scenario* s, bool* haveRun, std::string* what) {
   if (IsSetup(st.kind)) {
     if (*haveRun) return refuse("machine set-up statement after 'run'");
     s->setup.push_back(std::move(st));
-  } else if (st.kind == Kind::kRun) {
-    if (*haveRun) return refuse("second 'run' statement");
+  } else if (IsRunKind(st.kind)) {
+    if (*haveRun) return refuse("second 'run', 'remove' or 'start' statement");
     *haveRun = true;
     s->run = std::move(st);
   } else if (st.kind == Kind::kEnd) {
@@ -650,12 +688,18 @@ bool Place(Statement st, Scenario* s, bool* haveRun, std::string* what) {
     s->hasEnd = true;
   } else {
     if (!*haveRun) return refuse("user statement before 'run'");
+    if (st.kind == Kind::kFollow && ++s->follows > kMaxFollows)
+      return refuse("too many 'follow' statements (at most 4)");
     s->user.push_back(std::move(st));
   }
   return true;
 }
 
 }  // namespace
+
+bool IsRunKind(Kind kind) {
+  return kind == Kind::kRun || kind == Kind::kRemove || kind == Kind::kStart;
+}
 
 const char* AnswerName(int answer) {
   for (const Answer& a : kAnswers) {
@@ -706,7 +750,7 @@ bool ParseScenario(const std::string& text, const std::string& fileName, Scenari
     if (!Place(std::move(st), &s, &haveRun, &what)) return fail(lineNo, what);
   }
   if (!haveRun) {
-    *error = fileName + ": no 'run' statement";
+    *error = fileName + ": no 'run', 'remove' or 'start' statement";
     return false;
   }
   *out = std::move(s);

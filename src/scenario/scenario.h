@@ -10,8 +10,10 @@
 //   if (!scenario::LoadScenarioFile("x.scn", &s, &error)) -> error is
 //       "x.scn:12: unknown statement 'boks'"
 //   s.setup   : machine set-up statements (before `run`), in order
-//   s.run     : the `run` statement (s.run.text is the command line, UTF-8)
-//   s.user    : the user's statements (after `run`), in order
+//   s.run     : the statement that starts the program: `run` (s.run.text is
+//               the command line, UTF-8), `remove` or `start` (IsRunKind)
+//   s.user    : the user's statements (after it), in order; a `follow`
+//               among them starts on the program the one before started
 //   ResolveHostPath(s, path): a host path of the scenario, relative to the
 //       scenario file's folder.
 // The transcript records are made by transcript.h; the order in which the
@@ -48,9 +50,12 @@ enum class Kind {
   kGroup,           // text: a program group that exists before the run
   kProgman,         // bytes: 0 Program Manager absent, else every execute fails with this DDE error
   kRun,             // text: the command line
+  kRemove,          // keyPath: an uninstall entry's key name, started as Add/Remove Programs does
+  kStart,           // text: a program group, caption: an item of it, started as the shell does
   // The user.
   kBox,             // caption, hasText/text, actions (insert..., answer last)
   kDialog,          // dialogId, readControls, actions
+  kFollow,          // the program ended after starting another; the next statements are its
   kEnd,
 };
 
@@ -99,15 +104,23 @@ struct Scenario {
   std::string fileName;   // as given, used in messages
   std::string baseDir;    // folder of the scenario file ("" for the current one)
   std::vector<Statement> setup;
-  Statement run;          // kind kRun
+  Statement run;          // kind kRun, kRemove or kStart
   std::vector<Statement> user;
   bool hasEnd = false;
+  int follows = 0;        // `follow` statements among `user`
 };
 
 // Parses scenario text. On failure returns false with *error as
 // "<fileName>:<line>: <what is wrong>".
 bool ParseScenario(const std::string& text, const std::string& fileName, Scenario* out,
                    std::string* error);
+
+// Whether a statement kind starts the program: `run`, `remove`, `start`.
+bool IsRunKind(Kind kind);
+
+// The key below HKLM that holds the uninstall entries `remove` names.
+inline constexpr const char* kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // Reads and parses a file; baseDir becomes the file's folder.
 bool LoadScenarioFile(const std::string& path, Scenario* out, std::string* error);

@@ -51,6 +51,13 @@ const Statement* ScriptedUser::Take() {
   return &scenario_.user[next_++];
 }
 
+bool ScriptedUser::TakeFollow() {
+  const Statement* st = Next();
+  if (st == nullptr || st->kind != Kind::kFollow) return false;
+  Take();
+  return true;
+}
+
 std::string ScriptedUser::DescribeNext() const {
   const Statement* st = Next();
   if (st == nullptr) return "no statements are left";

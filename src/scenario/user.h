@@ -12,7 +12,8 @@
 //   // it, run its actions once its leading `wait` conditions hold, then
 //   // user.Take().
 //   // at the end of the program:
-//   if (!user.Done()) fail(user.UnusedError());
+//   if (user.TakeFollow()) { run the program it started, with the same user }
+//   else if (!user.Done()) fail(user.UnusedError());
 //
 // The matcher only keeps the order and checks the match; running the
 // actions is the runner's part.
@@ -67,6 +68,11 @@ class ScriptedUser {
   // returns the next statement when it is a dialog statement for that
   // template; otherwise returns null and sets *error.
   const Statement* TakeDialog(int templateId, std::string* error);
+
+  // The program ended: when the next statement is `follow`, uses it and
+  // returns true (the statements after it answer the program the ended one
+  // started); false otherwise, nothing used.
+  bool TakeFollow();
 
   bool Done() const { return next_ >= scenario_.user.size(); }
   // One line per statement not used: "<file>:<line>: unused statement: <source>".

@@ -158,6 +158,105 @@ void SetRun(sim::SimMachine& machine, const scenario::Scenario& scenario) {
   machine.system().SetCommandLine(Win(scenario.run.text));
 }
 
+namespace {
+
+bool IsFile(sim::SimMachine& machine, const std::string& path) {
+  std::uint32_t attributes = 0;
+  return machine.files().GetFileAttributes(path, &attributes) == 0 &&
+         (attributes & platform::attr::kDirectory) == 0;
+}
+
+// The command line becomes the running program's; false with *error when
+// its program file is not on the machine.
+bool SetExistingProgram(sim::SimMachine& machine, const std::string& commandLine,
+                        std::string* error) {
+  machine.system().SetCommandLine(commandLine);
+  std::string program = machine.system().GetModuleFileName();
+  if (!IsFile(machine, program)) {
+    *error = "the program " + text::Cp1252ToUtf8(program) + " of the command line " +
+             text::Quote(text::Cp1252ToUtf8(commandLine)) + " does not exist on the machine";
+    return false;
+  }
+  return true;
+}
+
+// The UninstallString of an entry of the uninstall key; "" with *error when
+// the entry lacks it or its DisplayName.
+std::string UninstallString(sim::SimMachine& machine, const std::string& entry,
+                            std::string* error) {
+  std::string key = std::string("HKLM\\") + scenario::kUninstallKey + "\\" + Win(entry);
+  std::string displayName, commandLine;
+  std::uint32_t type = 0;
+  if (machine.registry().GetValueAt(key, "DisplayName", &type, &displayName) != 0 ||
+      machine.registry().GetValueAt(key, "UninstallString", &type, &commandLine) != 0 ||
+      commandLine.empty()) {
+    *error = "no uninstall entry '" + entry +
+             "' with a DisplayName and an UninstallString (Add/Remove Programs lists none)";
+    return "";
+  }
+  return commandLine;
+}
+
+// An item's command line as the shell starts it: the item's program is
+// found as CreateProcess finds an unquoted one (the shortest run of words
+// that names a file) and started in quotes, as a shortcut's target is.
+std::string QuotedProgram(sim::SimMachine& machine, const std::string& commandLine) {
+  if (commandLine.empty() || commandLine[0] == '"') return commandLine;
+  for (std::size_t end = commandLine.find(' '); ; end = commandLine.find(' ', end + 1)) {
+    std::string program = commandLine.substr(0, end);
+    if (IsFile(machine, program)) {
+      return "\"" + program + "\"" + (end == std::string::npos ? "" : commandLine.substr(end));
+    }
+    if (end == std::string::npos) return commandLine;
+  }
+}
+
+// The command line of an item of a Program Manager group; "" with *error
+// when there is none.
+std::string ItemCommandLine(sim::SimMachine& machine, const std::string& group,
+                            const std::string& item, std::string* error) {
+  const sim::SimProgman::Group* g = machine.progman().FindGroup(Win(group));
+  if (g != nullptr) {
+    for (const sim::SimProgman::Item& i : g->items) {
+      if (text::EqualsIgnoreCase(i.caption, Win(item)) && !i.commandLine.empty())
+        return QuotedProgram(machine, i.commandLine);
+    }
+  }
+  *error = "no item '" + item + "' in a program group '" + group + "'";
+  return "";
+}
+
+}  // namespace
+
+bool StartProgram(sim::SimMachine& machine, const scenario::Scenario& scenario,
+                  std::string* error) {
+  const scenario::Statement& st = scenario.run;
+  std::string commandLine;
+  switch (st.kind) {
+    case scenario::Kind::kRemove:
+      commandLine = UninstallString(machine, st.keyPath, error);
+      break;
+    case scenario::Kind::kStart:
+      commandLine = ItemCommandLine(machine, st.text, st.caption, error);
+      break;
+    default:
+      SetRun(machine, scenario);
+      return true;
+  }
+  if (!commandLine.empty() && SetExistingProgram(machine, commandLine, error)) return true;
+  *error = scenario::Where(scenario, st) + ": " + *error;
+  return false;
+}
+
+bool FollowProgram(sim::SimMachine& machine, std::string* error) {
+  std::string commandLine = machine.system().TakeLastWinExec();
+  if (commandLine.empty()) {
+    *error = "the program started no other program (no WinExec)";
+    return false;
+  }
+  return SetExistingProgram(machine, commandLine, error);
+}
+
 void InsertDisk(sim::SimMachine& machine, const scenario::Scenario& scenario, char drive,
                 const std::string& folder) {
   machine.MapDrive(drive, AbsoluteHostPath(scenario, folder));

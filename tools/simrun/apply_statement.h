@@ -26,6 +26,22 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
 // The `run` statement: the command line (and with it the module file name).
 void SetRun(sim::SimMachine& machine, const scenario::Scenario& scenario);
 
+// Starts the scenario's first program as its `run`, `remove` or `start`
+// statement says: `run` with its command line; `remove` with the
+// UninstallString of that entry of the uninstall key (which, as for Wine's
+// Add/Remove Programs, needs a DisplayName too); `start` with the command
+// line of that item of that Program Manager group (names compared without
+// regard to case). The program file of `remove` and `start` must exist on
+// the machine. False with *error ("<file>:<line>: ...") otherwise.
+bool StartProgram(sim::SimMachine& machine, const scenario::Scenario& scenario,
+                  std::string* error);
+
+// For `follow`: the program that ended started another one with WinExec;
+// the last one it started becomes the running program (command line and
+// module file name). False with *error when it started none or the program
+// file does not exist on the machine.
+bool FollowProgram(sim::SimMachine& machine, std::string* error);
+
 // An `insert <drive>: <folder>` action: the drive now shows the host folder
 // (as written in the scenario, made absolute).
 void InsertDisk(sim::SimMachine& machine, const scenario::Scenario& scenario, char drive,

@@ -37,6 +37,8 @@ class ScenarioUser : public sim::User {
   const std::vector<std::string>& records() const { return records_; }
   // Whether every statement was used; one line per unused one.
   bool Done() const { return user_.Done(); }
+  // The program ended: uses a `follow` statement when it is next.
+  bool TakeFollow() { return user_.TakeFollow(); }
   std::string UnusedError() const { return user_.UnusedError(); }
   // A dialog statement started but not finished (waiting on a `wait`).
   bool HasPendingStatement() const { return active_.statement != nullptr; }

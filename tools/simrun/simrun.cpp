@@ -1,9 +1,17 @@
 // simrun --machine DIR --scenario FILE [--transcript OUT] [--program FILE]
+// simrun --machine DIR --init
 //
 // Runs the setup program on the simulated machine kept in DIR (created when
 // missing): applies the scenario's set-up statements, runs the program with
 // the `run` command line while the scenario's user answers its windows,
 // writes the transcript (standard output and OUT), and saves the machine.
+// The first program may also be an uninstall entry's (`remove`) or a
+// program group item's (`start`); after a `follow` statement the program
+// the ended one started with WinExec runs next on the same machine, as
+// another process: the same files, registry and groups, and the same
+// machine conditions (held files, denied keys, free space).
+// With --init it only makes the machine (a fresh one when DIR is missing)
+// and saves it, as the machine a chain of scenarios starts from.
 // Exit status: 0 the run matched the scenario, 1 it did not (the reason on
 // standard error), 2 bad arguments, scenario file or machine folder.
 #include <cstdio>
@@ -25,11 +33,13 @@ namespace {
 
 struct Options {
   std::string machineDir, scenarioFile, transcriptFile, programFile;
+  bool init = false;
 };
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: simrun --machine DIR --scenario FILE [--transcript OUT] [--program FILE]\n");
+               "usage: simrun --machine DIR --scenario FILE [--transcript OUT] [--program FILE]\n"
+               "       simrun --machine DIR --init\n");
   return 2;
 }
 
@@ -37,6 +47,10 @@ bool ParseArguments(int argc, char** argv, Options* o) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string* target = nullptr;
+    if (arg == "--init") {
+      o->init = true;
+      continue;
+    }
     if (arg == "--machine") target = &o->machineDir;
     else if (arg == "--scenario") target = &o->scenarioFile;
     else if (arg == "--transcript") target = &o->transcriptFile;
@@ -45,7 +59,7 @@ bool ParseArguments(int argc, char** argv, Options* o) {
     if (i + 1 >= argc) return false;
     *target = argv[++i];
   }
-  return !o->machineDir.empty() && !o->scenarioFile.empty();
+  return !o->machineDir.empty() && (o->init != !o->scenarioFile.empty());
 }
 
 // Opens the machine and applies the scenario's set-up statements; null
@@ -62,22 +76,29 @@ std::unique_ptr<sim::SimMachine> SetUpMachine(const Options& o, const scenario::
   return machine;
 }
 
-// Runs the program; the reason the run did not match the scenario, or "".
+// Runs the program, and after it each program a `follow` statement
+// follows, on the same machine; the reason the runs did not match the
+// scenario, or "".
 std::string RunProgram(sim::SimMachine& machine, const scenario::Scenario& scn,
                        simrun::ScenarioUser& user, std::vector<std::string>* transcript) {
-  int code = -1;
-  try {
-    code = setup::RunSetup(machine.machine());
-  } catch (const sim::RunAborted& e) {
-    return e.what();
-  } catch (const std::exception& e) {
-    return std::string("the run stopped with an error: ") + e.what();
+  for (;;) {
+    int code = -1;
+    try {
+      code = setup::RunSetup(machine.machine());
+    } catch (const sim::RunAborted& e) {
+      return e.what();
+    } catch (const std::exception& e) {
+      return std::string("the run stopped with an error: ") + e.what();
+    }
+    std::string line = scenario::FormatExit(code);
+    transcript->push_back(line);
+    std::printf("%s\n", line.c_str());
+    if (user.HasPendingStatement())
+      return "the program ended while a dialog statement was waiting for its condition";
+    if (!user.TakeFollow()) break;
+    std::string error;
+    if (!simrun::FollowProgram(machine, &error)) return "follow: " + error;
   }
-  std::string line = scenario::FormatExit(code);
-  transcript->push_back(line);
-  std::printf("%s\n", line.c_str());
-  if (user.HasPendingStatement())
-    return "the program ended while a dialog statement was waiting for its condition";
   if (!user.Done()) return "the program ended with statements left:\n" + user.UnusedError();
   if (scn.hasEnd && machine.ui().OpenWindowCount() > 0) {
     return "the program ended with " + std::to_string(machine.ui().OpenWindowCount()) +
@@ -112,6 +133,12 @@ int main(int argc, char** argv) {
   if (!ParseArguments(argc, argv, &o)) return Usage();
 
   std::string error;
+  if (o.init) {
+    std::unique_ptr<sim::SimMachine> fresh = sim::SimMachine::Open(o.machineDir, &error);
+    if (fresh && fresh->Save(&error)) return 0;
+    std::fprintf(stderr, "simrun: %s\n", error.c_str());
+    return 2;
+  }
   scenario::Scenario scn;
   std::unique_ptr<sim::SimMachine> machine;
   if (scenario::LoadScenarioFile(o.scenarioFile, &scn, &error))
@@ -134,9 +161,9 @@ int main(int argc, char** argv) {
   user.SetInsertHandler([m, &scn](char drive, const std::string& folder) {
     simrun::InsertDisk(*m, scn, drive, folder);
   });
-  simrun::SetRun(*machine, scn);
-
-  std::string failure = RunProgram(*machine, scn, user, &transcript);
+  std::string failure;
+  if (!simrun::StartProgram(*machine, scn, &error)) failure = error;
+  else failure = RunProgram(*machine, scn, user, &transcript);
   NoteOpenHandles(*machine);
   bool ok = failure.empty();
   if (!machine->Save(&error)) {

@@ -4,8 +4,11 @@
 //   uidriver --scenario FILE --transcript FILE [--shots DIR]
 //            [--timeout SECONDS] [--settle MILLISECONDS]
 //
-// It starts the scenario's `run` command line, then polls the top-level
-// windows of that process about every 20 ms:
+// It starts the scenario's `run` command line (or, for `remove`, Wine's
+// uninstaller with the entry; for `start`, the group's shortcut), then
+// polls the top-level windows of that process about every 20 ms (after a
+// `follow`, of the next program started below the driver, as its job
+// object reports them):
 //  - our dialogs carry the window property "SetupDialogId" (the template
 //    number; "SetupDialogModal" on modal ones, "SetupTimers" while timers
 //    run on them);
@@ -32,6 +35,7 @@
 // Exit status: 0 when the run matched the scenario, 1 when it did not (the
 // reason on standard error), 2 for a bad command line or scenario.
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -46,6 +50,7 @@
 #include "scenario/scenario.h"
 #include "scenario/transcript.h"
 #include "scenario/user.h"
+#include "processes.h"
 #include "screen.h"
 #include "text/text.h"
 #include "ui/dialog_ids.h"
@@ -232,6 +237,10 @@ class Driver {
   bool PrepareStatement(const Statement& st);
   bool PrepareSystemStatement(const Statement& st);
   void PumpOwnMessages();
+  bool StartFirstProgram();
+  bool StartHelper(const std::string& commandLine);
+  bool WaitForStartedProgram(const std::string& what);
+  void DriveProgram();
 
   // ------------------------------------------------------------ windows
   std::vector<HWND> ProcessWindows();
@@ -251,6 +260,8 @@ class Driver {
   scenario::ScriptedUser user_;
   FILE* transcript_ = nullptr;
   PROCESS_INFORMATION process_{};
+  // Every program the run starts (a `follow` goes on with the next one).
+  uidriver::ProgramTracker tracker_;
   std::map<HWND, WindowInfo> windows_;
   std::uint64_t nextOrder_ = 0;
   int shotNumber_ = 0;
@@ -570,9 +581,11 @@ bool Driver::Prepare() {
     if (!PrepareStatement(st)) return false;
   }
   // The program of the run statement is the program under test unless the
-  // scenario put something else there.
+  // scenario put something else there. `remove` and `start` name programs
+  // the machine has.
   std::string program = ProgramOf(text::Utf8ToCp1252(scenario_.run.text));
-  if (::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (scenario_.run.kind == Kind::kRun &&
+      ::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
     if (options_.program.empty()) {
       Fail(program + " does not exist and no --program was given");
       return false;
@@ -586,7 +599,9 @@ bool Driver::Prepare() {
   }
   // The Windows version each of our programs sees: the installer, the
   // installed uninstaller, its temporary copy, and the program run.
-  std::string runName = program.substr(program.find_last_of("\\:") + 1);
+  std::string runName =
+      scenario_.run.kind == Kind::kRun ? program.substr(program.find_last_of("\\:") + 1)
+                                       : std::string("setup.exe");
   for (const std::string& exe : {std::string("setup.exe"), std::string("uninstal.exe"),
                                  std::string("uninstx$.exe"), runName}) {
     if (!SetAppVersion(exe, version)) {
@@ -1096,24 +1111,80 @@ void Driver::Poll() {
   }
 }
 
-int Driver::Run() {
-  transcript_ = std::fopen(options_.transcriptPath.c_str(), "wb");
-  if (!transcript_) {
-    std::fprintf(stderr, "uidriver: cannot write %s\n", options_.transcriptPath.c_str());
-    return 2;
+// Starts a program the scenario does not answer (Wine's uninstaller); the
+// programs it starts are handed out by the tracker.
+bool Driver::StartHelper(const std::string& commandLine) {
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION helper{};
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &helper)) {
+    Fail("cannot start " + commandLine + " (error " + std::to_string(::GetLastError()) + ")");
+    return false;
   }
-  if (!Prepare()) {
-    std::fclose(transcript_);
-    return 1;
+  tracker_.Known(helper.dwProcessId);
+  ::CloseHandle(helper.hThread);
+  ::CloseHandle(helper.hProcess);
+  return true;
+}
+
+// Waits for the next program the run started and makes it the one whose
+// windows are answered.
+bool Driver::WaitForStartedProgram(const std::string& what) {
+  Progress();
+  for (;;) {
+    PumpOwnMessages();
+    tracker_.Poll();
+    if (tracker_.TakeNext(&process_.hProcess, &process_.dwProcessId)) {
+      Progress();
+      return true;
+    }
+    if (::GetTickCount() - lastProgress_ > options_.timeoutMs) {
+      Fail("no program was started " + what + " within " +
+           std::to_string(options_.timeoutMs / 1000) + " seconds");
+      return false;
+    }
+    ::Sleep(kPollMs / 4);
   }
-  std::string commandLine = text::Utf8ToCp1252(scenario_.run.text);
-  // The working directory is the program's folder.
-  std::string program = commandLine;
-  if (!program.empty() && program[0] == '"') {
-    program = program.substr(1, program.find('"', 1) - 1);
-  } else {
-    program = program.substr(0, program.find(' '));
+}
+
+// Starts the scenario's first program: `run` with its command line (working
+// directory the program's folder), `remove` through Wine's Add/Remove
+// Programs (uninstaller --remove, which runs the entry's UninstallString
+// and waits for it), `start` by opening the group's Start Menu shortcut as
+// the shell opens it.
+bool Driver::StartFirstProgram() {
+  const Statement& run = scenario_.run;
+  if (run.kind == Kind::kRemove) {
+    if (!StartHelper("uninstaller.exe --remove " + text::Utf8ToCp1252(run.keyPath))) return false;
+    return WaitForStartedProgram("by the uninstall entry '" + run.keyPath +
+                                 "' (Wine's uninstaller runs only an entry with a DisplayName "
+                                 "and an UninstallString)");
   }
+  if (run.kind == Kind::kStart) {
+    std::string link = ProgramsFolder() + "\\" + text::Utf8ToCp1252(run.text) + "\\" +
+                       text::Utf8ToCp1252(run.caption) + ".lnk";
+    if (::GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      Fail(scenario::Where(scenario_, run) + ": no shortcut " + link);
+      return false;
+    }
+    SHELLEXECUTEINFOA info;
+    std::memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpFile = link.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExA(&info)) {
+      Fail("cannot open " + link + " (error " + std::to_string(::GetLastError()) + ")");
+      return false;
+    }
+    return WaitForStartedProgram("by the shortcut " + link);
+  }
+  std::string commandLine = text::Utf8ToCp1252(run.text);
+  std::string program = ProgramOf(commandLine);
   std::string workdir = program.substr(0, program.find_last_of("\\:") + 1);
   if (workdir.size() == 2 && workdir[1] == ':') workdir += "\\";
   std::vector<char> line(commandLine.begin(), commandLine.end());
@@ -1125,14 +1196,21 @@ int Driver::Run() {
                         workdir.empty() ? nullptr : workdir.c_str(), &startup, &process_)) {
     std::fprintf(stderr, "uidriver: cannot start %s (error %lu)\n", commandLine.c_str(),
                  static_cast<unsigned long>(::GetLastError()));
-    std::fclose(transcript_);
-    return 1;
+    failed_ = true;
+    return false;
   }
+  tracker_.Known(process_.dwProcessId);
   ::CloseHandle(process_.hThread);
-  Progress();
+  return true;
+}
 
+// Answers the windows of the running program until it ends; records its
+// exit code unless the run failed.
+void Driver::DriveProgram() {
+  Progress();
   for (;;) {
     PumpOwnMessages();
+    tracker_.Poll();
     bool exited = ::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
     if (!exited) Poll();
     if (failed_) break;
@@ -1154,16 +1232,34 @@ int Driver::Run() {
   ::GetExitCodeProcess(process_.hProcess, &code);
   ::CloseHandle(process_.hProcess);
   process_.hProcess = nullptr;
-  if (!failed_) {
-    if (active_.statement) {
-      Fail(scenario::Where(scenario_, *active_.statement) + ": the program ended before '" +
-           active_.statement->source + "' completed");
-    } else if (!user_.Done()) {
-      Fail("the program ended (exit " + std::to_string(code) + ") with statements left:\n" +
-           user_.UnusedError());
-    }
+  if (!failed_ && active_.statement) {
+    Fail(scenario::Where(scenario_, *active_.statement) + ": the program ended before '" +
+         active_.statement->source + "' completed");
   }
   if (!failed_) Record(scenario::FormatExit(static_cast<int>(code)));
+}
+
+int Driver::Run() {
+  transcript_ = std::fopen(options_.transcriptPath.c_str(), "wb");
+  if (!transcript_) {
+    std::fprintf(stderr, "uidriver: cannot write %s\n", options_.transcriptPath.c_str());
+    return 2;
+  }
+  std::string error;
+  if (!tracker_.Start(&error)) Fail(error);
+  if (failed_ || !Prepare() || !StartFirstProgram()) {
+    std::fclose(transcript_);
+    return 1;
+  }
+  DriveProgram();
+  // A `follow`: the program that ended started another; answer that one.
+  while (!failed_ && user_.TakeFollow()) {
+    if (!WaitForStartedProgram("by the program that ended")) break;
+    DriveProgram();
+  }
+  if (!failed_ && !user_.Done()) {
+    Fail("the program ended with statements left:\n" + user_.UnusedError());
+  }
   std::fclose(transcript_);
   return failed_ ? 1 : 0;
 }
@@ -1200,7 +1296,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "uidriver: %s\n", error.c_str());
     return 2;
   }
-  if (s.run.text.empty()) {
+  if (s.run.kind == Kind::kRun && s.run.text.empty()) {
     std::fprintf(stderr, "uidriver: %s has no run statement\n", options.scenarioPath.c_str());
     return 2;
   }

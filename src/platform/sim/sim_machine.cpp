@@ -70,6 +70,7 @@ void SimSystem::Log(const std::string& line) {
 
 std::uint32_t SimSystem::WinExec(const std::string& commandLine, int show) {
   Log("winexec " + std::to_string(show) + " " + commandLine);
+  lastWinExec_ = commandLine;
   return 33;
 }
 

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lz/szdd.h"
@@ -48,6 +49,9 @@ class SimSystem : public platform::System {
   void SetRefuseRestart(bool refuse) { refuseRestart_ = refuse; }
   // Lines written to programs.log during this run.
   const std::vector<std::string>& log() const { return log_; }
+  // The command line of the last program WinExec started since the last
+  // call ("" when none): the program a runner runs next on this machine.
+  std::string TakeLastWinExec() { return std::exchange(lastWinExec_, std::string()); }
 
   platform::OsVersion GetVersion() override;
   std::string GetModuleFileName() override { return moduleFileName_; }
@@ -73,6 +77,7 @@ class SimSystem : public platform::System {
   bool refuseRestart_ = false;
   bool shutdownPrivilege_ = false;
   std::vector<std::string> log_;
+  std::string lastWinExec_;
 };
 
 // LZ expansion over the machine's files with our SZDD reader. Handles of
