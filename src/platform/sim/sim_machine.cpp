@@ -271,6 +271,15 @@ std::unique_ptr<SimMachine> SimMachine::Open(const std::string& dir, std::string
     m->files_.MakeDirectories("C:\\Program Files");
     m->registry_.SetString("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
                            "C:\\Program Files");
+    // Keys every Windows has, whether anything is registered below them.
+    for (const char* key : {"SOFTWARE\\Classes", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
+      platform::RegKey created = 0;
+      std::uint32_t disposition = 0;
+      if (m->registry_.CreateKey(platform::hkey::kLocalMachine, key, platform::kKeyAllAccess, &created,
+                                 &disposition) == 0) {
+        m->registry_.CloseKey(created);
+      }
+    }
     m->SetPlatform(Platform::kWin95);
     if (!m->Save(error)) return nullptr;
   } else if (!m->Load(error)) {
