@@ -102,9 +102,20 @@ TEST_F(RemovalTest, SelectiveLeavesTheUsersFilesAndEmptyDirectoriesGo) {
   EXPECT_TRUE(Exists("C:\\TAPE\\NOTES\\MINE.TXT"));
 }
 
-TEST_F(RemovalTest, CompleteRemovesTheDirectoryWithTheUsersFiles) {
+TEST_F(RemovalTest, CompleteRemovesTheDirectoryWithTheUsersFilesAndTheLoggedOnesOutside) {
   Put("C:\\TAPE\\A.EXE");
   Put("C:\\TAPE\\NOTES\\MINE.TXT");
+  Put("C:\\windows\\LFNBK.EXE");
+  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST",
+                                     "C:\\TAPE\\A.EXE\r\nC:\\windows\\LFNBK.EXE\r\n"),
+            0u);
+  RemoveProgramFiles(*state_, FileRemoval::kComplete);
+  EXPECT_FALSE(Exists("C:\\TAPE"));
+  EXPECT_FALSE(Exists("C:\\windows\\LFNBK.EXE"));
+}
+
+TEST_F(RemovalTest, CompleteWithoutALogRemovesTheTreeSilently) {
+  Put("C:\\TAPE\\A.EXE");
   RemoveProgramFiles(*state_, FileRemoval::kComplete);
   EXPECT_FALSE(Exists("C:\\TAPE"));
 }

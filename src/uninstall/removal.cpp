@@ -69,6 +69,14 @@ void RemoveExtraFiles(setup::SetupState& state) {
 void RemoveProgramFiles(setup::SetupState& state, FileRemoval option) {
   platform::FileSystem& files = state.machine.files;
   if (option == FileRemoval::kComplete && MayRemoveWholeDirectory(state)) {
+    // The log also names the files installed outside the directory
+    // (LFNBK.EXE, the virtual drivers): Complete takes them too, so that
+    // it never leaves more behind than Selective. Without a log there is
+    // nothing to report: the tree goes anyway.
+    platform::FileStatus log;
+    if (files.GetFileStatus(state.uninstallDir + "\\" + install::kUninstallLogName, &log) == 0) {
+      install::RemoveLoggedFiles(state);
+    }
     DeleteDirectoryTree(files, state.uninstallDir);
   } else {
     install::RemoveLoggedFiles(state);

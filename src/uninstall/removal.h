@@ -45,8 +45,8 @@ bool MayRemoveWholeDirectory(const setup::SetupState& state);
 void RemoveExtraFiles(setup::SetupState& state);
 
 // The removal of the program files: the logged files and the directories
-// they leave empty (Selective), or the whole tree (Complete, where allowed;
-// elsewhere as Selective), then
+// they leave empty (Selective), or the logged files and the whole tree
+// (Complete, where allowed; elsewhere as Selective), then
 // the current directory moves to the drive's root so that the uninstall
 // directory can go, the directory itself if it is empty, and the extra
 // files.
