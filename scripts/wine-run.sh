@@ -147,6 +147,12 @@ run_chain() {  # SCENARIO TRANSCRIPT DEPTH
       echo "wine-run: the transcript of $(basename "$earlier") differs from its expected one" >>"$out/driver.log"
       return 1
     fi
+    # AFTER_EARLIER, when set, is a command run with the earlier scenario
+    # and the prefix once that scenario has ended (the demonstration shows
+    # what the installation made before the uninstallation runs).
+    if [ -n "${AFTER_EARLIER:-}" ]; then
+      "$AFTER_EARLIER" "$earlier" "$WINEPREFIX" || return 1
+    fi
   fi
   drive_scenario "$scn" "$transcript"
 }
