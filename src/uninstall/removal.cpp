@@ -1,16 +1,33 @@
 #include "uninstall/removal.h"
 
+#include <algorithm>
+
 #include "install/uninstall_log.h"
 #include "ui/directory_rules.h"
 
 namespace uninstall {
+namespace {
+
+// The entries of a directory without "." and ".."; false for an empty path,
+// one longer than 255 characters, or a directory that cannot be searched.
+bool ListDirectory(platform::FileSystem& files, const std::string& path,
+                   std::vector<platform::FindData>* entries) {
+  if (path.empty() || path.size() > kMaxTreePathLength) return false;
+  if (files.FindFiles(path + "\\*.*", entries) != platform::err::kSuccess) return false;
+  entries->erase(std::remove_if(entries->begin(), entries->end(),
+                                [](const platform::FindData& e) {
+                                  return e.name == "." || e.name == "..";
+                                }),
+                 entries->end());
+  return true;
+}
+
+}  // namespace
 
 int DeleteDirectoryTree(platform::FileSystem& files, const std::string& path) {
-  if (path.empty() || path.size() > kMaxTreePathLength) return 0;
   std::vector<platform::FindData> entries;
-  if (files.FindFiles(path + "\\*.*", &entries) != platform::err::kSuccess) return 0;
+  if (!ListDirectory(files, path, &entries)) return 0;
   for (const platform::FindData& entry : entries) {
-    if (entry.name == "." || entry.name == "..") continue;
     const std::string child = path + "\\" + entry.name;
     const bool directory = (entry.attributes & platform::attr::kDirectory) != 0;
     if ((entry.attributes & platform::attr::kReparsePoint) != 0) {
@@ -31,11 +48,9 @@ int DeleteDirectoryTree(platform::FileSystem& files, const std::string& path) {
 }
 
 int RemoveEmptyDirectories(platform::FileSystem& files, const std::string& path) {
-  if (path.empty() || path.size() > kMaxTreePathLength) return 0;
   std::vector<platform::FindData> entries;
-  if (files.FindFiles(path + "\\*.*", &entries) != platform::err::kSuccess) return 0;
+  if (!ListDirectory(files, path, &entries)) return 0;
   for (const platform::FindData& entry : entries) {
-    if (entry.name == "." || entry.name == "..") continue;
     const bool directory = (entry.attributes & platform::attr::kDirectory) != 0;
     const bool link = (entry.attributes & platform::attr::kReparsePoint) != 0;
     if (directory && !link) {
