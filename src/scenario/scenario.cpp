@@ -478,6 +478,13 @@ bool ParseDeleteFile(Cursor& c, Statement* st, std::string* error) {
   return c.End(error);
 }
 
+bool ParseLink(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kLink;
+  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  if (!c.Quoted(&st->text, error, "target path", true)) return false;
+  return c.End(error);
+}
+
 bool ParseRefuseRestart(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kRefuseRestart;
   if (Lower(c.Word()) != "restart") {
@@ -643,7 +650,7 @@ constexpr Name<StatementParser> kStatements[] = {
     {"platform", ParsePlatform}, {"drive", ParseDrive},
     {"copy", ParseCopy},         {"registry", ParseRegistry},
     {"disk", ParseDiskFree},     {"attrib", ParseAttrib},
-    {"mkdir", ParseMkdir},       {"delete", ParseDeleteFile},       {"refuse", ParseRefuseRestart},
+    {"mkdir", ParseMkdir},       {"delete", ParseDeleteFile},  {"link", ParseLink},       {"refuse", ParseRefuseRestart},
     {"service", ParseService},   {"hold", ParseHold},
     {"deny", ParseDeny},         {"group", ParseGroup},
     {"progman", ParseProgman},

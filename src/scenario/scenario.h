@@ -43,6 +43,7 @@ enum class Kind {
   kAttrib,          // windowsPath, attributes
   kMkdir,           // windowsPath
   kDeleteFile,      // windowsPath: a file removed before the run
+  kLink,            // windowsPath: a link to text (an existing directory or file)
   kRefuseRestart,   // (no fields)
   kService,         // valueName: the service name, bytes: its type (1 kernel driver, 16 own process), windowsPath: its image
   kHold,            // windowsPath: a file another process holds open

@@ -129,6 +129,9 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
     case scenario::Kind::kMkdir:
       e = machine.files().MakeDirectories(Win(st.windowsPath));
       break;
+    case scenario::Kind::kLink:
+      e = machine.files().MakeLink(Win(st.windowsPath), Win(st.text));
+      break;
     case scenario::Kind::kDeleteFile:
       e = machine.files().DeleteFile(Win(st.windowsPath));
       break;

@@ -467,6 +467,25 @@ bool Driver::PrepareStatement(const Statement& st) {
         return false;
       }
       return true;
+    case Kind::kLink: {
+      // CreateSymbolicLinkA is looked up: the driver also runs where it is
+      // missing, and only this statement needs it.
+      using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+      auto create = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(
+          ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+      const std::string link = text::Utf8ToCp1252(st.windowsPath);
+      const std::string target = text::Utf8ToCp1252(st.text);
+      const DWORD attributes = ::GetFileAttributesA(target.c_str());
+      const DWORD flags = attributes != INVALID_FILE_ATTRIBUTES &&
+                                  (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                              ? 1u  // SYMBOLIC_LINK_FLAG_DIRECTORY
+                              : 0u;
+      if (create == nullptr || !create(link.c_str(), target.c_str(), flags)) {
+        Fail(where + "cannot create the link (error " + std::to_string(::GetLastError()) + ")");
+        return false;
+      }
+      return true;
+    }
     case Kind::kDeleteFile:
       if (!::DeleteFileA(text::Utf8ToCp1252(st.windowsPath).c_str())) {
         Fail(where + "cannot delete the file (error " + std::to_string(::GetLastError()) + ")");

@@ -255,6 +255,9 @@ std::uint32_t SimFiles::AttributesOf(const Resolved& r) const {
   }
   if (r.isDirectory) a |= platform::attr::kDirectory;
   else a &= ~platform::attr::kDirectory;
+  // A link (MakeLink) is a reparse point.
+  std::error_code ec;
+  if (!r.host.empty() && fs::is_symlink(r.host, ec)) a |= platform::attr::kReparsePoint;
   return a;
 }
 
@@ -492,6 +495,12 @@ std::uint32_t SimFiles::RemoveDirectory(const std::string& path) {
   std::string cwd = FoldCase(cwd_);
   if (cwd == folded || cwd.rfind(folded + "\\", 0) == 0) return platform::err::kSharingViolation;
   std::error_code ec;
+  if (fs::is_symlink(r.host, ec)) {
+    // A directory link goes as a link, whatever its target holds.
+    if (::unlink(r.host.c_str()) != 0) return platform::err::kAccessDenied;
+    attributes_.erase(folded);
+    return 0;
+  }
   if (!fs::is_empty(r.host, ec)) return platform::err::kDirNotEmpty;
   if (::rmdir(r.host.c_str()) != 0) return platform::err::kAccessDenied;
   attributes_.erase(folded);
@@ -712,6 +721,17 @@ std::uint32_t SimFiles::MakeDirectories(const std::string& path) {
   if (r.Exists()) return r.isDirectory ? 0 : platform::err::kAlreadyExists;
   std::error_code ec;
   fs::create_directories(r.host, ec);
+  return ec ? platform::err::kAccessDenied : 0;
+}
+
+std::uint32_t SimFiles::MakeLink(const std::string& path, const std::string& target) {
+  Resolved link, to;
+  if (std::uint32_t e = Resolve(path, &link)) return e;
+  if (std::uint32_t e = Resolve(target, &to)) return e;
+  if (link.Exists()) return platform::err::kAlreadyExists;
+  if (!to.Exists()) return NotFound(to);
+  std::error_code ec;
+  fs::create_symlink(fs::absolute(to.host, ec), link.host, ec);
   return ec ? platform::err::kAccessDenied : 0;
 }
 

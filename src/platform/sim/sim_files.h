@@ -60,6 +60,10 @@ class SimFiles : public platform::FileSystem {
 
   // Set-up helpers (all directories created as needed).
   std::uint32_t MakeDirectories(const std::string& path);
+  // A link (a junction or symbolic link: a reparse point) at `path` to the
+  // existing `target`; its parent must exist. Searches report it with
+  // attr::kReparsePoint; removing it removes the link, not the target.
+  std::uint32_t MakeLink(const std::string& path, const std::string& target);
   std::uint32_t PutFile(const std::string& path, const std::string& data);
   // Set-up: another program holds the file open for reading and lets
   // others only read it (as a program that has a library loaded): opening
