@@ -12,7 +12,6 @@
 // Texts are byte strings in the Windows-1252 code page, exactly as shown.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -131,11 +130,13 @@ class System {
   // GetTickCount: milliseconds since some start, wrapping at 2^32 (compare
   // differences, unsigned). It paces work in time rather than in steps (the
   // copy engine lets messages through every so many milliseconds). Both
-  // machines have their own; by default, the host's monotonic clock.
-  virtual std::uint32_t GetTickCount() {
-    auto since = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
-  }
+  // machines have their own; parts made for tests that do not care see a
+  // clock that moves on 100 ms at each reading (no host clock: the shipped
+  // program must not import the run-time's clock functions).
+  virtual std::uint32_t GetTickCount() { return defaultTicks_ += 100; }
+
+ private:
+  std::uint32_t defaultTicks_ = 0;
 };
 
 // ---------------------------------------------------------------- files
