@@ -22,6 +22,7 @@
 #include "install/uninstall_log.h"
 #include "setup/state.h"
 #include "text/text.h"
+#include "text/windows_path.h"
 
 namespace {
 
@@ -231,20 +232,22 @@ std::string AsPath(std::string line) {
   return line;
 }
 
-// An absolute drive path ("X:\...") whose components are neither empty nor
-// "." or "..", and hold no slash or colon.
-bool IsSafePath(const std::string& path) {
-  if (path.size() < 4) return false;
-  const char d = path[0];
-  if (!((d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z')) || path[1] != ':' || path[2] != '\\') return false;
-  std::size_t begin = 3;
-  for (;;) {
-    std::size_t end = path.find('\\', begin);
-    std::string part = path.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-    if (part.empty() || part == "." || part == ".." || part.find_first_of("/:") != std::string::npos) return false;
-    if (end == std::string::npos) return true;
-    begin = end + 1;
+// The path a log line names, as Windows resolves it, when it lies where the
+// copy engine writes (see below); else empty.
+std::string WritablePlace(const std::string& line) {
+  if (line.size() < 3 || line[1] != ':' || line[2] == ':') return {};
+  const text::WindowsPath p = text::ResolvePath(line);
+  if (!p.valid || p.root != "C:" || p.parts.empty()) return {};
+  for (const std::string& part : p.parts) {
+    for (unsigned char c : part) {
+      if (c < 32 || std::string("<>\"|*?:").find(static_cast<char>(c)) != std::string::npos) return {};
+    }
   }
+  const bool inTree = p.parts.size() >= 2 && p.parts[0] == "TAPE";
+  const bool backupTool = p.parts.size() == 2 && p.parts[0] == "WINDOWS" && p.parts[1] == "LFNBK.EXE";
+  const bool driver = p.parts.size() == 3 && p.parts[0] == "WINDOWS" && p.parts[1] == "SYSTEM" &&
+                      p.parts[2].find(".VXD") != std::string::npos;
+  return inTree || backupTool || driver ? p.Text() : std::string();
 }
 
 }  // namespace
@@ -269,6 +272,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   rest.boxes = 0;
   rest.lastBoxText.clear();
   state.uninstallDir = kInstallDir;
+  state.windowsDir = "C:\\WINDOWS";
 
   static const char* const kOthers[] = {
       "C:\\TAPE\\HALVORN.EXE",   "C:\\TAPE\\HELP\\HELP.TXT", "C:\\TAPE\\UNINSTAL.EXE",
@@ -303,17 +307,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     begin = end + 1;
   }
 
-  // The log itself is deleted last, once.
+  // The log itself is deleted last, once. Every other deletion is a named
+  // line as Windows resolves it, in a place the copy engine writes: below
+  // the install directory, LFNBK.EXE in the Windows directory, a ".VXD"
+  // name directly in its SYSTEM directory.
   if (files.deleted.empty() || files.deleted.back() != kLogPath) Fail();
+  std::set<std::string> allowed;
+  for (const std::string& line : named) {
+    const std::string resolved = WritablePlace(line);
+    if (!resolved.empty()) allowed.insert(resolved);
+  }
   std::set<std::string> deleted;
   for (std::size_t i = 0; i + 1 < files.deleted.size(); ++i) {
     const std::string& path = files.deleted[i];
-    if (named.count(path) == 0 || !IsSafePath(path)) Fail();
+    if (allowed.count(path) == 0) Fail();
     deleted.insert(path);
   }
   if (!files.readFailed) {
-    for (const std::string& path : named) {
-      if (IsSafePath(path) && deleted.count(path) == 0) Fail();
+    for (const std::string& path : allowed) {
+      if (deleted.count(path) == 0) Fail();
     }
   }
   return 0;
