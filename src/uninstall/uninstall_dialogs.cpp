@@ -90,6 +90,7 @@ bool UninstallOptionDialog::OnInitDialog(platform::WindowHandle dialog) {
 void UninstallOptionDialog::SetTexts() {
   window_.SetItemText(option_ctl::kOk, Msg(state_, setup::MSG_BUTTON_LABELS, 0));
   window_.SetItemText(option_ctl::kCancel, Msg(state_, setup::MSG_BUTTON_LABELS, 1));
+  window_.SetItemText(option_ctl::kBrowse, Msg(state_, setup::MSG_BUTTON_LABELS, 5));
   window_.SetItemText(option_ctl::kOptionBox, Msg(state_, setup::MSG_UNINSTALL_OPTION_LABELS, 0));
   window_.SetItemText(option_ctl::kSelective, Msg(state_, setup::MSG_UNINSTALL_OPTION_LABELS, 1));
   window_.SetItemText(option_ctl::kComplete,
