@@ -211,6 +211,28 @@ TEST_F(CopyEngineTest, EmptyDiskTableEndsCopyingThere) {
   EXPECT_TRUE(CompletionShown());
 }
 
+// Every file but SETUP.DAT gets its "/T" time, through the handle it was
+// written with where the machine can (no second open by name), else by
+// name once closed.
+class TimeStampTest : public CopyEngineTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TimeStampTest, EveryFileButSetupDatGetsItsTime) {
+  files.timesThroughHandles = GetParam();
+  Insert({{"SETUP.DAT", "[Misc]\r\n"}, {"A.TX_", Compressed(Bytes(6000, 1), 'T')}, {"EMPTY.TXT", ""}});
+  List({"SETUP.DAT,/D1 /T5", "A.TX_,/D1 /T820454400", "EMPTY.TXT,/D1 /T7"});
+  state.fileCount = 3;
+  EXPECT_EQ(Run(), kCopyDone);
+  EXPECT_EQ(files.Find("C:\\TAPE\\SETUP.DAT")->time, -1);
+  EXPECT_EQ(files.Find("C:\\TAPE\\A.TXT")->time, 820454400);
+  EXPECT_EQ(files.Find("C:\\TAPE\\EMPTY.TXT")->time, 7);
+  const std::vector<std::string> byName =
+      GetParam() ? std::vector<std::string>{} : std::vector<std::string>{"C:\\TAPE\\A.TXT", "C:\\TAPE\\EMPTY.TXT"};
+  EXPECT_EQ(files.stampedByName, byName);
+  CheckLogAndTouchedPaths();
+}
+
+INSTANTIATE_TEST_SUITE_P(ThroughHandleOrByName, TimeStampTest, ::testing::Bool());
+
 // ---------------------------------------------------------------- failures
 
 TEST_F(CopyEngineTest, MissingFileOnDiskOne) {

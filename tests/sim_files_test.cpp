@@ -262,6 +262,30 @@ TEST_F(SimFilesTest, FileTimesRoundTrip) {
   EXPECT_EQ(files().SetFileTimes("C:\\none.txt", 1), err::kFileNotFound);
 }
 
+// Through a handle: the file written and stamped before it is closed keeps
+// the stamp; a handle for reading only, or one closed, cannot stamp.
+TEST_F(SimFilesTest, FileTimesThroughAnOpenHandle) {
+  std::uint32_t error = kPoison;
+  platform::FileHandle out = files().Open("C:\\h.txt", OpenMode::kWriteCreate, &error);
+  ASSERT_NE(out, platform::kInvalidFile);
+  std::uint32_t written = 0;
+  ASSERT_EQ(files().Write(out, "data", 4, &written), 0u);
+  EXPECT_EQ(files().SetOpenFileTimes(out, 883612800), 0u);
+  files().Close(out);
+  platform::FileStatus st;
+  ASSERT_EQ(files().GetFileStatus("C:\\H.TXT", &st), 0u);
+  EXPECT_EQ(st.lastWriteUnix, 883612800);
+  EXPECT_EQ(st.size, 4u);
+  EXPECT_EQ(files().SetOpenFileTimes(out, 1), err::kInvalidHandle);
+
+  platform::FileHandle in = files().Open("C:\\h.txt", OpenMode::kRead, &error);
+  ASSERT_NE(in, platform::kInvalidFile);
+  EXPECT_EQ(files().SetOpenFileTimes(in, 1), err::kAccessDenied);
+  files().Close(in);
+  ASSERT_EQ(files().GetFileStatus("C:\\h.txt", &st), 0u);
+  EXPECT_EQ(st.lastWriteUnix, 883612800);
+}
+
 TEST_F(SimFilesTest, MoveRules) {
   ASSERT_EQ(Put("C:\\a.txt", "a"), 0u);
   ASSERT_EQ(Put("C:\\b.txt", "b"), 0u);

@@ -80,6 +80,8 @@ class OutputFile {
     std::uint32_t written = 0;
     return files_->Write(handle_, bytes, size, &written) == platform::err::kSuccess && written == size;
   }
+  // Sets its last-access and last-write time through the open handle.
+  std::uint32_t SetTimes(std::int64_t unixSeconds) { return files_->SetOpenFileTimes(handle_, unixSeconds); }
   void Close() {
     if (IsOpen()) files_->Close(std::exchange(handle_, platform::kInvalidFile));
   }
@@ -390,11 +392,15 @@ FileResult CopyRun::CopyFile(const DiskEntry& entry, LzFile& source, const std::
 
   const FileResult result = CopyBlocks(source, out, target, shownSource);
   source.Close();
-  out.Close();
   if (result == FileResult::kCancelled) return result;
   // The installed SETUP.DAT keeps the time of copying: the setup run
-  // writes into it later.
-  if (!Contains(target, "SETUP.DAT")) machine_.files.SetFileTimes(target, entry.timeStamp);
+  // writes into it later. The others are stamped through the handle they
+  // were written with, without opening them again by name; a machine that
+  // cannot has them stamped by name once closed.
+  const bool stamp = !Contains(target, "SETUP.DAT");
+  const bool stamped = stamp && out.SetTimes(entry.timeStamp) == platform::err::kSuccess;
+  out.Close();
+  if (stamp && !stamped) machine_.files.SetFileTimes(target, entry.timeStamp);
   return result;
 }
 

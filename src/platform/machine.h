@@ -201,6 +201,14 @@ class FileSystem {
   virtual std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
   // Last-access and last-write time, seconds since 1970-01-01 00:00:00 UTC.
   virtual std::uint32_t SetFileTimes(const std::string& path, std::int64_t unixSeconds) = 0;
+  // The same times set through a handle this program opened for writing
+  // (SetFileTime on the handle, as Windows 95 and NT have it): no second
+  // open of the file by name. 6 for an unknown handle, 5 for one open for
+  // reading only. A machine without it answers 120; the caller then sets
+  // them by name.
+  virtual std::uint32_t SetOpenFileTimes(FileHandle /*h*/, std::int64_t /*unixSeconds*/) {
+    return err::kCallNotImplemented;
+  }
   virtual std::uint32_t GetShortPathName(const std::string& path, std::string* out) = 0;
   // FindFirstFileA/FindNextFileA over a pattern such as "C:\DIR\*.*";
   // "." and ".." are included as Windows lists them. Returns 0, or 2/3/18.

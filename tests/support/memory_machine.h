@@ -43,6 +43,9 @@ class MemoryFiles : public platform::FileSystem {
   std::vector<std::string> touched;   // every path changed, as given
   std::vector<std::string> created;   // every kWriteCreate open asked for
   std::int64_t freeOnC = -1;          // -1: unlimited
+  // False: SetOpenFileTimes answers 120, as on a machine without it.
+  bool timesThroughHandles = true;
+  std::vector<std::string> stampedByName;  // every SetFileTimes asked for
 
   MemoryFiles() {
     for (const char* d : {"A:", "C:", "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", "C:\\TAPE"}) {
@@ -164,10 +167,19 @@ class MemoryFiles : public platform::FileSystem {
     return 0;
   }
   std::uint32_t SetFileTimes(const std::string& p, std::int64_t t) override {
+    stampedByName.push_back(p);
     Node* n = Find(p);
     if (n == nullptr) return platform::err::kFileNotFound;
     touched.push_back(p);
     n->time = t;
+    return 0;
+  }
+  std::uint32_t SetOpenFileTimes(platform::FileHandle h, std::int64_t t) override {
+    if (!timesThroughHandles) return platform::err::kCallNotImplemented;
+    auto it = handles_.find(h);
+    if (it == handles_.end()) return platform::err::kInvalidHandle;
+    touched.push_back(it->second.first);
+    nodes[it->second.first].time = t;
     return 0;
   }
   std::uint32_t GetShortPathName(const std::string&, std::string*) override {

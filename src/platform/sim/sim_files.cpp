@@ -600,6 +600,21 @@ std::uint32_t SimFiles::SetFileAttributes(const std::string& path, std::uint32_t
   return 0;
 }
 
+namespace {
+
+// The last-access and last-write times of SetFileTime, both the same.
+struct TimePair {
+  struct timespec t[2];
+};
+TimePair AccessAndWriteTimes(std::int64_t unixSeconds) {
+  TimePair times{};
+  times.t[0].tv_sec = static_cast<time_t>(unixSeconds);
+  times.t[1] = times.t[0];
+  return times;
+}
+
+}  // namespace
+
 std::uint32_t SimFiles::SetFileTimes(const std::string& path, std::int64_t unixSeconds) {
   Resolved r;
   if (std::uint32_t e = Resolve(path, &r)) return e;
@@ -607,11 +622,17 @@ std::uint32_t SimFiles::SetFileTimes(const std::string& path, std::int64_t unixS
   // Setting times needs a handle open for writing.
   if (!r.isDirectory && (AttributesOf(r) & platform::attr::kReadOnly))
     return platform::err::kAccessDenied;
-  struct timespec times[2];
-  times[0].tv_sec = static_cast<time_t>(unixSeconds);
-  times[0].tv_nsec = 0;
-  times[1] = times[0];
-  if (::utimensat(AT_FDCWD, r.host.c_str(), times, 0) != 0) return platform::err::kAccessDenied;
+  const TimePair times = AccessAndWriteTimes(unixSeconds);
+  if (::utimensat(AT_FDCWD, r.host.c_str(), times.t, 0) != 0) return platform::err::kAccessDenied;
+  return 0;
+}
+
+std::uint32_t SimFiles::SetOpenFileTimes(platform::FileHandle h, std::int64_t unixSeconds) {
+  auto it = handles_.find(h);
+  if (it == handles_.end()) return platform::err::kInvalidHandle;
+  if (!it->second.write) return platform::err::kAccessDenied;
+  const TimePair times = AccessAndWriteTimes(unixSeconds);
+  if (::futimens(it->second.fd, times.t) != 0) return platform::err::kAccessDenied;
   return 0;
 }
 

@@ -94,6 +94,7 @@ class SimFiles : public platform::FileSystem {
   std::uint32_t GetFileAttributes(const std::string& path, std::uint32_t* attributes) override;
   std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   std::uint32_t SetFileTimes(const std::string& path, std::int64_t unixSeconds) override;
+  std::uint32_t SetOpenFileTimes(platform::FileHandle h, std::int64_t unixSeconds) override;
   std::uint32_t GetShortPathName(const std::string& path, std::string* out) override;
   std::uint32_t FindFiles(const std::string& pattern, std::vector<platform::FindData>* out) override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;

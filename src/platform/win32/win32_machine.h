@@ -53,6 +53,7 @@ class Win32FileSystem : public FileSystem {
   std::uint32_t GetFileAttributes(const std::string& path, std::uint32_t* attributes) override;
   std::uint32_t SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   std::uint32_t SetFileTimes(const std::string& path, std::int64_t unixSeconds) override;
+  std::uint32_t SetOpenFileTimes(FileHandle h, std::int64_t unixSeconds) override;
   std::uint32_t GetShortPathName(const std::string& path, std::string* out) override;
   std::uint32_t FindFiles(const std::string& pattern, std::vector<FindData>* out) override;
   std::uint32_t SetCurrentDirectory(const std::string& path) override;
