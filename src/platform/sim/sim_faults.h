@@ -40,6 +40,8 @@ class Faults {
 
   // The nth operation of the kind (counted from 1 after Arm) fails; 0: none.
   void Fail(FaultKind kind, std::uint64_t nth) { plan_[Index(kind)] = nth; }
+  // No operation fails any more.
+  void Clear() { plan_.fill(0); }
   // Counting starts (again, from zero).
   void Arm();
   // One operation of the kind: true when it is the one to fail. Nothing is
