@@ -450,20 +450,28 @@ std::string CheckUninstallEnd(const Outcome& o) {
   return "uninstall exit " + std::to_string(o.code) + " after the message '" + o.lastBox + "'";
 }
 
+// The lines of the uninstall log of an installation.
+std::vector<std::string> LoggedFiles(sim::SimMachine& m, const std::string& installDir) {
+  std::string log;
+  std::vector<std::string> out;
+  if (platform::ReadWholeFile(m.files(), installDir + "\\UNINST.LST", &log) != 0) return out;
+  std::istringstream lines(log);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) out.push_back(line);
+  }
+  return out;
+}
+
 // Every file the run made in or below the install directory, and every
 // file it made elsewhere that the uninstaller removes (LFNBK.EXE, the
 // drivers), is named in UNINST.LST.
 std::string CheckLog(sim::SimMachine& m, const std::vector<std::string>& diff,
                      const std::string& installDir) {
-  std::string log;
   std::set<std::string> named;
-  if (platform::ReadWholeFile(m.files(), installDir + "\\UNINST.LST", &log) == 0) {
-    std::istringstream lines(log);
-    std::string line;
-    while (std::getline(lines, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.size() > 3) named.insert(Upper(SnapshotPath(line)));
-    }
+  for (const std::string& line : LoggedFiles(m, installDir)) {
+    if (line.size() > 3) named.insert(Upper(SnapshotPath(line)));
   }
   std::string out;
   std::string dir = Upper(SnapshotPath(installDir)) + "/";
@@ -584,17 +592,18 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
       }
     }
     tally.Add(what);
-    if (!problems.empty() && trace == what + " " + std::to_string(nth > 0 ? nth : static_cast<std::uint64_t>(cancelAt))) {
+    if (problems.empty()) return;
+    const std::uint64_t number = nth > 0 ? nth : static_cast<std::uint64_t>(cancelAt);
+    const std::string name = what + " " + std::to_string(number);
+    // FAULT_MATRIX_TRACE="write 7" prints that run's messages.
+    if (trace == name) {
       for (const std::string& b : o.boxes) std::printf("install box: %s\n", b.c_str());
-      if (!uninstallBoxes.empty()) for (const std::string& b : uninstallBoxes) std::printf("uninstall box: %s\n", b.c_str());
+      for (const std::string& b : uninstallBoxes) std::printf("uninstall box: %s\n", b.c_str());
     }
-    if (!problems.empty()) {
-      std::string key = what + ": " + problems.substr(0, problems.find('\n'));
-      if (kindsOfFailure[key]++ == 0) firstOf[key] = nth > 0 ? nth : static_cast<std::uint64_t>(cancelAt);
-    }
-    if (!problems.empty() && ++failed <= 6) {
-      failures += what + " #" + std::to_string(nth > 0 ? nth : static_cast<std::uint64_t>(cancelAt)) +
-                  " (exit " + std::to_string(o.code) + ", last '" + o.lastBox.substr(0, 80) +
+    std::string key = what + ": " + problems.substr(0, problems.find('\n'));
+    if (kindsOfFailure[key]++ == 0) firstOf[key] = number;
+    if (++failed <= 6) {
+      failures += name + " (exit " + std::to_string(o.code) + ", last '" + o.lastBox.substr(0, 80) +
                   "'):\n" + problems;
     }
   };
@@ -610,22 +619,11 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
               p.name, tally.Text().c_str(), codeText.c_str(),
               uninstallRefused[10] + uninstallRefused[13], uninstallRefused[2]);
   std::string summary;
-  for (const auto& [k, n] : kindsOfFailure) summary += std::to_string(n) + " x " + k + " (first #" + std::to_string(firstOf[k]) + ")\n";
-  EXPECT_EQ(failed, 0) << "the failures, by kind:\n" << summary << "the first of the failed runs:\n" << failures;
-}
-
-// The lines of the uninstall log of an installation.
-std::vector<std::string> LoggedFiles(sim::SimMachine& m, const std::string& installDir) {
-  std::string log;
-  std::vector<std::string> out;
-  if (platform::ReadWholeFile(m.files(), installDir + "\\UNINST.LST", &log) != 0) return out;
-  std::istringstream lines(log);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) out.push_back(line);
-  }
-  return out;
+  for (const auto& [k, n] : kindsOfFailure)
+    summary += std::to_string(n) + " x " + k + " (first " + std::to_string(firstOf[k]) + ")\n";
+  EXPECT_EQ(failed, 0) << "the failures, by kind:\n"
+                       << summary << "the first of the failed runs:\n"
+                       << failures;
 }
 
 // The uninstaller after a whole installation, with a file in use, a
