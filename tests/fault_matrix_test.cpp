@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 #include <sstream>
 
@@ -210,6 +211,9 @@ struct Platform {
   std::string installDir;  // the default one, as the road takes it
   std::string group;
 };
+
+// gtest names the parameter by its platform.
+void PrintTo(const Platform& p, std::ostream* os) { *os << p.name; }
 
 const Platform kWin95{"win95", sim::Platform::kWin95,
                       "C:\\Program Files\\Halvorn+ for Windows 95 - QIC",
@@ -607,6 +611,7 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
                   "'):\n" + problems;
     }
   };
+  one("clean", sim::FaultKind::kWrite, 0, 0);  // the road itself, checked the same way
   for (sim::FaultKind k : kinds) {
     for (std::uint64_t n = 1; n <= points[k]; ++n) one(sim::Faults::Name(k), k, n, 0);
   }
