@@ -556,6 +556,25 @@ bool ParseProgman(Cursor& c, Statement* st, std::string* error) {
   return c.End(error);
 }
 
+// `fail <kind> <n>`: the nth operation of that kind fails.
+bool ParseFail(Cursor& c, Statement* st, std::string* error) {
+  st->kind = Kind::kFail;
+  st->text = Lower(c.Word());
+  bool known = false;
+  for (const char* kind : kFailKinds) known = known || st->text == kind;
+  if (!known) {
+    *error = "expected 'fail write|read|registry|dde|service|disk <n>'";
+    return false;
+  }
+  if (!c.Number(UINT32_MAX, &st->bytes, error, "the number of the operation that fails"))
+    return false;
+  if (st->bytes == 0) {
+    *error = "operations are counted from 1";
+    return false;
+  }
+  return c.End(error);
+}
+
 bool ParseRun(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kRun;
   st->text = c.Rest();
@@ -653,7 +672,7 @@ constexpr Name<StatementParser> kStatements[] = {
     {"mkdir", ParseMkdir},       {"delete", ParseDeleteFile},  {"link", ParseLink},       {"refuse", ParseRefuseRestart},
     {"service", ParseService},   {"hold", ParseHold},
     {"deny", ParseDeny},         {"group", ParseGroup},
-    {"progman", ParseProgman},
+    {"progman", ParseProgman},   {"fail", ParseFail},
     {"run", ParseRun},           {"remove", ParseRemove},
     {"start", ParseStart},       {"follow", ParseFollow},
     {"box", ParseBox},

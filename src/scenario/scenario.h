@@ -50,6 +50,7 @@ enum class Kind {
   kDenyKey,         // keyPath: a registry key the user may read but not write
   kGroup,           // text: a program group that exists before the run
   kProgman,         // bytes: 0 Program Manager absent, else every execute fails with this DDE error
+  kFail,            // text: the kind of operation (kFailKinds), bytes: which one fails (from 1)
   kRun,             // text: the command line
   kRemove,          // keyPath: an uninstall entry's key name, started as Add/Remove Programs does
   kStart,           // text: a program group, caption: an item of it, started as the shell does
@@ -59,6 +60,9 @@ enum class Kind {
   kFollow,          // the program ended after starting another; the next statements are its
   kEnd,
 };
+
+// The kinds of operation a `fail` statement names, as written.
+inline constexpr const char* kFailKinds[] = {"write", "read", "registry", "dde", "service", "disk"};
 
 enum class ActionKind { kSet, kPress, kWait, kInsert, kAnswer, kDblClick, kOpen, kKey };
 

@@ -146,6 +146,15 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
     case scenario::Kind::kDenyKey:
       e = machine.registry().Deny(Win(st.keyPath));
       break;
+    case scenario::Kind::kFail: {
+      sim::FaultKind kind;
+      if (!sim::Faults::Parse(st.text, &kind)) {
+        *error = where + "no such kind of operation: " + st.text;
+        return false;
+      }
+      machine.faults().Fail(kind, st.bytes);
+      break;
+    }
     default:
       *error = where + "not a machine set-up statement";
       return false;
@@ -262,7 +271,7 @@ bool FollowProgram(sim::SimMachine& machine, std::string* error) {
 
 void InsertDisk(sim::SimMachine& machine, const scenario::Scenario& scenario, char drive,
                 const std::string& folder) {
-  machine.MapDrive(drive, AbsoluteHostPath(scenario, folder));
+  machine.InsertDisk(drive, AbsoluteHostPath(scenario, folder));
 }
 
 }  // namespace simrun

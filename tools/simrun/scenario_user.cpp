@@ -1,5 +1,7 @@
 #include "simrun/scenario_user.h"
 
+#include <exception>
+
 #include "scenario/transcript.h"
 #include "text/text.h"
 #include "ui/dialog_ids.h"
@@ -85,7 +87,9 @@ void ScenarioUser::DialogDestroyed(sim::SimUi& ui, WindowHandle dialog, int temp
         next->dialogId == templateId && ui.CountWindows(templateId) == 0)
       waiting = next;
   }
-  if (waiting == nullptr) return;
+  // While the run is already stopping (a window closed by a destructor
+  // during the unwinding), a second failure would end the process.
+  if (waiting == nullptr || std::uncaught_exceptions() > 0) return;
   active_ = Active();
   Abort(Where(*waiting) + ": dialog " + std::to_string(templateId) +
         " went away before the statement '" + waiting->source + "' could run");

@@ -161,6 +161,8 @@ int main(int argc, char** argv) {
   user.SetInsertHandler([m, &scn](char drive, const std::string& folder) {
     simrun::InsertDisk(*m, scn, drive, folder);
   });
+  // The operations a `fail` statement counts are the program's, from here.
+  machine->faults().Arm();
   std::string failure;
   if (!simrun::StartProgram(*machine, scn, &error)) failure = error;
   else failure = RunProgram(*machine, scn, user, &transcript);

@@ -579,6 +579,7 @@ bool Driver::PrepareSystemStatement(const Statement& st) {
     }
     case Kind::kDenyKey:
     case Kind::kProgman:
+    case Kind::kFail:
       Fail(where + "this statement works on the simulated machine only (docs/scenarios.md)");
       return false;
     default:

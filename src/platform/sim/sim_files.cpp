@@ -405,6 +405,9 @@ std::uint32_t SimFiles::Read(platform::FileHandle h, void* buffer, std::uint32_t
   auto it = handles_.find(h);
   if (it == handles_.end()) return platform::err::kInvalidHandle;
   if (!it->second.read) return platform::err::kAccessDenied;
+  // A bad sector of a disk (not of the hard disk C:).
+  if (faults_ != nullptr && it->second.drive != 'C' && faults_->Hit(FaultKind::kRead))
+    return fault_error::kCrc;
   std::uint8_t* p = static_cast<std::uint8_t*>(buffer);
   while (*read < size) {
     ssize_t n = ::read(it->second.fd, p + *read, size - *read);
@@ -423,6 +426,11 @@ std::uint32_t SimFiles::Write(platform::FileHandle h, const void* data, std::uin
   if (it == handles_.end()) return platform::err::kInvalidHandle;
   OpenFile& f = it->second;
   if (!f.write) return platform::err::kAccessDenied;
+  // The disk is full from this write on.
+  if (faults_ != nullptr && faults_->Hit(FaultKind::kWrite)) {
+    SetFreeSpace(f.drive, 0);
+    return fault_error::kDiskFull;
+  }
   struct stat st {};
   if (::fstat(f.fd, &st) != 0) return platform::err::kWriteFault;
   off_t pos = f.append ? st.st_size : ::lseek(f.fd, 0, SEEK_CUR);

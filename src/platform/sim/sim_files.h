@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/machine.h"
+#include "platform/sim/sim_faults.h"
 
 namespace sim {
 
@@ -36,6 +37,8 @@ class SimFiles : public platform::FileSystem {
   void SetFreeSpace(char letter, std::uint64_t bytes);
   // Free bytes left on a limited drive; UINT64_MAX when unlimited.
   std::uint64_t FreeSpace(char letter) const;
+  // The machine's injected faults (reads of disk files, writes); null: none.
+  void SetFaults(Faults* faults) { faults_ = faults; }
   // Where pending renames go on Windows NT; null: none.
   void SetRegistry(SimRegistry* registry, bool nt) {
     registry_ = registry;
@@ -136,6 +139,7 @@ class SimFiles : public platform::FileSystem {
   platform::FileHandle nextHandle_ = 0x100;
   std::string cwd_ = "C:\\";
   SimRegistry* registry_ = nullptr;
+  Faults* faults_ = nullptr;
   bool nt_ = false;
   std::uint64_t diskMicroseconds_ = 0;
 };

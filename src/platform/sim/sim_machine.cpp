@@ -212,6 +212,10 @@ SimMachine::SimMachine(std::string dir)
       services_(registry_),
       machine_{system_, files_, profile_, registry_, lz_, ui_, progman_, versions_, services_} {
   ui_.SetFiles(&files_);
+  files_.SetFaults(&faults_);
+  registry_.SetFaults(&faults_);
+  progman_.SetFaults(&faults_);
+  services_.SetFaults(&faults_);
   system_.SetClock([this] { return ui_.now() + files_.DiskMicroseconds() / 1000; });
 }
 
@@ -298,6 +302,11 @@ void SimMachine::SetPlatform(Platform p) {
 
 void SimMachine::MapDrive(char letter, const std::string& hostFolder) {
   files_.MapDrive(letter, hostFolder);
+}
+
+void SimMachine::InsertDisk(char letter, const std::string& hostFolder) {
+  // A drive with no disk in it: no folder (its paths give 21).
+  files_.MapDrive(letter, faults_.Hit(FaultKind::kDisk) ? std::string() : hostFolder);
 }
 
 bool SimMachine::Load(std::string* error) {

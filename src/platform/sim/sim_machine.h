@@ -27,6 +27,7 @@
 
 #include "lz/szdd.h"
 #include "platform/machine.h"
+#include "platform/sim/sim_faults.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_progman.h"
 #include "platform/sim/sim_registry.h"
@@ -132,11 +133,16 @@ class SimMachine {
   SimVersions& versions() { return versions_; }
   SimServices& services() { return services_; }
   SimProgman& progman() { return progman_; }
+  // Faults injected into the run (see sim_faults.h); not kept.
+  Faults& faults() { return faults_; }
   const std::string& dir() const { return dir_; }
 
   void SetPlatform(Platform p);
   // Maps a drive letter (not C:) to a host folder.
   void MapDrive(char letter, const std::string& hostFolder);
+  // The user puts another disk into the drive (not C:): it shows that
+  // host folder from now on, or nothing when the disk-change fault hits.
+  void InsertDisk(char letter, const std::string& hostFolder);
   // What Windows does at its next start with pending renames (WININIT.INI
   // [rename] and PendingFileRenameOperations); Wine does the same when a
   // prefix's server starts.
@@ -151,6 +157,7 @@ class SimMachine {
   void RenameFromSessionManager();
 
   std::string dir_;
+  Faults faults_;
   SimSystem system_;
   SimFiles files_;
   SimProfile profile_;

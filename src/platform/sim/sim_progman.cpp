@@ -386,6 +386,8 @@ bool SimProgman::Execute(platform::DdeInstance instance, platform::DdeConversati
   if (it == conversations_.end() || it->second != instance) return false;
   transactions_.push_back(Transaction{true, command, timeoutMs, false});
   if (answer_ == Answer::kFailing) return SetError(instance, failingError_);
+  if (faults_ != nullptr && faults_->Hit(FaultKind::kDde))
+    return SetError(instance, platform::dmlerr::kNotProcessed);
   bool refused = !refusedText_.empty() && command.find(refusedText_) != std::string::npos;
   if (refused || !RunCommands(command)) return SetError(instance, platform::dmlerr::kNotProcessed);
   transactions_.back().succeeded = true;
@@ -400,6 +402,8 @@ bool SimProgman::Request(platform::DdeInstance instance, platform::DdeConversati
   auto name = strings_.find(item);
   transactions_.push_back(
       Transaction{false, name == strings_.end() ? std::string() : name->second.text, timeoutMs, false});
+  if (faults_ != nullptr && faults_->Hit(FaultKind::kDde))
+    return SetError(instance, platform::dmlerr::kNotProcessed);
   if (name == strings_.end() || !SameName(name->second.text, "Groups"))
     return SetError(instance, platform::dmlerr::kNotProcessed);
   // CF_TEXT: every name with CR LF, then the terminating zero.

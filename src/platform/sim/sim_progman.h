@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "platform/machine.h"
+#include "platform/sim/sim_faults.h"
 
 namespace sim {
 
@@ -73,6 +74,8 @@ class SimProgman : public platform::Dde {
   // Program Manager refuses (DMLERR_NOTPROCESSED) every execute text that
   // contains `text` (empty: none). Not kept with the machine.
   void SetRefusedText(const std::string& text) { refusedText_ = text; }
+  // The machine's injected faults (transactions); null: none.
+  void SetFaults(Faults* faults) { faults_ = faults; }
 
   // ---- what the clients did during this run
   const std::vector<Transaction>& transactions() const { return transactions_; }
@@ -122,6 +125,7 @@ class SimProgman : public platform::Dde {
 
   std::vector<Group> groups_;
   Answer answer_ = Answer::kNormal;
+  Faults* faults_ = nullptr;
   std::uint32_t failingError_ = platform::dmlerr::kNotProcessed;
   bool initializeFails_ = false;
   bool stringHandlesFail_ = false;

@@ -309,6 +309,7 @@ std::uint32_t SimRegistry::SetValue(RegKey key, const std::string& name, std::ui
   std::shared_ptr<Key> k = KeyOf(key, &rights, &error);
   if (!k) return error;
   if (!(rights & kKeySetValue)) return err::kAccessDenied;
+  if (faults_ != nullptr && faults_->Hit(FaultKind::kRegistry)) return fault_error::kCantWrite;
   for (Value& v : k->values) {
     if (FoldCase(v.name) == FoldCase(name)) {
       v.type = type;
@@ -356,6 +357,7 @@ std::uint32_t SimRegistry::DeleteKey(RegKey key, const std::string& subkey) {
   std::shared_ptr<Key> k = Walk(base, subkey, false, &created);
   if (!k) return err::kFileNotFound;
   if (k->parent == nullptr) return err::kAccessDenied;  // a root key
+  if (faults_ != nullptr && faults_->Hit(FaultKind::kRegistry)) return fault_error::kAccessDenied;
   // Windows NT refuses a key that still has subkeys; 95 and 98 delete the tree.
   if (nt_ && !k->subkeys.empty()) return err::kAccessDenied;
   MarkDeleted(*k);
@@ -368,6 +370,7 @@ std::uint32_t SimRegistry::DeleteValue(RegKey key, const std::string& name) {
   std::shared_ptr<Key> k = KeyOf(key, &rights, &error);
   if (!k) return error;
   if (!(rights & kKeySetValue)) return err::kAccessDenied;
+  if (faults_ != nullptr && faults_->Hit(FaultKind::kRegistry)) return fault_error::kAccessDenied;
   for (auto it = k->values.begin(); it != k->values.end(); ++it) {
     if (FoldCase(it->name) == FoldCase(name)) {
       k->values.erase(it);

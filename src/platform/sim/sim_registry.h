@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/machine.h"
+#include "platform/sim/sim_faults.h"
 
 namespace sim {
 
@@ -25,6 +26,9 @@ class SimRegistry : public platform::Registry {
   SimRegistry();
   // Windows NT rules (true) or Windows 95/98 rules.
   void SetNt(bool nt) { nt_ = nt; }
+  // The machine's injected faults (value writes, deletions); null: none.
+  void SetFaults(Faults* faults) { faults_ = faults; }
+  Faults* faults() const { return faults_; }
 
   // REGEDIT4 text of the whole registry; Import replaces the contents.
   std::string Export() const;
@@ -96,6 +100,7 @@ class SimRegistry : public platform::Registry {
                std::uint32_t access);
 
   bool nt_ = false;
+  Faults* faults_ = nullptr;
   std::vector<std::shared_ptr<Key>> denied_;
   std::shared_ptr<Key> localMachine_, currentUser_, users_;
   std::map<platform::RegKey, Handle> handles_;

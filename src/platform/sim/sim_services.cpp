@@ -59,6 +59,7 @@ std::uint32_t SimServices::Register(const std::string& name, std::uint32_t type,
                                     std::uint32_t start, const std::string& imagePath) {
   if (!ValidName(name)) return err::kInvalidParameter;
   stopped_.erase(FoldCase(name));
+  Faults::Pause pause(faults_);
   return SetValues(registry_, kServicesSubkey + name,
                    {{"ErrorControl", 1}, {"Start", start}, {"Type", type}}, imagePath);
 }
@@ -110,6 +111,7 @@ const SimServices::Handle* SimServices::ServiceOf(platform::ServiceHandle h) con
 std::uint32_t SimServices::OpenSCManager(std::uint32_t /*access*/, platform::ServiceHandle* out) {
   *out = platform::kNoService;
   if (!nt_) return err::kCallNotImplemented;
+  if (Failing()) return fault_error::kAccessDenied;
   *out = next_++;
   handles_[*out] = Handle{true, ""};
   return 0;
@@ -120,6 +122,7 @@ std::uint32_t SimServices::OpenService(platform::ServiceHandle manager, const st
   *out = platform::kNoService;
   auto it = handles_.find(manager);
   if (it == handles_.end() || !it->second.manager) return err::kInvalidHandle;
+  if (Failing()) return fault_error::kAccessDenied;
   if (!IsRegistered(name)) return err::kServiceDoesNotExist;
   *out = next_++;
   handles_[*out] = Handle{false, FoldCase(name)};
@@ -130,10 +133,12 @@ std::uint32_t SimServices::ControlService(platform::ServiceHandle service, std::
                                           platform::ServiceStatus* status) {
   const Handle* h = ServiceOf(service);
   if (!h) return err::kInvalidHandle;
+  if (Failing()) return fault_error::kAccessDenied;
   if (!IsRegistered(h->service)) return err::kServiceMarkedForDelete;
   if (control != platform::service::kControlStop) return err::kInvalidServiceControl;
   if (!IsRunning(h->service)) return err::kServiceNotActive;
   stopped_.insert(h->service);
+  Faults::Pause pause(faults_);
   return QueryServiceStatus(service, status);
 }
 
@@ -141,6 +146,7 @@ std::uint32_t SimServices::QueryServiceStatus(platform::ServiceHandle service,
                                               platform::ServiceStatus* status) {
   const Handle* h = ServiceOf(service);
   if (!h) return err::kInvalidHandle;
+  if (Failing()) return fault_error::kAccessDenied;
   if (status) {
     status->serviceType = DwordOf(h->service, "Type", 0);
     status->currentState =
@@ -152,7 +158,9 @@ std::uint32_t SimServices::QueryServiceStatus(platform::ServiceHandle service,
 std::uint32_t SimServices::DeleteService(platform::ServiceHandle service) {
   const Handle* h = ServiceOf(service);
   if (!h) return err::kInvalidHandle;
+  if (Failing()) return fault_error::kAccessDenied;
   if (!IsRegistered(h->service) || Marked(h->service)) return err::kServiceMarkedForDelete;
+  Faults::Pause pause(faults_);
   return SetValues(registry_, kServicesSubkey + h->service, {{"DeleteFlag", 1}}, "");
 }
 

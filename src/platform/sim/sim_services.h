@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/machine.h"
+#include "platform/sim/sim_faults.h"
 #include "platform/sim/sim_registry.h"
 
 namespace sim {
@@ -24,6 +25,8 @@ class SimServices : public platform::Services {
   explicit SimServices(SimRegistry& registry) : registry_(registry) {}
   // Windows 95 and 98 have no service control manager.
   void SetNt(bool nt) { nt_ = nt; }
+  // The machine's injected faults (calls of the manager); null: none.
+  void SetFaults(Faults* faults) { faults_ = faults; }
 
   // Set-up: registers a service (CreateService with the given type, start
   // type and image path).
@@ -55,11 +58,14 @@ class SimServices : public platform::Services {
   std::uint32_t DwordOf(const std::string& name, const std::string& value,
                         std::uint32_t fallback) const;
   bool Marked(const std::string& name) const;
+  // A call of the manager: true when the injected fault makes it fail.
+  bool Failing() { return faults_ != nullptr && faults_->Hit(FaultKind::kService); }
   void RemoveIfDone(const std::string& name);
   const Handle* ServiceOf(platform::ServiceHandle h) const;
 
   SimRegistry& registry_;
   bool nt_ = false;
+  Faults* faults_ = nullptr;
   std::set<std::string> stopped_;  // folded names stopped since the machine started
   std::map<platform::ServiceHandle, Handle> handles_;
   platform::ServiceHandle next_ = 0x5C0;
