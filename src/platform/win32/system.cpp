@@ -97,6 +97,29 @@ std::uint32_t Win32System::WinExec(const std::string& commandLine, int show) {
   return ::WinExec(commandLine.c_str(), static_cast<UINT>(show));
 }
 
+std::uint32_t Win32System::RunAndWait(const std::string& commandLine, std::uint32_t* exitCode) {
+  if (!Usable(commandLine)) return ERROR_INVALID_PARAMETER;
+  std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back('\0');
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  std::memset(&process, 0, sizeof process);
+  if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    return ::GetLastError();
+  }
+  ::CloseHandle(process.hThread);
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  const BOOL got = ::GetExitCodeProcess(process.hProcess, &code);
+  const DWORD error = got ? 0 : ::GetLastError();
+  ::CloseHandle(process.hProcess);
+  *exitCode = code;
+  return error;
+}
+
 int Win32System::SpawnNoWait(const std::string& program, const std::vector<std::string>& args) {
   if (!Usable(program)) return -1;
   std::string line = QuoteArgument(program);
