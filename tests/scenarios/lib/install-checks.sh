@@ -421,3 +421,20 @@ expect_product_removed() {
     expect_files "$host" "$@"
   fi
 }
+
+# expect_run_log FILE LINE...: the log of an unattended run (/log) holds
+# these lines (CR LF ended) in this order, other lines between them allowed.
+expect_run_log() {
+  local file=$1 line rest
+  shift
+  [ -f "$file" ] || fail "$file missing: the run wrote no log"
+  rest=$(tr -d '\r' <"$file")
+  for line in "$@"; do
+    if ! grep -Fxq -- "$line" <<<"$rest"; then
+      echo "check: $file lacks, in this order, the line: $line" >&2
+      tr -d '\r' <"$file" >&2
+      exit 1
+    fi
+    rest=$(sed -n "/^$(printf '%s' "$line" | sed 's/[][\.*^$/]/\\&/g')\$/,\$p" <<<"$rest" | tail -n +2)
+  done
+}
