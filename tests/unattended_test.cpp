@@ -29,7 +29,9 @@ TEST(ParseSwitches, Table) {
       {" /x", "Unknown switch /x", false, "", "", ""},
       {" /s /s", "given twice", true, "", "", ""},
       {" /log", "needs a file name", false, "", "", ""},
-      {" /log /s", "needs a file name", false, "", "", ""},
+      {" /log /s", "needs a file name", true, "", "", ""},
+      // Switches after a problem are still read: the log gets the refusal.
+      {" /s /x /log \"C:\\L\"", "Unknown switch /x", true, "", "", "C:\\L"},
       {" /log \"\"", "needs a file name", false, "", "", ""},
       {" /log a /log b", "given twice", false, "", "", "a"},
       {" /log \"C:\\unclosed", "", false, "", "", "C:\\unclosed"},

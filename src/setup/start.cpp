@@ -51,6 +51,12 @@ std::string* FileSwitch(const std::string& name, Switches* out) {
 
 std::string ParseSwitches(const std::string& args, Switches* out) {
   const std::vector<Word> words = SplitWords(args);
+  // The first problem is the one reported; the words after it are still
+  // read, so that a /log further on still gets the refusal.
+  std::string problem;
+  auto note = [&problem](const std::string& text) {
+    if (problem.empty()) problem = text;
+  };
   bool silentSeen = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const Word& word = words[i];
@@ -60,23 +66,30 @@ std::string ParseSwitches(const std::string& args, Switches* out) {
       continue;
     }
     if (text::EqualsIgnoreCase(word.text, "/s")) {
-      if (silentSeen) return "The switch /s is given twice.";
+      if (silentSeen) note("The switch /s is given twice.");
       silentSeen = out->silent = true;
       continue;
     }
     std::string* path = FileSwitch(word.text, out);
-    if (path == nullptr) return "Unknown switch " + word.text + ".";
-    if (!path->empty()) return "The switch " + word.text + " is given twice.";
+    if (path == nullptr) {
+      note("Unknown switch " + word.text + ".");
+      continue;
+    }
     if (i + 1 >= words.size() || words[i + 1].text.empty() ||
         (!words[i + 1].quoted && words[i + 1].text[0] == '/')) {
-      return "The switch " + word.text + " needs a file name: " + word.text + " \"<file>\".";
+      note("The switch " + word.text + " needs a file name: " + word.text + " \"<file>\".");
+      continue;
     }
-    if (words[i + 1].text.size() > kPathCapacity - 1) {
-      return "The file name after " + word.text + " is too long.";
+    const std::string& value = words[++i].text;
+    if (!path->empty()) {
+      note("The switch " + word.text + " is given twice.");
+    } else if (value.size() > kPathCapacity - 1) {
+      note("The file name after " + word.text + " is too long.");
+    } else {
+      *path = value;
     }
-    *path = words[++i].text;
   }
-  return std::string();
+  return problem;
 }
 
 std::string ArgumentPart(const std::string& commandLine) {

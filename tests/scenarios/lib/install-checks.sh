@@ -438,3 +438,16 @@ expect_run_log() {
     rest=$(sed -n "/^$(printf '%s' "$line" | sed 's/[][\.*^$/]/\\&/g')\$/,\$p" <<<"$rest" | tail -n +2)
   done
 }
+
+# expect_nothing_changed [PATH...]: since the marker, no file or directory
+# below C/ changed but the given ones (the run's log) and C/ itself, which
+# lists them; no uninstall entry was written.
+expect_nothing_changed() {
+  local changed skip
+  while IFS= read -r changed; do
+    [ "$changed" = C ] || [ "$changed" = "$marker" ] && continue
+    for skip in "$@"; do [ "$changed" = "$skip" ] && continue 2; done
+    fail "the run changed $changed"
+  done < <(find C -newer "$marker")
+  if grep -qi 'Uninstall\\Dastrel' registry.reg 2>/dev/null; then fail "an uninstall entry was written"; fi
+}
