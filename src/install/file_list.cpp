@@ -1,10 +1,9 @@
 #include "install/file_list.h"
 
-#include "setup/unattended.h"
-
 #include <cstring>
 
 #include "install/install_text.h"
+#include "setup/unattended.h"
 #include "text/text.h"
 
 namespace install {

@@ -1,7 +1,6 @@
 #include "system/services.h"
 
 #include "setup/unattended.h"
-
 #include "system/registry.h"
 
 namespace integration {
