@@ -2,7 +2,8 @@
 // reads its bytes. What must hold:
 // - a refused text leaves the answers as they were and says why, with its
 //   line number when a line is to blame;
-// - an accepted text holds no control byte other than tab, CR and LF, is
+// - an accepted text holds no control byte other than tab, CR before LF
+//   (or at the end) and LF, is
 //   at most 16 KB, and its install directory and group name fit their
 //   limits;
 // - accepted answers, formatted and read again, are the same answers.
@@ -36,8 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   if (size > setup::kMaxResponseFileSize) Fail();
-  for (unsigned char c : text) {
+  for (std::size_t i = 0; i < size; ++i) {
+    const unsigned char c = data[i];
     if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F) Fail();
+    if (c == '\r' && i + 1 < size && data[i + 1] != '\n') Fail();
   }
   if (answers.installDir.size() > ui::kMaxInstallDirLength ||
       answers.groupName.size() > setup::kMaxGroupNameLength)

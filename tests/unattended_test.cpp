@@ -35,6 +35,7 @@ TEST(ParseSwitches, Table) {
       {" /log \"\"", "needs a file name", false, "", "", ""},
       {" /log a /log b", "given twice", false, "", "", "a"},
       {" /log \"C:\\unclosed", "", false, "", "", "C:\\unclosed"},
+      {" /answers C:\\R\".INI", "double quote", false, "", "", ""},
   };
   for (std::size_t row = 0; row < std::size(cases); ++row) {
     const SwitchCase& c = cases[row];
@@ -113,6 +114,7 @@ TEST(ParseResponseText, Refused) {
     const char* problem;
   } cases[] = {
       {std::string("[Setup]\nInstallDir=C:\\T\0X", 24), "not a text file"},
+      {"[Setup]\nInstallDir=\"C:\\T\r\r\"\r\n", "not a text file"},
       {"[Setup]\nAcceptLicense=perhaps", "line 2: AcceptLicense"},
       {"AcceptLicense=yes", "before the first section"},
       {"[Other]", "unknown section"},

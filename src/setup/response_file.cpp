@@ -154,8 +154,12 @@ class Reader {
 
 std::string ParseResponseText(const std::string& bytes, Answers* out) {
   if (bytes.size() > kMaxResponseFileSize) return "the file is larger than 16 KB";
-  for (unsigned char c : bytes) {
-    if (IsControlByte(c)) return "the file is not a text file (it holds control bytes)";
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    // A carriage return only ends a line, before its line feed or at the
+    // end of the file.
+    const bool strayReturn = c == '\r' && i + 1 < bytes.size() && bytes[i + 1] != '\n';
+    if (IsControlByte(c) || strayReturn) return "the file is not a text file (it holds control bytes)";
   }
   Answers answers;
   Reader reader(&answers);

@@ -85,6 +85,8 @@ std::string ParseSwitches(const std::string& args, Switches* out) {
       note("The switch " + word.text + " is given twice.");
     } else if (value.size() > kPathCapacity - 1) {
       note("The file name after " + word.text + " is too long.");
+    } else if (value.find('"') != std::string::npos) {
+      note("The file name after " + word.text + " holds a double quote.");
     } else {
       *path = value;
     }
