@@ -8,7 +8,11 @@
 //   keeps is the text between the first two double quotes of the
 //   arguments, not empty, without a double quote, and room for
 //   "\SETUP.DAT" in a path field; otherwise the command line is refused;
-// - the arguments are the end of the command line.
+// - the arguments are the end of the command line;
+// - the unattended-run switches: a file switch keeps a name that fits a
+//   path field and holds no double quote, and appears in the arguments; a
+//   command line with "/s" (and no problem) is silent; the source
+//   directory of a run with switches is cut before the arguments.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,6 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!EndsWith(commandLine, args)) Fail();
 
   const setup::StartInfo info = setup::AnalyseStart(nt, module, commandLine);
+  for (const std::string* path :
+       {&info.switches.answersPath, &info.switches.recordPath, &info.switches.logPath}) {
+    if (path->size() > setup::kPathCapacity - 1 || path->find('"') != std::string::npos ||
+        (!path->empty() && args.find(*path) == std::string::npos))
+      Fail();
+  }
+  if (info.switches.silent && args.find("/s") == std::string::npos &&
+      args.find("/S") == std::string::npos)
+    Fail();
+  if (!nt && info.switches.Any() && info.sourceDir.size() > commandLine.size() - args.size() + 1)
+    Fail();
   if (info.sourceDir.find(':') == std::string::npos || info.sourceDir.size() > setup::kSourceDirMax + 1)
     Fail();
   const bool restart = args.find("/restart") != std::string::npos;

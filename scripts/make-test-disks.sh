@@ -156,6 +156,12 @@ edit_dat() {  # FILE SED-SCRIPT
 
 # Every file of the two-disk set in one folder, every entry on disk 1 and a
 # disk count of 1, as when the disks are copied to a network drive.
+# Both disks copied into one folder as they are (SETUP.DAT still counts two
+# disks): what an administrator puts on a share for a silent installation.
+rm -rf "$out/full_merged"
+mkdir -p "$out/full_merged/folder"
+cp -a "$out/full/disk1/." "$out/full/disk2/." "$out/full_merged/folder/"
+
 rm -rf "$out/full_folder"
 mkdir -p "$out/full_folder/folder"
 cp -a "$out/full/disk1/." "$out/full/disk2/." "$out/full_folder/folder/"

@@ -60,6 +60,8 @@ TEST(RegistryEntry, FirstInstallationCreatesEntryZeroWithThreeValues) {
   EXPECT_EQ(Value(m, key, "DisplayName"), "Halvorn+");
   EXPECT_EQ(Value(m, key, "GroupName"), "Halvorn+");
   EXPECT_EQ(Value(m, key, "UninstallString"), "\"C:\\Program Files\\Halvorn+\\UNINSTAL.EXE\"");
+  EXPECT_EQ(Value(m, key, "QuietUninstallString"),
+            "\"C:\\Program Files\\Halvorn+\\UNINSTAL.EXE\" /s");
   EXPECT_TRUE(m.ui.boxes.empty());
   EXPECT_EQ(m.registry.OpenHandleCount(), 0u);
 }

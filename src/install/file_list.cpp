@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "install/install_text.h"
+#include "setup/unattended.h"
 #include "text/text.h"
 
 namespace install {
@@ -193,6 +194,17 @@ int RequestDisk(setup::SetupState& state, int disk, platform::WindowHandle owner
   platform::Ui& ui = state.machine.ui;
   const std::string number = std::to_string(disk);
   const std::string idPath = state.sourceDir + "\\" + kDiskIdName + number;
+  if (setup::IsSilent(state)) {
+    // No one can insert a disk: the disks must all be in the source
+    // folder already.
+    platform::FileStatus status;
+    if (state.machine.files.GetFileStatus(idPath, &status) == platform::err::kSuccess) {
+      setup::LogStep(state, "disk " + number + " found in " + state.sourceDir);
+      return kDiskInPlace;
+    }
+    setup::LogStep(state, "disk " + number + " not found: no " + idPath);
+    return kDiskGivenUp;
+  }
   for (;;) {
     std::string text = FillPlaceholder(setup::Msg(state, setup::MSG_INSERT_DISK, setup::kText), number);
     std::string caption = setup::Msg(state, setup::MSG_INSERT_DISK, setup::kCaption);

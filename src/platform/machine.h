@@ -119,6 +119,11 @@ class System {
   virtual std::string GetWindowsDirectory() = 0;      // GetWindowsDirectoryA
   // WinExec: result above 31 means started.
   virtual std::uint32_t WinExec(const std::string& commandLine, int show) = 0;
+  // CreateProcessA(command line), WaitForSingleObject(INFINITE) and
+  // GetExitCodeProcess: 0 and the program's exit code once it has ended,
+  // or the error that kept it from starting (2 when there is no such
+  // program).
+  virtual std::uint32_t RunAndWait(const std::string& commandLine, std::uint32_t* exitCode) = 0;
   // Starts a program with an argument list without waiting; -1 on failure.
   virtual int SpawnNoWait(const std::string& program,
                           const std::vector<std::string>& args) = 0;

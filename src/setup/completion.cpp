@@ -1,5 +1,7 @@
 #include "setup/completion.h"
 
+#include "setup/unattended.h"
+
 namespace setup {
 namespace {
 
@@ -20,6 +22,7 @@ void RunUpgradeProgram(SetupState& state) {
 
 void OfferReadme(SetupState& state) {
   std::string question = Msg(state, MSG_VIEW_README);
+  ExpectQuestion(state, Question::kShowReadme);
   int answer = state.machine.ui.MessageBox(state.backgroundWindow, question, "",
                                            platform::mb::kYesNo | platform::mb::kIconQuestion);
   if (answer != platform::answer::kYes) return;
@@ -28,6 +31,7 @@ void OfferReadme(SetupState& state) {
 }
 
 void AskForRestart(SetupState& state) {
+  ExpectQuestion(state, Question::kRestart);
   int answer = ShowCatalogBox(state, MSG_INSTALL_COMPLETE_RESTART,
                               platform::mb::kOkCancel | platform::mb::kIconInformation);
   if (answer != platform::answer::kOk) return;

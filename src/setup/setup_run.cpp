@@ -2,20 +2,28 @@
 
 #include "groups/program_group_dialog.h"
 #include "groups/progman_client.h"
+#include "groups/progman_text.h"
 #include "install/copy_engine.h"
 #include "install/shared_libraries.h"
 #include "setup/completion.h"
 #include "setup/description.h"
+#include "setup/logged_parts.h"
+#include "setup/response_file.h"
+#include "setup/run_log.h"
 #include "setup/start.h"
 #include "setup/state.h"
+#include "setup/unattended.h"
 #include "system/registry.h"
+#include "text/text.h"
 #include "system/services.h"
 #include "system/system_ini.h"
 #include "system/tape_config.h"
 #include "ui/background_window.h"
+#include "ui/directory_rules.h"
 #include "ui/install_dir_dialog.h"
 #include "ui/license_dialog.h"
 #include "uninstall/launcher.h"
+#include "uninstall/removal.h"
 #include "uninstall/uninstall_dialogs.h"
 
 namespace setup {
@@ -31,6 +39,29 @@ int ExitCodeFor(Mode mode, int setupStatus, int uninstallResult) {
 // of the qic117 driver (setup ends at once, no completion).
 constexpr int kEndedAtOnce = -2;
 
+// How the program files are removed: the option dialog's choice, or in a
+// silent run the response file's. Complete where the dialog refuses it is
+// refused in a silent run too: nothing is removed. False when nothing is
+// to be removed.
+bool ChooseRemoval(SetupState& state, ::uninstall::FileRemoval* option) {
+  if (!IsSilent(state)) {
+    ::uninstall::UninstallOptionDialog options(state);
+    if (options.Run() != platform::cmd::kOk) return false;
+    *option = options.Option();
+    return true;
+  }
+  if (!state.unattended->answers.completeRemoval) return true;
+  if (!::uninstall::MayRemoveWholeDirectory(state)) {
+    state.machine.ui.MessageBox(state.backgroundWindow,
+                                Msg(state, MSG_COMPLETE_REMOVAL_REFUSED, kText),
+                                Msg(state, MSG_COMPLETE_REMOVAL_REFUSED, kCaption),
+                                platform::mb::kOk | platform::mb::kIconWarning);
+    return false;
+  }
+  *option = ::uninstall::FileRemoval::kComplete;
+  return true;
+}
+
 // Restart mode: confirmation, the entry number and group name of the
 // installed product, the choice of how files are removed, the removal
 // steps, and on Windows NT the product's driver service. Returns the
@@ -38,6 +69,7 @@ constexpr int kEndedAtOnce = -2;
 int RunRestartMode(SetupState& state) {
   std::string text = Msg(state, MSG_CONFIRM_UNINSTALL, kText);
   std::string caption = Msg(state, MSG_CONFIRM_UNINSTALL, kCaption);
+  ExpectQuestion(state, Question::kConfirmUninstall);
   int answer = state.machine.ui.MessageBox(state.backgroundWindow, text, caption,
                                            platform::mb::kYesNo | platform::mb::kIconQuestion);
   if (answer != platform::answer::kYes) return uninstall::kNothingDone;
@@ -46,9 +78,9 @@ int RunRestartMode(SetupState& state) {
                                                       state.restartDescriptionPath);
   integration::UpdateRegistryEntries(state, integration::RegistryOperation::kReadGroupName);
 
-  ::uninstall::UninstallOptionDialog options(state);
-  if (options.Run() != platform::cmd::kOk) return uninstall::kNothingDone;
-  ::uninstall::UninstallProgressDialog progress(state, options.Option());
+  ::uninstall::FileRemoval option = ::uninstall::FileRemoval::kSelective;
+  if (!ChooseRemoval(state, &option)) return uninstall::kNothingDone;
+  ::uninstall::UninstallProgressDialog progress(state, option);
   int result = progress.Run();
   if (state.windowsNt && !state.scsi) integration::RemoveZemaqwntService(state);
   return result;
@@ -102,11 +134,64 @@ void CompleteInstallation(SetupState& state) {
   if (state.writeTapeConfiguration) integration::WriteTapeConfiguration(state);
 }
 
+// The answers of a silent installation, checked before anything is changed
+// as the dialogs check what is typed: the license must be accepted, the
+// install directory one the directory dialog takes, the group name one the
+// group dialog takes. An exit code, kOk when the run goes on.
+int ApplyAnswers(SetupState& state) {
+  const Answers& answers = state.unattended->answers;
+  RunLog& log = state.unattended->log;
+  if (!answers.licenseAccepted) {
+    log.Line("refused", "the response file does not accept the license (AcceptLicense=yes)");
+    return exitcode::kLicenseNotAccepted;
+  }
+  const std::string dir = answers.installDir.empty() ? state.defaultInstallDir : answers.installDir;
+  const char* dirProblem = nullptr;
+  switch (ui::CheckInstallDirText(dir, state.windowsDir, ui::ProgramFilesDirOf(state))) {
+    case ui::DirText::kIncomplete: dirProblem = "lacks a drive or a backslash"; break;
+    case ui::DirText::kNotAllowed: dirProblem = "is a directory the product may not be installed in"; break;
+    case ui::DirText::kInvalid: dirProblem = "is not a valid directory name"; break;
+    case ui::DirText::kAcceptable: break;
+  }
+  platform::FileStatus status;
+  if (dirProblem == nullptr && state.machine.files.GetFileStatus(dir, &status) == 0 &&
+      !(status.attributes & platform::attr::kDirectory)) {
+    dirProblem = "is a file";
+  }
+  if (dirProblem != nullptr) {
+    log.Line("refused", "the install directory " + LogText(dir) + " " + dirProblem);
+    return exitcode::kResponseFileRefused;
+  }
+  const std::string group =
+      answers.groupName.empty() ? DefaultGroupName(state) : groups::ProgramGroupDialog::TrimmedName(answers.groupName);
+  // As in the dialog, a name of white space only is no name.
+  const groups::GroupNameCheck check = text::Trim(group).empty() ? groups::GroupNameCheck::kEmpty
+                                                                : groups::CheckGroupName(group);
+  if (check != groups::GroupNameCheck::kOk) {
+    log.Line("refused", "the group name " + LogText(group) + ": " + groups::GroupNameProblemText(check));
+    return exitcode::kResponseFileRefused;
+  }
+  state.installDir = dir;
+  state.groupName = group;
+  return exitcode::kOk;
+}
+
+// What the user chose in the install dialogs, for /record.
+void RecordDialogAnswers(SetupState& state) {
+  if (state.unattended == nullptr) return;
+  Answers& recorded = state.unattended->recorded;
+  recorded.licenseAccepted = true;
+  recorded.installDir = state.installDir;
+  recorded.groupName = state.groupName;
+}
+
 // Install mode. Returns the setup status, or kEndedAtOnce.
 int RunInstallMode(SetupState& state) {
   platform::Ui& ui = state.machine.ui;
-  // English installations (slot 0 only) agree to the license first.
-  if (state.language == 0) {
+  const bool silent = IsSilent(state);
+  // English installations (slot 0 only) agree to the license first; a
+  // silent run has agreed in its response file.
+  if (state.language == 0 && !silent) {
     ui::LicenseAgreementDialog license(state);
     if (ui.RunModal(ui.GetMainWindow(), license) == platform::cmd::kCancel) {
       return status::kCancelled;
@@ -116,15 +201,23 @@ int RunInstallMode(SetupState& state) {
   RestartReasons reasons;
   if (!CheckQic117Service(state, reasons)) return kEndedAtOnce;
 
-  ui::InstallDirDialog installDir(state);
-  if (ui.RunModal(ui.GetMainWindow(), installDir) == platform::cmd::kCancel) {
-    return status::kCancelled;
+  if (silent) {
+    // The directory was checked as the dialog checks it; the dialog would
+    // have made its missing parents.
+    LogStep(state, "install directory " + state.installDir);
+    ui::CreateDirectoryPath(state.machine.files, state.installDir);
+    LogStep(state, "program group " + LogText(state.groupName));
+  } else {
+    ui::InstallDirDialog installDir(state);
+    if (ui.RunModal(ui.GetMainWindow(), installDir) == platform::cmd::kCancel) {
+      return status::kCancelled;
+    }
+    // Cancel cancels the installation; so does a dialog that could not be
+    // made, since no group name was chosen.
+    groups::ProgramGroupDialog groupDialog(state);
+    if (groupDialog.Run() != platform::cmd::kOk) return status::kCancelled;
+    RecordDialogAnswers(state);
   }
-
-  // Cancel cancels the installation; so does a dialog that could not be
-  // made, since no group name was chosen.
-  groups::ProgramGroupDialog groupDialog(state);
-  if (groupDialog.Run() != platform::cmd::kOk) return status::kCancelled;
 
   state.machine.files.CreateDirectory(state.installDir);
   DeactivateConflictingDrivers(state, reasons);
@@ -139,17 +232,16 @@ int RunInstallMode(SetupState& state) {
   return restart ? status::kRestartNeeded : status::kInstalled;
 }
 
-}  // namespace
-
-int RunSetup(platform::Machine& machine) {
+// A run's steps on a machine (the machine's own parts, or the logged and
+// windowless ones of a run with switches).
+int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run) {
   SetupState state(machine);
+  state.unattended = run;
 
   platform::OsVersion version = machine.system.GetVersion();
   state.windowsNt = version.platformId == 2;
   state.windows98 = version.platformId == 1 && version.minor == 10;
 
-  StartInfo start = AnalyseStart(state.windowsNt, machine.system.GetModuleFileName(),
-                                 machine.system.GetCommandLine());
   state.sourceDir = start.sourceDir;
   state.windowsDir = Truncate(machine.system.GetWindowsDirectory(), kPathCapacity);
   if (start.mode == Mode::kRestart) {
@@ -170,7 +262,8 @@ int RunSetup(platform::Machine& machine) {
   }
 
   if (start.mode == Mode::kUninstallLaunch) {
-    if (::uninstall::LaunchUninstaller(state) != 0) {
+    if (IsSilent(state)) return ::uninstall::LaunchUninstallerAndWait(state, start.switches);
+    if (::uninstall::LaunchUninstaller(state, start.switches) != 0) {
       const char* text = state.catalog.Text(MSG_UNINSTALL_FAILED, state.language, kText);
       const char* caption = state.catalog.Text(MSG_UNINSTALL_FAILED, state.language, kCaption);
       machine.ui.MessageBox(platform::kNoWindow, text, caption, platform::mb::kIconError);
@@ -187,6 +280,13 @@ int RunSetup(platform::Machine& machine) {
   state.backgroundWindow = window;
 
   SetDefaultInstallDir(state);
+  if (state.mode == Mode::kInstall && IsSilent(state)) {
+    const int refused = ApplyAnswers(state);
+    if (refused != exitcode::kOk) {
+      machine.ui.DestroyWindow(window);
+      return refused;
+    }
+  }
 
   int setupStatus = status::kInstalled;
   int uninstallResult = uninstall::kCompleted;
@@ -215,6 +315,76 @@ int RunSetup(platform::Machine& machine) {
   state.backgroundWindow = platform::kNoWindow;
   if (reached == kEndedAtOnce) return exitcode::kCancelled;
   return ExitCodeFor(state.mode, setupStatus, uninstallResult);
+}
+
+// A run with switches: its log, its response file, its machine parts that
+// log what they change, and no window when silent. Ends like a run without
+// them, with the exit code last in the log.
+int RunWithSwitches(platform::Machine& machine, const StartInfo& start) {
+  const Switches& switches = start.switches;
+  RunLog log(machine.files);
+  if (!switches.logPath.empty()) log.Open(switches.logPath);
+  log.Line("start", LogText(machine.system.GetCommandLine()));
+  std::string problem = start.switchProblem;
+  if (problem.empty() && !switches.answersPath.empty() && !switches.silent) {
+    problem = "The switch /answers needs /s.";
+  }
+  if (problem.empty() && !switches.recordPath.empty() && switches.silent) {
+    problem = "The switch /record records the answers of a run with windows; it cannot be used with /s.";
+  }
+  if (!problem.empty()) {
+    log.Line("refused", problem);
+    if (!switches.silent) {
+      machine.ui.MessageBox(platform::kNoWindow,
+                            problem + "\n\nSETUP [/s [/answers \"<file>\"]] [/record \"<file>\"] "
+                                      "[/log \"<file>\"]",
+                            "Setup", platform::mb::kIconError);
+    }
+    log.Line("end", "exit code " + std::to_string(exitcode::kBadCommandLine));
+    return exitcode::kBadCommandLine;
+  }
+
+  Unattended run(log);
+  run.silent = switches.silent;
+  if (!switches.answersPath.empty()) {
+    problem = ReadResponseFile(machine.files, switches.answersPath, &run.answers);
+    if (!problem.empty()) {
+      log.Line("refused", "response file " + switches.answersPath + ": " + problem);
+      log.Line("end", "exit code " + std::to_string(exitcode::kResponseFileRefused));
+      return exitcode::kResponseFileRefused;
+    }
+    log.Line("step", "response file " + switches.answersPath + " read");
+  }
+
+  LoggedFiles files(machine.files, log);
+  LoggedProfile profile(machine.profile, log);
+  LoggedRegistry registry(machine.registry, log);
+  LoggedDde dde(machine.dde, log);
+  LoggedServices services(machine.services, log);
+  HeadlessUi headless(run);
+  ObservedUi observed(machine.ui, run);
+  platform::Ui& ui = run.silent ? static_cast<platform::Ui&>(headless) : observed;
+  platform::Machine logged{machine.system, files,   profile,          registry, machine.lz,
+                           ui,             dde,     machine.versions, services};
+  const int code = RunSteps(logged, start, &run);
+
+  if (!switches.recordPath.empty()) {
+    const bool written = platform::WriteWholeFile(machine.files, switches.recordPath,
+                                                  FormatResponseText(run.recorded)) == 0;
+    log.Line("record", switches.recordPath + (written ? " written" : " could not be written"));
+  }
+  log.Line("end", "exit code " + std::to_string(code));
+  return code;
+}
+
+}  // namespace
+
+int RunSetup(platform::Machine& machine) {
+  const bool nt = machine.system.GetVersion().platformId == 2;
+  const StartInfo start =
+      AnalyseStart(nt, machine.system.GetModuleFileName(), machine.system.GetCommandLine());
+  if (!start.switches.Any() && start.switchProblem.empty()) return RunSteps(machine, start, nullptr);
+  return RunWithSwitches(machine, start);
 }
 
 }  // namespace setup

@@ -15,6 +15,8 @@ constexpr int kAccessDenied = 5;
 constexpr int kDescriptionMissing = 10;
 constexpr int kDescriptionInvalid = 13;
 constexpr int kBadCommandLine = 20;
+constexpr int kResponseFileRefused = 21;
+constexpr int kLicenseNotAccepted = 22;
 }  // namespace exitcode
 
 // Detects the platform, selects the mode, reads SETUP.DAT and runs the steps

@@ -1,6 +1,98 @@
 #include "setup/start.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "text/text.h"
+
 namespace setup {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+struct Word {
+  std::string text;
+  bool quoted = false;
+};
+
+// Splits the arguments at blanks; a word starting with a double quote runs
+// to the next one, or to the end when none follows.
+std::vector<Word> SplitWords(const std::string& args) {
+  std::vector<Word> words;
+  std::size_t i = 0;
+  for (;;) {
+    while (i < args.size() && IsBlank(args[i])) ++i;
+    if (i >= args.size()) return words;
+    Word word;
+    if (args[i] == '"') {
+      std::size_t close = std::min(args.find('"', i + 1), args.size());
+      word.text = args.substr(i + 1, close - i - 1);
+      word.quoted = true;
+      i = close + 1;
+    } else {
+      std::size_t end = i;
+      while (end < args.size() && !IsBlank(args[end])) ++end;
+      word.text = args.substr(i, end - i);
+      i = end;
+    }
+    words.push_back(word);
+  }
+}
+
+// The switch a file switch's word names, or null.
+std::string* FileSwitch(const std::string& name, Switches* out) {
+  if (text::EqualsIgnoreCase(name, "/answers")) return &out->answersPath;
+  if (text::EqualsIgnoreCase(name, "/record")) return &out->recordPath;
+  if (text::EqualsIgnoreCase(name, "/log")) return &out->logPath;
+  return nullptr;
+}
+
+}  // namespace
+
+std::string ParseSwitches(const std::string& args, Switches* out) {
+  const std::vector<Word> words = SplitWords(args);
+  // The first problem is the one reported; the words after it are still
+  // read, so that a /log further on still gets the refusal.
+  std::string problem;
+  auto note = [&problem](const std::string& text) {
+    if (problem.empty()) problem = text;
+  };
+  bool silentSeen = false;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const Word& word = words[i];
+    if (word.quoted || word.text.empty() || word.text[0] != '/') continue;
+    if (word.text.find("/restart") != std::string::npos) {
+      if (i + 1 < words.size() && words[i + 1].quoted) ++i;
+      continue;
+    }
+    if (text::EqualsIgnoreCase(word.text, "/s")) {
+      if (silentSeen) note("The switch /s is given twice.");
+      silentSeen = out->silent = true;
+      continue;
+    }
+    std::string* path = FileSwitch(word.text, out);
+    if (path == nullptr) {
+      note("Unknown switch " + word.text + ".");
+      continue;
+    }
+    if (i + 1 >= words.size() || words[i + 1].text.empty() ||
+        (!words[i + 1].quoted && words[i + 1].text[0] == '/')) {
+      note("The switch " + word.text + " needs a file name: " + word.text + " \"<file>\".");
+      continue;
+    }
+    const std::string& value = words[++i].text;
+    if (!path->empty()) {
+      note("The switch " + word.text + " is given twice.");
+    } else if (value.size() > kPathCapacity - 1) {
+      note("The file name after " + word.text + " is too long.");
+    } else if (value.find('"') != std::string::npos) {
+      note("The file name after " + word.text + " holds a double quote.");
+    } else {
+      *path = value;
+    }
+  }
+  return problem;
+}
 
 std::string ArgumentPart(const std::string& commandLine) {
   std::size_t i = 0;
@@ -31,10 +123,18 @@ StartInfo AnalyseStart(bool windowsNt, const std::string& moduleFileName,
     source = commandLine;
     if (!source.empty() && source[0] == '"') source.erase(0, 1);
   }
+  std::string args = ArgumentPart(commandLine);
+  info.switchProblem = ParseSwitches(args, &info.switches);
+  // On Windows 95 the source is the command line; the file names of the
+  // unattended-run switches must not become part of it. Command lines
+  // without them keep their old reading.
+  if (!windowsNt && info.switches.Any()) {
+    source.resize(source.size() - std::min(source.size(), args.size()));
+    if (!source.empty() && source.back() == '"') source.pop_back();
+  }
   if (source.size() > kSourceDirMax) source.resize(kSourceDirMax);
 
   info.mode = source.find("UNINST") != std::string::npos ? Mode::kUninstallLaunch : Mode::kInstall;
-  std::string args = ArgumentPart(commandLine);
   if (args.find("/restart") != std::string::npos) {
     info.mode = Mode::kRestart;
     std::size_t open = args.find('"');

@@ -8,12 +8,36 @@
 
 namespace setup {
 
+// The switches of an unattended run. Each file switch takes the next word
+// of the command line (in double quotes when it holds blanks).
+struct Switches {
+  bool silent = false;      // /s: no window at all
+  std::string answersPath;  // /answers "<file>": the response file
+  std::string recordPath;   // /record "<file>": where an interactive run writes its answers
+  std::string logPath;      // /log "<file>": the plain-text log of the run
+  bool Any() const {
+    return silent || !answersPath.empty() || !recordPath.empty() || !logPath.empty();
+  }
+};
+
 struct StartInfo {
   Mode mode = Mode::kInstall;
   std::string sourceDir;
   std::string uninstallDir;  // restart mode only
   bool commandLineRefused = false;  // "/restart" without a usable directory
+  Switches switches;
+  // Not empty when the arguments hold a switch the program does not know,
+  // a file switch without its file or with one too long, or a switch given
+  // twice: the run ends before anything is changed.
+  std::string switchProblem;
 };
+
+// Reads the unattended-run switches from the arguments (ArgumentPart).
+// Switch names are compared without regard to case. A word containing
+// "/restart" and the quoted directory after it belong to the restart mode
+// and are passed over; words that are not switches are ignored, as they
+// always were. Returns the problem, or an empty text.
+std::string ParseSwitches(const std::string& args, Switches* out);
 
 // The arguments of a command line: what follows the program name (quoted or
 // not), with the separating blanks.

@@ -12,6 +12,8 @@
 
 namespace setup {
 
+struct Unattended;
+
 // Capacities of the text fields, terminator included, as the description
 // file and the rest of the program assume them.
 constexpr std::size_t kPathCapacity = 256;
@@ -100,6 +102,9 @@ struct SetupState {
   std::string entryNumber = "00";
   bool schedulerInstalled = false;
   platform::WindowHandle backgroundWindow = platform::kNoWindow;
+  // The response file, log and record of a run with those switches; null
+  // in a run without them.
+  Unattended* unattended = nullptr;
 
   // Message catalog (writable: the platform rewrite changes it) and the
   // cache of expanded texts.

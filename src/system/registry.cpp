@@ -69,13 +69,20 @@ bool ReadGroupNameValue(platform::Registry& registry, RegKey key, std::string* o
   return true;
 }
 
-// DisplayName, UninstallString, GroupName, in this order; stops at the
-// first write that fails.
+// The command that removes the product without a window.
+std::string QuietUninstallCommand(const std::string& installDir) {
+  return UninstallCommand(installDir) + " /s";
+}
+
+// DisplayName, UninstallString, QuietUninstallString, GroupName, in this
+// order; stops at the first write that fails.
 bool WriteEntryValues(setup::SetupState& state, RegKey key) {
   platform::Registry& registry = state.machine.registry;
   const std::string command = UninstallCommand(state.installDir);
   return registry.SetValue(key, "DisplayName", platform::regtype::kSz, state.groupName) == 0 &&
          registry.SetValue(key, "UninstallString", platform::regtype::kSz, command) == 0 &&
+         registry.SetValue(key, "QuietUninstallString", platform::regtype::kSz,
+                           QuietUninstallCommand(state.installDir)) == 0 &&
          registry.SetValue(key, "GroupName", platform::regtype::kSz, state.groupName) == 0;
 }
 
@@ -88,9 +95,11 @@ Candidate ExamineCandidate(setup::SetupState& state, const std::string& path) {
   std::string group;
   if (!ReadGroupNameValue(state.machine.registry, key.get(), &group) || group != state.groupName)
     return Candidate::kOthers;
-  // The same group again: only the uninstall command is brought up to date.
+  // The same group again: only the uninstall commands are brought up to date.
   state.machine.registry.SetValue(key.get(), "UninstallString", platform::regtype::kSz,
                                   UninstallCommand(state.installDir));
+  state.machine.registry.SetValue(key.get(), "QuietUninstallString", platform::regtype::kSz,
+                                  QuietUninstallCommand(state.installDir));
   return Candidate::kOurs;
 }
 

@@ -1,5 +1,6 @@
 #include "system/services.h"
 
+#include "setup/unattended.h"
 #include "system/registry.h"
 
 namespace integration {
@@ -76,6 +77,7 @@ Qic117Result DisableQic117Service(setup::SetupState& state) {
       service.OpenService(manager.get(), "qic117") != err::kSuccess) {
     return Qic117Result::kNothingDone;
   }
+  setup::ExpectQuestion(state, setup::Question::kDisableQic117);
   int answer = ShowStoredBox(state, setup::MSG_DISABLE_QIC117,
                              platform::mb::kOkCancel | platform::mb::kIconInformation);
   if (answer != platform::answer::kOk) {  // Cancel, or no answer at all

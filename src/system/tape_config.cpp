@@ -1,5 +1,7 @@
 #include "system/tape_config.h"
 
+#include "setup/unattended.h"
+
 namespace integration {
 namespace {
 
@@ -11,6 +13,7 @@ constexpr char kInitialSection[] = "Tape Configuration (initial settings)";
 bool AskToReconfigure(setup::SetupState& state) {
   std::string text = setup::Msg(state, setup::MSG_RECONFIGURE_TAPE, setup::kText);
   std::string caption = setup::Msg(state, setup::MSG_RECONFIGURE_TAPE, setup::kCaption);
+  setup::ExpectQuestion(state, setup::Question::kReconfigureTape);
   return state.machine.ui.MessageBox(state.backgroundWindow, text, caption,
                                      platform::mb::kYesNo | platform::mb::kIconQuestion) ==
          platform::answer::kYes;

@@ -2,14 +2,23 @@
 
 #include <vector>
 
+#include "setup/unattended.h"
+
 namespace uninstall {
 
-int LaunchUninstaller(setup::SetupState& state) {
+namespace {
+
+std::string CopyPath(const setup::SetupState& state) { return state.windowsDir + "\\UNINSTX$.EXE"; }
+
+
+// Copies UNINSTAL.EXE to UNINSTX$.EXE in the Windows directory. 0 when
+// copied.
+int CopyUninstaller(setup::SetupState& state) {
   platform::FileSystem& fs = state.machine.files;
   std::uint32_t error = 0;
   platform::FileHandle in = fs.Open(state.sourceDir + "\\UNINSTAL.EXE", platform::OpenMode::kRead, &error);
   if (in == platform::kInvalidFile) return 1;
-  std::string copyPath = state.windowsDir + "\\UNINSTX$.EXE";
+  std::string copyPath = CopyPath(state);
   platform::FileHandle out = fs.Open(copyPath, platform::OpenMode::kReadWriteCreate, &error);
   if (out == platform::kInvalidFile) {
     fs.Close(in);
@@ -33,9 +42,47 @@ int LaunchUninstaller(setup::SetupState& state) {
   }
   fs.Close(in);
   fs.Close(out);
-  if (result != 0) return result;
-  state.machine.system.WinExec(copyPath + " /restart \"" + state.sourceDir + "\"", platform::sw::kShow);
+  return result;
+}
+
+void AddFileSwitch(std::string* line, const char* name, const std::string& path) {
+  if (!path.empty()) *line += std::string(" ") + name + " \"" + path + "\"";
+}
+
+}  // namespace
+
+std::string TemporaryCopyCommandLine(const setup::SetupState& state, const setup::Switches& switches) {
+  std::string line = CopyPath(state) + " /restart \"" + state.sourceDir + "\"";
+  if (switches.silent) line += " /s";
+  AddFileSwitch(&line, "/answers", switches.answersPath);
+  AddFileSwitch(&line, "/log", switches.logPath);
+  return line;
+}
+
+int LaunchUninstaller(setup::SetupState& state, const setup::Switches& switches) {
+  if (CopyUninstaller(state) != 0) return 1;
+  state.machine.system.WinExec(TemporaryCopyCommandLine(state, switches), platform::sw::kShow);
   return 0;
+}
+
+int LaunchUninstallerAndWait(setup::SetupState& state, const setup::Switches& switches) {
+  if (CopyUninstaller(state) != 0) {
+    setup::LogStep(state, "the temporary copy of the uninstaller could not be made");
+    return 1;
+  }
+  // The temporary copy writes the log from now on; this run adds to it
+  // only what it learns at the end.
+  const std::string commandLine = TemporaryCopyCommandLine(state, switches);
+  if (state.unattended != nullptr) state.unattended->log.Close();
+  std::uint32_t exitCode = 1;
+  const std::uint32_t error = state.machine.system.RunAndWait(commandLine, &exitCode);
+  if (state.unattended != nullptr && !switches.logPath.empty() &&
+      state.unattended->log.Open(switches.logPath, true)) {
+    setup::LogStep(state, error == 0 ? "the temporary copy ended with " + std::to_string(exitCode)
+                                     : "the temporary copy could not be started (error " +
+                                           std::to_string(error) + ")");
+  }
+  return error == 0 ? static_cast<int>(exitCode) : 1;
 }
 
 }  // namespace uninstall

@@ -19,6 +19,7 @@ class NullSystem : public platform::System {
   std::string GetCommandLine() override { return {}; }
   std::string GetWindowsDirectory() override { return {}; }
   std::uint32_t WinExec(const std::string&, int) override { return 0; }
+  std::uint32_t RunAndWait(const std::string&, std::uint32_t*) override { return 2; }
   int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { return -1; }
   void EnableShutdownPrivilege() override {}
   int ExitWindowsEx(std::uint32_t, std::uint32_t) override { return 0; }

@@ -161,6 +161,13 @@ int main(int argc, char** argv) {
   user.SetInsertHandler([m, &scn](char drive, const std::string& folder) {
     simrun::InsertDisk(*m, scn, drive, folder);
   });
+  // A program started and waited for (a silent uninstaller's temporary
+  // copy) runs on the same machine, within the run that started it.
+  machine->system().SetProgramRunner([m]() -> int {
+    platform::FileStatus status;
+    if (m->machine().files.GetFileStatus(m->system().GetModuleFileName(), &status) != 0) return -1;
+    return setup::RunSetup(m->machine());
+  });
   // The operations a `fail` statement counts are the program's, from here.
   machine->faults().Arm();
   std::string failure;

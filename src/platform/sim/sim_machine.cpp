@@ -74,6 +74,21 @@ std::uint32_t SimSystem::WinExec(const std::string& commandLine, int show) {
   return 33;
 }
 
+std::uint32_t SimSystem::RunAndWait(const std::string& commandLine, std::uint32_t* exitCode) {
+  Log("run-and-wait " + commandLine);
+  if (!programRunner_) return 2;
+  const std::string savedCommandLine = commandLine_;
+  const std::string savedModule = moduleFileName_;
+  SetCommandLine(commandLine);
+  const int code = programRunner_();
+  commandLine_ = savedCommandLine;
+  moduleFileName_ = savedModule;
+  Log("ended " + std::to_string(code));
+  if (code < 0) return 2;
+  *exitCode = static_cast<std::uint32_t>(code);
+  return 0;
+}
+
 int SimSystem::SpawnNoWait(const std::string& program, const std::vector<std::string>& args) {
   std::string line = "spawn " + Quoted(program);
   for (const std::string& a : args) line += " " + Quoted(a);

@@ -59,6 +59,13 @@ class SimSystem : public platform::System {
   std::string GetCommandLine() override { return commandLine_; }
   std::string GetWindowsDirectory() override { return "C:\\windows"; }
   std::uint32_t WinExec(const std::string& commandLine, int show) override;
+  // Runs the program through the runner's hook, this machine's command line
+  // being the program's while it runs; 2 without a hook, or when the hook
+  // cannot start it (a negative result).
+  std::uint32_t RunAndWait(const std::string& commandLine, std::uint32_t* exitCode) override;
+  // How the runner runs a program on this machine and waits for it: its
+  // exit code, or a negative number when it cannot be started.
+  void SetProgramRunner(std::function<int()> run) { programRunner_ = std::move(run); }
   int SpawnNoWait(const std::string& program, const std::vector<std::string>& args) override;
   void EnableShutdownPrivilege() override;
   int ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
@@ -79,6 +86,7 @@ class SimSystem : public platform::System {
   bool shutdownPrivilege_ = false;
   std::vector<std::string> log_;
   std::string lastWinExec_;
+  std::function<int()> programRunner_;
 };
 
 // LZ expansion over the machine's files with our SZDD reader. Handles of

@@ -110,6 +110,40 @@ std::uint32_t Win32System::WinExec(const std::string& commandLine, int show) {
   return ::WinExec(commandLine.c_str(), static_cast<UINT>(show));
 }
 
+namespace {
+
+// CreateProcessA of `program` (null: the command line's first word) with
+// a default start-up; the thread handle closed. False when not started.
+bool StartProcess(const char* program, const std::string& commandLine, PROCESS_INFORMATION* process) {
+  std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back('\0');
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  std::memset(process, 0, sizeof *process);
+  if (!::CreateProcessA(program, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, process)) {
+    return false;
+  }
+  ::CloseHandle(process->hThread);
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t Win32System::RunAndWait(const std::string& commandLine, std::uint32_t* exitCode) {
+  if (!Usable(commandLine)) return ERROR_INVALID_PARAMETER;
+  PROCESS_INFORMATION process;
+  if (!StartProcess(nullptr, commandLine, &process)) return ::GetLastError();
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  const BOOL got = ::GetExitCodeProcess(process.hProcess, &code);
+  const DWORD error = got ? 0 : ::GetLastError();
+  ::CloseHandle(process.hProcess);
+  *exitCode = code;
+  return error;
+}
+
 int Win32System::SpawnNoWait(const std::string& program, const std::vector<std::string>& args) {
   if (!Usable(program)) return -1;
   std::string line = QuoteArgument(program);
@@ -118,18 +152,8 @@ int Win32System::SpawnNoWait(const std::string& program, const std::vector<std::
     line += ' ';
     line += QuoteArgument(a);
   }
-  std::vector<char> mutableLine(line.begin(), line.end());
-  mutableLine.push_back('\0');
-  STARTUPINFOA startup;
-  std::memset(&startup, 0, sizeof startup);
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
-  std::memset(&process, 0, sizeof process);
-  if (!::CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-    return -1;
-  }
-  ::CloseHandle(process.hThread);
+  if (!StartProcess(program.c_str(), line, &process)) return -1;
   ::CloseHandle(process.hProcess);
   return static_cast<int>(process.dwProcessId & 0x7FFFFFFF);
 }

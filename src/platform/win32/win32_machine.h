@@ -31,6 +31,7 @@ class Win32System : public System {
   std::string GetCommandLine() override;
   std::string GetWindowsDirectory() override;
   std::uint32_t WinExec(const std::string& commandLine, int show) override;
+  std::uint32_t RunAndWait(const std::string& commandLine, std::uint32_t* exitCode) override;
   int SpawnNoWait(const std::string& program, const std::vector<std::string>& args) override;
   void EnableShutdownPrivilege() override;
   int ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;

@@ -421,3 +421,33 @@ expect_product_removed() {
     expect_files "$host" "$@"
   fi
 }
+
+# expect_run_log FILE LINE...: the log of an unattended run (/log) holds
+# these lines (CR LF ended) in this order, other lines between them allowed.
+expect_run_log() {
+  local file=$1 line rest
+  shift
+  [ -f "$file" ] || fail "$file missing: the run wrote no log"
+  rest=$(tr -d '\r' <"$file")
+  for line in "$@"; do
+    if ! grep -Fxq -- "$line" <<<"$rest"; then
+      echo "check: $file lacks, in this order, the line: $line" >&2
+      tr -d '\r' <"$file" >&2
+      exit 1
+    fi
+    rest=$(sed -n "/^$(printf '%s' "$line" | sed 's/[][\.*^$/]/\\&/g')\$/,\$p" <<<"$rest" | tail -n +2)
+  done
+}
+
+# expect_nothing_changed [PATH...]: since the marker, no file or directory
+# below C/ changed but the given ones (the run's log) and C/ itself, which
+# lists them; no uninstall entry was written.
+expect_nothing_changed() {
+  local changed skip
+  while IFS= read -r changed; do
+    [ "$changed" = C ] || [ "$changed" = "$marker" ] && continue
+    for skip in "$@"; do [ "$changed" = "$skip" ] && continue 2; done
+    fail "the run changed $changed"
+  done < <(find C -newer "$marker")
+  if grep -qi 'Uninstall\\Dastrel' registry.reg 2>/dev/null; then fail "an uninstall entry was written"; fi
+}
