@@ -9,6 +9,8 @@
 #
 #   fuzz-campaign.sh [SECONDS [PARALLEL]]    default 1800 s, 1 at a time
 #
+# TARGETS="a_fuzz b_fuzz" runs only those targets.
+#
 # Needs the fuzz preset built (cmake --preset fuzz && cmake --build --preset fuzz).
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -36,7 +38,12 @@ run_one() {
     "$crashes" "$rc"
 }
 
-targets=(build/fuzz/fuzz/*_fuzz)
+if [ -n "${TARGETS:-}" ]; then
+  targets=()
+  for t in $TARGETS; do targets+=("build/fuzz/fuzz/$t"); done
+else
+  targets=(build/fuzz/fuzz/*_fuzz)
+fi
 [ -x "${targets[0]}" ] || { echo "fuzz-campaign: build the fuzz preset first" >&2; exit 2; }
 running=0
 for f in "${targets[@]}"; do
