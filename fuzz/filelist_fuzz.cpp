@@ -132,6 +132,7 @@ struct Rest : platform::System, platform::Profile, platform::Registry, platform:
   std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
   std::uint32_t WinExec(const std::string&, int) override { Fail(); }
   int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { Fail(); }
+  std::uint32_t RunAndWait(const std::string&, std::uint32_t*) override { Fail(); }
   void EnableShutdownPrivilege() override { Fail(); }
   int ExitWindowsEx(std::uint32_t, std::uint32_t) override { Fail(); }
 
