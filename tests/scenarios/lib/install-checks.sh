@@ -312,7 +312,7 @@ reg_key_exists() {
 # expect_reg_value KEY NAME TEXT
 expect_reg_value() {
   local v
-  v=$(reg_value "$1" "$2")
+  v=$(reg_value "$1" "$2") || fail "$1 $2 cannot be read (expected '$3')"
   [ "$v" = "$3" ] || fail "$1 $2 is '$v', expected '$3'"
 }
 
