@@ -19,7 +19,7 @@
 # Usage: bench.sh [WORKDIR]   (default build/bench)
 # Environment: NATIVE_BUILD (default build/native: simrun, mkdisks and the
 # libraries of the simulated machine), MINGW_BUILD (default build/mingw64:
-# SETUP.EXE, uidriver.exe), ROUNDS (default 9 on the simulated machine, 5
+# SETUP.EXE, uidriver.exe), ROUNDS (default 21 on the simulated machine, 5
 # under Wine), SKIP_WINE=1 to leave out the Wine part.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -126,7 +126,7 @@ stats() { sort -g | awk '{v[NR]=$1} END {printf "%.3f %.3f %.3f", v[1], v[int((N
 median() { echo "$1" | cut -d' ' -f2; }
 now() { date +%s.%N; }
 
-rounds=${ROUNDS:-9}
+rounds=${ROUNDS:-21}
 : >"$work/sim.times"; : >"$work/simcopy.times"; : >"$work/cp.times"
 for _ in $(seq 1 "$rounds"); do
   rm -rf "$work/simm" "$work/plainm" "$work/cpdst"

@@ -143,6 +143,51 @@ TEST(SzddDecode, OverlappingReferenceRepeatsTheLastByte) {
   EXPECT_EQ(std::string(out.begin(), out.end()), std::string(19, 'a'));
 }
 
+// Short runs: every period from 1 to 7 bytes with every reference length,
+// in a stream of such units long enough for whole groups of tokens to be
+// decoded at once (the last ones, near the end of the data, go one token at
+// a time).
+TEST(SzddDecode, RunsOfEveryShortPeriodAndLength) {
+  for (unsigned period = 1; period <= 7; ++period) {
+    for (unsigned length = 3; length <= 18; ++length) {
+      SCOPED_TRACE("period " + std::to_string(period) + ", length " + std::to_string(length));
+      // Tokens: `period` literals, then a reference `period` bytes back.
+      std::vector<std::pair<bool, unsigned>> tokens;  // literal?, byte or length
+      std::string expected;
+      for (unsigned unit = 0; unit < 40; ++unit) {
+        std::string literals;
+        for (unsigned k = 0; k < period; ++k) literals += static_cast<char>('A' + (unit * 7 + k) % 26);
+        for (char c : literals) tokens.emplace_back(true, static_cast<unsigned char>(c));
+        expected += literals;
+        tokens.emplace_back(false, length);
+        for (unsigned k = 0; k < length; ++k) expected += literals[k % period];
+      }
+      std::string body;
+      std::size_t produced = 0;
+      for (std::size_t i = 0; i < tokens.size(); i += 8) {
+        unsigned flags = 0;
+        std::string group;
+        for (std::size_t j = i; j < tokens.size() && j < i + 8; ++j) {
+          if (tokens[j].first) {
+            flags |= 1u << (j - i);
+            group += static_cast<char>(tokens[j].second);
+            ++produced;
+          } else {
+            const unsigned ringPos = (0xFF0u + produced - period) & 0xFFFu;
+            group += static_cast<char>(ringPos & 0xFF);
+            group += static_cast<char>(((ringPos >> 4) & 0xF0) | (tokens[j].second - 3));
+            produced += tokens[j].second;
+          }
+        }
+        body += static_cast<char>(flags);
+        body += group;
+      }
+      const Bytes out = ExpandAll(HeaderFor(static_cast<std::uint32_t>(expected.size())) + body);
+      EXPECT_EQ(std::string(out.begin(), out.end()), expected);
+    }
+  }
+}
+
 TEST(SzddDecode, ReferenceToTheNextWritePositionReadsTheOldestByte) {
   // The first byte goes to 0xFF0; a reference to 0xFF1 at that moment
   // reads what the ring held there (a blank), not the new data.

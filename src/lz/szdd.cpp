@@ -160,7 +160,22 @@ void Expander::Decode() {
             std::memcpy(op + 8, src + 8, 8);
             std::memcpy(op + 16, src + 16, 2);
           } else {
-            for (unsigned k = 0; k < len; ++k) op[k] = src[k];
+            // A run with a period of 1 to 7 bytes. Four bytes one at a
+            // time, four more from a point that makes the distance a
+            // multiple of the period of at least 8; from there on, 8 bytes
+            // at a time repeat the run. Writes up to 6 bytes past the
+            // longest reference, as above.
+            static constexpr unsigned kForward[8] = {0, 1, 2, 1, 0, 4, 4, 4};
+            static constexpr int kBack[8] = {0, 0, 0, -1, -4, 1, 2, 3};
+            op[0] = src[0];
+            op[1] = src[1];
+            op[2] = src[2];
+            op[3] = src[3];
+            src += kForward[dist];
+            std::memcpy(op + 4, src, 4);
+            src -= kBack[dist];
+            std::memcpy(op + 8, src, 8);
+            std::memcpy(op + 16, src + 8, 8);
           }
           op += len;
         }

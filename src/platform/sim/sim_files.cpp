@@ -207,14 +207,27 @@ std::uint32_t SimFiles::Resolve(const std::string& path, Resolved* out, bool pat
     if (existing && directory) {
       std::string folded = FoldCase(name);
       bool found = false;
-      for (const fs::directory_entry& e : fs::directory_iterator(host, ec)) {
-        std::string candidate = e.path().filename().string();
-        std::string asWindows = WindowsName(candidate);
-        if (FoldCase(asWindows) == folded) {
-          hostName = candidate;
-          shownName = asWindows;
-          found = true;
-          break;
+      // The name as written is looked up first: a path resolves without
+      // reading its directories when every name in it is spelled as it is
+      // stored, as most are. Otherwise the directory is searched without
+      // regard to case.
+      const std::string exact = HostName(name);
+      struct stat st;
+      if (::lstat((host + "/" + exact).c_str(), &st) == 0 && FoldCase(WindowsName(exact)) == folded) {
+        hostName = exact;
+        shownName = WindowsName(exact);
+        found = true;
+      }
+      if (!found) {
+        for (const fs::directory_entry& e : fs::directory_iterator(host, ec)) {
+          std::string candidate = e.path().filename().string();
+          std::string asWindows = WindowsName(candidate);
+          if (FoldCase(asWindows) == folded) {
+            hostName = candidate;
+            shownName = asWindows;
+            found = true;
+            break;
+          }
         }
       }
       if (found) {

@@ -146,16 +146,24 @@ int SimLz::Open(const std::string& path) {
   if (f->compressed) {
     // The rest in one read of the size the file has; a file that grew
     // meanwhile is read on to its end.
+    // The memory of the last compressed file closed is used again: its
+    // pages are already mapped.
+    f->data = std::move(spare_);
     f->data.assign(f->head, f->head + got);
-    std::size_t want = status.size > got ? static_cast<std::size_t>(status.size) - got : 0;
+    // One byte more than the size shows, so that the first read comes back
+    // short at the end of the file and the data is never moved to grow.
+    std::size_t want = status.size > got ? static_cast<std::size_t>(status.size) - got + 1 : 1;
     for (;;) {
       std::size_t at = f->data.size();
-      if (want < 65536) want = 65536;
+      // Grown at least twice over, so that the memory kept is seldom
+      // replaced by a larger one.
+      if (at + want > f->data.capacity()) f->data.reserve(std::max(at + want, 2 * f->data.capacity()));
       f->data.resize(at + want);
       std::uint32_t more = 0;
       error = files_.Read(h, f->data.data() + at, static_cast<std::uint32_t>(want), &more);
       f->data.resize(at + more);
       if (error != 0 || more < want) break;
+      want = 65536;
     }
     files_.Close(h);
     if (error != 0) return kBadInHandle;
@@ -191,6 +199,7 @@ void SimLz::Close(int handle) {
   for (auto it = open_.begin(); it != open_.end(); ++it) {
     if ((*it)->handle == handle) {
       if ((*it)->file != platform::kInvalidFile) files_.Close((*it)->file);
+      if ((*it)->data.capacity() > spare_.capacity()) spare_ = std::move((*it)->data);
       open_.erase(it);
       return;
     }

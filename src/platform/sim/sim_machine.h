@@ -89,6 +89,27 @@ class SimSystem : public platform::System {
   std::function<int()> programRunner_;
 };
 
+// An allocator whose elements are left as they are when a vector grows
+// (not zeroed): for buffers that a read fills at once.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <typename U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 // LZ expansion over the machine's files with our SZDD reader. Handles of
 // compressed files start at 0x400, plain files get small ones, as lz32.
 // A compressed file is read whole, in one read, into the memory the reader
@@ -108,7 +129,7 @@ class SimLz : public platform::Lz {
     int handle = 0;
     bool compressed = false;
     // A compressed file: its bytes and the reader over them.
-    std::vector<std::uint8_t> data;
+    std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> data;
     szdd::Header header;
     std::unique_ptr<szdd::Expander> expander;
     // A plain file: the bytes read to look for a header, handed out first,
@@ -121,6 +142,7 @@ class SimLz : public platform::Lz {
   File* Find(int handle);
   platform::FileSystem& files_;
   std::vector<std::unique_ptr<File>> open_;
+  std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> spare_;
   int nextCompressed_ = 0x400;
   int nextPlain_ = 5;
 };
