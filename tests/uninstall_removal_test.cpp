@@ -169,6 +169,99 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A user who keeps the "Can't find file..." box open for seven seconds and
 // otherwise only watches.
+// ---------------------------------------------------------------- the waiting uninstaller's file
+
+// A silent removal cannot delete the installed uninstaller's own file while
+// that program waits for it: moved aside where it can be, else deleted at
+// the next start where that can be arranged without losing another
+// program's deletion.
+class LauncherFileTest : public RemovalTest {
+ protected:
+  void SetUp() override {
+    RemovalTest::SetUp();
+    Put("C:\\TAPE\\UNINSTAL.EXE");
+    running_ = m_->files().BeginRunning("C:\\TAPE\\UNINSTAL.EXE");
+    ASSERT_NE(running_, 0);
+    ASSERT_EQ(m_->files().DeleteFile("C:\\TAPE\\UNINSTAL.EXE"), platform::err::kAccessDenied);
+  }
+  void TearDown() override {
+    m_->files().EndRunning(running_);
+    RemovalTest::TearDown();
+  }
+  std::string Pending() {
+    std::uint32_t type = 0;
+    std::string data;
+    m_->registry().GetValueAt("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                              "PendingFileRenameOperations", &type, &data);
+    return data;
+  }
+  std::string Wininit() {
+    std::string text;
+    platform::ReadWholeFile(m_->files(), "C:\\windows\\WININIT.INI", &text);
+    return text;
+  }
+  int running_ = 0;
+};
+
+TEST_F(LauncherFileTest, MovedToTheWindowsDirectoryReplacingAnEarlierOneAndTheDirectoryGoes) {
+  for (sim::Platform platform : {sim::Platform::kWin95, sim::Platform::kNt}) {
+    m_->SetPlatform(platform);
+    state_->windowsNt = platform == sim::Platform::kNt;
+    if (!Exists("C:\\TAPE\\UNINSTAL.EXE")) {
+      // The next removal: the earlier uninstaller has ended.
+      m_->files().EndRunning(running_);
+      Put("C:\\TAPE\\UNINSTAL.EXE");
+      running_ = m_->files().BeginRunning("C:\\TAPE\\UNINSTAL.EXE");
+    }
+    ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\windows\\UNINSTY$.EXE", "earlier"), 0u);
+    EXPECT_EQ(HandOffLauncherFile(*state_), LauncherFile::kMovedAside);
+    EXPECT_FALSE(Exists("C:\\TAPE"));
+    std::string moved;
+    ASSERT_EQ(platform::ReadWholeFile(m_->files(), "C:\\windows\\UNINSTY$.EXE", &moved), 0u);
+    EXPECT_EQ(moved, "x");
+    EXPECT_FALSE(state_->removalEndsAtNextStart);
+    EXPECT_EQ(Pending(), "");
+    EXPECT_EQ(Wininit(), "");
+  }
+}
+
+TEST_F(LauncherFileTest, GoneAlreadyNeedsNothing) {
+  m_->files().EndRunning(running_);
+  ASSERT_EQ(m_->files().DeleteFile("C:\\TAPE\\UNINSTAL.EXE"), 0u);
+  EXPECT_EQ(HandOffLauncherFile(*state_), LauncherFile::kGone);
+  EXPECT_FALSE(Exists("C:\\windows\\UNINSTY$.EXE"));
+}
+
+TEST_F(LauncherFileTest, NotMovableOnWindowsNtIsDeletedWithItsDirectoryAtTheNextStart) {
+  m_->SetPlatform(sim::Platform::kNt);
+  state_->windowsNt = true;
+  ASSERT_EQ(m_->files().MakeDirectories("C:\\windows\\UNINSTY$.EXE"), 0u);  // in the way
+  EXPECT_EQ(HandOffLauncherFile(*state_), LauncherFile::kAtNextStart);
+  EXPECT_TRUE(state_->removalEndsAtNextStart);
+  EXPECT_TRUE(Exists("C:\\TAPE\\UNINSTAL.EXE"));
+  const std::string nul(1, '\0');
+  EXPECT_EQ(Pending(), "\\??\\C:\\TAPE\\UNINSTAL.EXE" + nul + nul + "\\??\\C:\\TAPE" + nul + nul + nul);
+}
+
+TEST_F(LauncherFileTest, NotMovableOnWindows95IsDeletedByWininitUnlessItHasADeletionAlready) {
+  m_->SetPlatform(sim::Platform::kWin95);
+  state_->windowsNt = false;
+  ASSERT_EQ(m_->files().MakeDirectories("C:\\windows\\UNINSTY$.EXE"), 0u);
+  EXPECT_EQ(HandOffLauncherFile(*state_), LauncherFile::kAtNextStart);
+  EXPECT_TRUE(state_->removalEndsAtNextStart);
+  EXPECT_EQ(m_->profile().GetString("rename", "NUL", "", 260, "C:\\windows\\WININIT.INI"),
+            "C:\\TAPE\\UNINSTAL.EXE");
+
+  // Another program's deletion is never replaced: the file then stays.
+  state_->removalEndsAtNextStart = false;
+  const std::string other = "[rename]\r\nNUL=C:\\OTHER\\OLD.DLL\r\n";
+  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\windows\\WININIT.INI", other), 0u);
+  EXPECT_EQ(HandOffLauncherFile(*state_), LauncherFile::kStays);
+  EXPECT_FALSE(state_->removalEndsAtNextStart);
+  EXPECT_EQ(Wininit(), other);
+  EXPECT_TRUE(Exists("C:\\TAPE\\UNINSTAL.EXE"));
+}
+
 class SlowUser : public sim::User {
  public:
   int AnswerMessageBox(sim::SimUi& ui, platform::WindowHandle, const std::string&,

@@ -29,9 +29,15 @@
 namespace setup {
 namespace {
 
-int ExitCodeFor(Mode mode, int setupStatus, int uninstallResult) {
+int ExitCodeFor(const SetupState& state, int setupStatus, int uninstallResult) {
   if (setupStatus == status::kAccessDenied) return exitcode::kAccessDenied;
-  if (mode == Mode::kRestart) return uninstallResult;
+  if (state.mode == Mode::kRestart) {
+    // Removed, but a file of it goes only when Windows next starts.
+    if (uninstallResult == uninstall::kCompleted && state.removalEndsAtNextStart) {
+      return exitcode::kRestartNeeded;
+    }
+    return uninstallResult;
+  }
   return setupStatus;
 }
 
@@ -314,7 +320,7 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
   machine.ui.DestroyWindow(window);
   state.backgroundWindow = platform::kNoWindow;
   if (reached == kEndedAtOnce) return exitcode::kCancelled;
-  return ExitCodeFor(state.mode, setupStatus, uninstallResult);
+  return ExitCodeFor(state, setupStatus, uninstallResult);
 }
 
 // The log's last line: the exit code the run ends with. Built in steps (a

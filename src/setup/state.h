@@ -96,6 +96,9 @@ struct SetupState {
 
   // Run values.
   Mode mode = Mode::kInstall;
+  // A silent removal left the installed uninstaller's own file (and on
+  // Windows NT the directory) to be deleted when Windows next starts.
+  bool removalEndsAtNextStart = false;
   bool windowsNt = false;
   bool windows98 = false;
   bool writeTapeConfiguration = true;

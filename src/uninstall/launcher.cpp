@@ -73,6 +73,10 @@ int LaunchUninstallerAndWait(setup::SetupState& state, const setup::Switches& sw
   // The temporary copy writes the log from now on; this run adds to it
   // only what it learns at the end.
   const std::string commandLine = TemporaryCopyCommandLine(state, switches);
+  // A program's current directory cannot be removed while it runs: this
+  // one waits in the Windows directory, not in the directory the copy is
+  // to remove.
+  state.machine.files.SetCurrentDirectory(state.windowsDir);
   if (state.unattended != nullptr) state.unattended->log.Close();
   std::uint32_t exitCode = 1;
   const std::uint32_t error = state.machine.system.RunAndWait(commandLine, &exitCode);

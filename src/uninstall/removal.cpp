@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "install/uninstall_log.h"
+#include "setup/unattended.h"
 #include "ui/directory_rules.h"
 
 namespace uninstall {
@@ -101,7 +102,53 @@ void RemoveProgramFiles(setup::SetupState& state, FileRemoval option) {
   }
   files.SetCurrentDirectory("\\");
   files.RemoveDirectory(state.uninstallDir);
+  if (setup::IsSilent(state)) HandOffLauncherFile(state);
   RemoveExtraFiles(state);
+}
+
+namespace {
+
+// Arranges for `path` to be deleted when Windows next starts; false when
+// it cannot be.
+bool DeleteAtNextStart(setup::SetupState& state, const std::string& path) {
+  platform::FileSystem& files = state.machine.files;
+  if (state.windowsNt) {
+    if (files.MoveFileAtReboot(path, std::string()) != platform::err::kSuccess) return false;
+    // The directory, empty by then, goes after its file.
+    files.MoveFileAtReboot(state.uninstallDir, std::string());
+    return true;
+  }
+  const std::string wininit = state.windowsDir + "\\WININIT.INI";
+  if (!state.machine.profile.GetString("rename", "NUL", "", 260, wininit).empty()) return false;
+  std::string shortPath;
+  if (files.GetShortPathName(path, &shortPath) != platform::err::kSuccess || shortPath.empty()) {
+    return false;
+  }
+  return state.machine.profile.WriteString("rename", "NUL", shortPath, wininit);
+}
+
+}  // namespace
+
+LauncherFile HandOffLauncherFile(setup::SetupState& state) {
+  platform::FileSystem& files = state.machine.files;
+  const std::string launcher = state.uninstallDir + "\\UNINSTAL.EXE";
+  platform::FileStatus status;
+  if (files.GetFileStatus(launcher, &status) != platform::err::kSuccess) return LauncherFile::kGone;
+
+  const std::string aside = state.windowsDir + "\\" + kMovedUninstallerName;
+  files.DeleteFile(aside);  // what an earlier removal left
+  if (files.MoveFile(launcher, aside) == platform::err::kSuccess) {
+    files.RemoveDirectory(state.uninstallDir);
+    setup::LogStep(state, launcher + " is the waiting uninstaller's own file: moved to " + aside);
+    return LauncherFile::kMovedAside;
+  }
+  if (DeleteAtNextStart(state, launcher)) {
+    state.removalEndsAtNextStart = true;
+    setup::LogStep(state, launcher + " is the waiting uninstaller's own file: deleted when Windows next starts");
+    return LauncherFile::kAtNextStart;
+  }
+  setup::LogStep(state, launcher + " is the waiting uninstaller's own file: it stays; delete it once this program has ended");
+  return LauncherFile::kStays;
 }
 
 }  // namespace uninstall

@@ -52,4 +52,30 @@ void RemoveExtraFiles(setup::SetupState& state);
 // files.
 void RemoveProgramFiles(setup::SetupState& state, FileRemoval option);
 
+// The name the installed uninstaller's own file is moved to, in the Windows
+// directory, when a silent removal cannot delete it.
+constexpr char kMovedUninstallerName[] = "UNINSTY$.EXE";
+
+// What became of the installed uninstaller's file in a silent removal.
+enum class LauncherFile {
+  kGone,         // deleted with the other files, or never there
+  kMovedAside,   // in use: moved to the Windows directory, the directory gone
+  kAtNextStart,  // in use and not movable: deleted when Windows next starts
+  kStays,        // in use, not movable, and no deletion could be arranged
+};
+
+// A silent removal runs in the temporary copy while the installed
+// uninstaller that started it waits for its exit code, so that program's
+// own file, UNINSTAL.EXE, is in use and cannot be deleted. It is moved out
+// of the directory instead, to the Windows directory beside the temporary
+// copy (a running program's file can be renamed on Windows NT, and under
+// Wine), replacing what an earlier removal left there, and the directory
+// goes. Where it cannot be moved (Windows 95 keeps a running program's
+// file where it is) it is deleted when Windows next starts: by
+// MoveFileExA on Windows NT, which then also removes the empty directory,
+// or by a "NUL=" line of WININIT.INI on Windows 95 and 98 (only when the
+// file has no such line yet: a profile file holds one value per name, and
+// another program's deletion must not be lost). Each outcome is logged.
+LauncherFile HandOffLauncherFile(setup::SetupState& state);
+
 }  // namespace uninstall

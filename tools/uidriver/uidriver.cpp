@@ -417,6 +417,23 @@ bool SetAppVersion(const std::string& exe, const char* version) {
   return r == ERROR_SUCCESS;
 }
 
+// The Windows version Wine reports to `exe`, "" when none is set.
+std::string AppVersion(const std::string& exe) {
+  HKEY key = nullptr;
+  std::string path = "Software\\Wine\\AppDefaults\\" + exe;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return std::string();
+  }
+  char value[32] = {};
+  DWORD size = sizeof value - 1;
+  DWORD type = 0;
+  LONG r = ::RegQueryValueExA(key, "Version", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  ::RegCloseKey(key);
+  if (r != ERROR_SUCCESS || type != REG_SZ) return std::string();
+  value[sizeof value - 1] = '\0';
+  return value;
+}
+
 std::string ProgramOf(const std::string& commandLine) {
   if (!commandLine.empty() && commandLine[0] == '"') {
     std::size_t end = commandLine.find('"', 1);
@@ -589,7 +606,12 @@ bool Driver::PrepareSystemStatement(const Statement& st) {
 
 // Makes the machine look as the scenario's set-up says.
 bool Driver::Prepare() {
-  const char* version = "win95";
+  // A scenario without a platform statement keeps the machine's: the
+  // version an earlier scenario of its chain gave our programs in this
+  // prefix, as the simulated machine keeps its platform; Windows 95 on a
+  // fresh machine.
+  std::string kept = AppVersion("setup.exe");
+  const char* version = kept.empty() ? "win95" : kept.c_str();
   for (const Statement& st : scenario_.setup) {
     if (st.kind == Kind::kPlatform) {
       version = st.platform == scenario::Platform::kNt    ? "nt40"
@@ -701,8 +723,17 @@ bool Driver::HandleMessageBox(WindowInfo& info) {
   else if (shows(IDRETRY) && shows(IDCANCEL)) buttons = MB_RETRYCANCEL;
   else if (shows(IDOK) && shows(IDCANCEL)) buttons = MB_OKCANCEL;
   else buttons = MB_OK;
+  // The icon is read from the screen: two readings in a row must agree, so
+  // that a box read while something still paints over it (a folder window
+  // of Wine's shell closing, a busy machine) is read again.
   std::string iconDiagnostic;
   std::uint32_t icon = uidriver::MessageBoxIcon(box, &iconDiagnostic);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    ::Sleep(100);
+    const std::uint32_t again = uidriver::MessageBoxIcon(box, &iconDiagnostic);
+    if (again == icon) break;
+    icon = again;
+  }
   if (std::getenv("UIDRIVER_DEBUG")) {
     std::fprintf(stderr, "uidriver: box icon %u (%s)\n", icon, iconDiagnostic.c_str());
   }

@@ -304,6 +304,22 @@ bool SimFiles::IsOpen(const std::string& host) const {
   return false;
 }
 
+bool SimFiles::IsRunning(const std::string& host) const {
+  for (const auto& [mark, h] : running_) {
+    if (h == host) return true;
+  }
+  return false;
+}
+
+int SimFiles::BeginRunning(const std::string& path) {
+  Resolved r;
+  if (Resolve(path, &r) != 0 || !r.Exists() || r.isDirectory) return 0;
+  running_[nextRunning_] = r.host;
+  return nextRunning_++;
+}
+
+void SimFiles::EndRunning(int mark) { running_.erase(mark); }
+
 bool SimFiles::Shares(const std::string& host, bool read, bool write, bool shareRead,
                       bool shareWrite) const {
   for (const auto& [h, f] : handles_) {
@@ -382,7 +398,7 @@ platform::FileHandle SimFiles::Open(const std::string& path, platform::OpenMode 
       return platform::kInvalidFile;
     }
   }
-  if (!Shares(r.host, f.read, f.write, f.shareRead, f.shareWrite)) {
+  if (!Shares(r.host, f.read, f.write, f.shareRead, f.shareWrite) || (f.write && IsRunning(r.host))) {
     *error = platform::err::kSharingViolation;
     return platform::kInvalidFile;
   }
@@ -485,6 +501,7 @@ std::uint32_t SimFiles::DeleteFile(const std::string& path) {
   if (!r.Exists()) return NotFound(r);
   if (r.isDirectory) return platform::err::kAccessDenied;
   if (AttributesOf(r) & platform::attr::kReadOnly) return platform::err::kAccessDenied;
+  if (IsRunning(r.host)) return platform::err::kAccessDenied;
   if (IsOpen(r.host)) return platform::err::kSharingViolation;
   struct stat st {};
   std::int64_t size = ::stat(r.host.c_str(), &st) == 0 ? st.st_size : 0;
@@ -557,6 +574,9 @@ std::uint32_t SimFiles::MoveFile(const std::string& from, const std::string& to)
     while (!given.empty() && (given.back() == '.' || given.back() == ' ')) given.pop_back();
     target = fs::path(a.host).parent_path().string() + "/" + HostName(given);
   }
+  // To another drive a file is copied and deleted: a running program's
+  // file cannot be deleted.
+  if (a.drive != b.drive && IsRunning(a.host)) return platform::err::kAccessDenied;
   fs::rename(a.host, target, ec);
   if (ec) {
     if (a.isDirectory) return platform::err::kAccessDenied;
@@ -567,6 +587,11 @@ std::uint32_t SimFiles::MoveFile(const std::string& from, const std::string& to)
   if (a.drive != b.drive) {
     Charge(a.drive, -static_cast<std::int64_t>(size));
     Charge(b.drive, static_cast<std::int64_t>(size));
+  }
+  // A running program's file goes on running from its new place.
+  for (auto& [mark, host] : running_) {
+    if (host == a.host) host = target;
+    else if (host.rfind(a.host + "/", 0) == 0) host = target + host.substr(a.host.size());
   }
   // Attributes move with the entry and everything below it.
   std::map<std::string, std::uint32_t> moved;

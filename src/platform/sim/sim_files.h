@@ -73,6 +73,13 @@ class SimFiles : public platform::FileSystem {
   // it for writing, deleting or renaming it fails with 32 for the rest of
   // the run. Not kept with the machine.
   std::uint32_t Hold(const std::string& path);
+  // The file of a program that runs (a program waiting in RunAndWait for
+  // the one it started): it can be read and renamed, but deleting it fails
+  // with 5 and opening it for writing with 32, as Windows NT and Wine treat
+  // a running program's file. BeginRunning returns the mark EndRunning
+  // takes; 0 when the path names no file.
+  int BeginRunning(const std::string& path);
+  void EndRunning(int mark);
   // Host path of a Windows path (for tests and the runner), "" when invalid.
   std::string HostPath(const std::string& path) const;
 
@@ -127,6 +134,7 @@ class SimFiles : public platform::FileSystem {
   };
   std::uint32_t AttributesOf(const Resolved& r) const;
   bool IsOpen(const std::string& host) const;
+  bool IsRunning(const std::string& host) const;
   bool Shares(const std::string& host, bool read, bool write, bool shareRead,
               bool shareWrite) const;
   void Charge(char drive, std::int64_t bytes);
@@ -136,6 +144,8 @@ class SimFiles : public platform::FileSystem {
   std::map<char, std::uint64_t> freeSpace_;
   std::map<std::string, std::uint32_t> attributes_;  // key: FoldCase(canonical path)
   std::map<platform::FileHandle, OpenFile> handles_;
+  std::map<int, std::string> running_;  // BeginRunning's mark: host path
+  int nextRunning_ = 1;
   platform::FileHandle nextHandle_ = 0x100;
   std::string cwd_ = "C:\\";
   SimRegistry* registry_ = nullptr;

@@ -79,10 +79,13 @@ std::uint32_t SimSystem::RunAndWait(const std::string& commandLine, std::uint32_
   if (!programRunner_) return 2;
   const std::string savedCommandLine = commandLine_;
   const std::string savedModule = moduleFileName_;
+  // The waiting program's own file stays in use while it waits.
+  const int running = files_ != nullptr ? files_->BeginRunning(savedModule) : 0;
   SetCommandLine(commandLine);
   const int code = programRunner_();
   commandLine_ = savedCommandLine;
   moduleFileName_ = savedModule;
+  if (files_ != nullptr) files_->EndRunning(running);
   Log("ended " + std::to_string(code));
   if (code < 0) return 2;
   *exitCode = static_cast<std::uint32_t>(code);
@@ -236,6 +239,7 @@ SimMachine::SimMachine(std::string dir)
       services_(registry_),
       machine_{system_, files_, profile_, registry_, lz_, ui_, progman_, versions_, services_} {
   ui_.SetFiles(&files_);
+  system_.SetFiles(&files_);
   files_.SetFaults(&faults_);
   registry_.SetFaults(&faults_);
   progman_.SetFaults(&faults_);

@@ -66,6 +66,8 @@ class SimSystem : public platform::System {
   // How the runner runs a program on this machine and waits for it: its
   // exit code, or a negative number when it cannot be started.
   void SetProgramRunner(std::function<int()> run) { programRunner_ = std::move(run); }
+  // The files whose running programs RunAndWait marks while they wait.
+  void SetFiles(SimFiles* files) { files_ = files; }
   int SpawnNoWait(const std::string& program, const std::vector<std::string>& args) override;
   void EnableShutdownPrivilege() override;
   int ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
@@ -87,6 +89,7 @@ class SimSystem : public platform::System {
   std::vector<std::string> log_;
   std::string lastWinExec_;
   std::function<int()> programRunner_;
+  SimFiles* files_ = nullptr;
 };
 
 // An allocator whose elements are left as they are when a vector grows

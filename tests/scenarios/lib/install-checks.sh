@@ -451,3 +451,42 @@ expect_nothing_changed() {
   done < <(find C -newer "$marker")
   if grep -qi 'Uninstall\\Dastrel' registry.reg 2>/dev/null; then fail "an uninstall entry was written"; fi
 }
+
+# pending_renames: what Windows NT renames or deletes when it next starts
+# (PendingFileRenameOperations), one "<from> -> <to>" line per operation,
+# the target empty for a deletion. On Wine read with Wine's reg tool, on
+# the simulated machine from its REGEDIT4 file.
+pending_renames() {
+  if on_wine; then
+    # No value at all is no operation waiting, not a failure.
+    { wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+      /v PendingFileRenameOperations 2>/dev/null || true; } | tr -d '\r' |
+      sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' |
+      python3 -c '
+import sys
+data = sys.stdin.read().rstrip("\n")
+parts = data.split("\\0") if data else []
+for i in range(0, len(parts), 2):
+    print(parts[i] + " -> " + (parts[i + 1] if i + 1 < len(parts) else ""))'
+  else
+    python3 - <<'PY'
+import re
+text = open("registry.reg", encoding="utf-8", errors="replace").read().replace("\r", "")
+text = text.replace("\\\n", "")
+section = None
+for line in text.split("\n"):
+    if line.startswith("["):
+        section = line[1:-1].lower()
+    elif section == "hkey_local_machine\\system\\currentcontrolset\\control\\session manager" and \
+            line.startswith('"PendingFileRenameOperations"=hex(7):'):
+        data = bytes(int(b, 16) for b in re.findall(r"[0-9a-fA-F]{2}", line.split(":", 1)[1]))
+        parts = data.decode("cp1252").split("\0")
+        while parts and parts[-1] == "":
+            parts.pop()
+        if len(parts) % 2:
+            parts.append("")
+        for i in range(0, len(parts), 2):
+            print(parts[i] + " -> " + parts[i + 1])
+PY
+  fi
+}
