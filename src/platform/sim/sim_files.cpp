@@ -172,7 +172,10 @@ std::uint32_t SimFiles::Resolve(const std::string& path, Resolved* out, bool pat
   auto d = drives_.find(drive);
   if (d == drives_.end()) return platform::err::kPathNotFound;
   std::error_code ec;
-  if (!fs::is_directory(d->second, ec)) return kNotReady;
+  // A drive whose folder is missing has no disk in it (21). Looked at only
+  // when nothing of the path was found there: a name found in the folder
+  // shows that it is there.
+  auto notReady = [&] { return !fs::is_directory(d->second, ec); };
 
   std::vector<std::string> parts;
   std::size_t i = 0;
@@ -189,9 +192,9 @@ std::uint32_t SimFiles::Resolve(const std::string& path, Resolved* out, bool pat
     }
     // Windows drops trailing dots and blanks of a name.
     while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-    if (name.empty()) return kInvalidName;
-    if (name.size() > 255) return kFileNameTooLong;
-    if (!ValidName(name, pattern && last)) return kInvalidName;
+    if (name.empty()) return notReady() ? kNotReady : kInvalidName;
+    if (name.size() > 255) return notReady() ? kNotReady : kFileNameTooLong;
+    if (!ValidName(name, pattern && last)) return notReady() ? kNotReady : kInvalidName;
     parts.push_back(name);
   }
 
@@ -213,10 +216,13 @@ std::uint32_t SimFiles::Resolve(const std::string& path, Resolved* out, bool pat
       // regard to case.
       const std::string exact = HostName(name);
       struct stat st;
+      bool knownType = false;
       if (::lstat((host + "/" + exact).c_str(), &st) == 0 && FoldCase(WindowsName(exact)) == folded) {
         hostName = exact;
         shownName = WindowsName(exact);
         found = true;
+        // A link is followed below to see what it points to.
+        knownType = !S_ISLNK(st.st_mode);
       }
       if (!found) {
         for (const fs::directory_entry& e : fs::directory_iterator(host, ec)) {
@@ -231,7 +237,7 @@ std::uint32_t SimFiles::Resolve(const std::string& path, Resolved* out, bool pat
         }
       }
       if (found) {
-        directory = fs::is_directory(host + "/" + hostName, ec);
+        directory = knownType ? S_ISDIR(st.st_mode) : fs::is_directory(host + "/" + hostName, ec);
         // A file in the middle of a path: the rest is "path not found".
         if (directory || &name == &parts.back()) ++out->existing;
         else existing = false;
@@ -246,6 +252,10 @@ std::uint32_t SimFiles::Resolve(const std::string& path, Resolved* out, bool pat
     windows += "\\" + shownName;
   }
   if (parts.empty()) windows += "\\";
+  if (out->existing == 0 && notReady()) {
+    *out = Resolved();
+    return kNotReady;
+  }
   out->host = host;
   out->windows = windows;
   out->isDirectory = out->Exists() && directory;

@@ -133,8 +133,6 @@ SimLz::File* SimLz::Find(int handle) {
 
 int SimLz::Open(const std::string& path) {
   constexpr int kBadInHandle = -1;  // LZERROR_BADINHANDLE
-  platform::FileStatus status;
-  if (files_.GetFileStatus(path, &status) != 0) return kBadInHandle;
   std::uint32_t error = 0;
   platform::FileHandle h = files_.Open(path, platform::OpenMode::kRead, &error);
   if (h == platform::kInvalidFile) return kBadInHandle;
@@ -147,32 +145,34 @@ int SimLz::Open(const std::string& path) {
   f->headSize = got;
   f->compressed = szdd::ParseHeader(f->head, got, &f->header);
   if (f->compressed) {
-    // The rest in one read of the size the file has; a file that grew
-    // meanwhile is read on to its end.
-    // The memory of the last compressed file closed is used again: its
-    // pages are already mapped.
+    // The rest is read to its end into the memory of the last compressed
+    // file closed (its pages are already mapped), which mostly holds it in
+    // one read; a read that comes back short ends the file.
     f->data = std::move(spare_);
     f->data.assign(f->head, f->head + got);
-    // One byte more than the size shows, so that the first read comes back
-    // short at the end of the file and the data is never moved to grow.
-    std::size_t want = status.size > got ? static_cast<std::size_t>(status.size) - got + 1 : 1;
     for (;;) {
       std::size_t at = f->data.size();
+      constexpr std::size_t kLeast = 65536;
       // Grown at least twice over, so that the memory kept is seldom
       // replaced by a larger one.
-      if (at + want > f->data.capacity()) f->data.reserve(std::max(at + want, 2 * f->data.capacity()));
+      if (f->data.capacity() - at < kLeast) f->data.reserve(std::max(at + kLeast, 2 * f->data.capacity()));
+      std::size_t want = std::min<std::size_t>(f->data.capacity() - at, UINT32_MAX);
       f->data.resize(at + want);
       std::uint32_t more = 0;
       error = files_.Read(h, f->data.data() + at, static_cast<std::uint32_t>(want), &more);
       f->data.resize(at + more);
       if (error != 0 || more < want) break;
-      want = 65536;
     }
     files_.Close(h);
     if (error != 0) return kBadInHandle;
     f->expander = std::make_unique<szdd::Expander>(f->data.data(), f->data.size());
     f->handle = nextCompressed_++;
   } else {
+    platform::FileStatus status;
+    if (files_.GetFileStatus(path, &status) != 0) {
+      files_.Close(h);
+      return kBadInHandle;
+    }
     f->file = h;
     f->size = static_cast<std::int64_t>(status.size);
     f->handle = nextPlain_++;
