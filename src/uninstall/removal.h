@@ -48,8 +48,9 @@ void RemoveExtraFiles(setup::SetupState& state);
 // they leave empty (Selective), or the logged files and the whole tree
 // (Complete, where allowed; elsewhere as Selective), then
 // the current directory moves to the drive's root so that the uninstall
-// directory can go, the directory itself if it is empty, and the extra
-// files.
+// directory can go, the directory itself if it is empty (in a silent run
+// after HandOffLauncherFile has taken the waiting uninstaller's own file
+// out of it), and the extra files.
 void RemoveProgramFiles(setup::SetupState& state, FileRemoval option);
 
 // The name the installed uninstaller's own file is moved to, in the Windows

@@ -115,8 +115,9 @@ struct UninitializedAllocator : std::allocator<T> {
 
 // LZ expansion over the machine's files with our SZDD reader. Handles of
 // compressed files start at 0x400, plain files get small ones, as lz32.
-// A compressed file is read whole, in one read, into the memory the reader
-// expands from; a plain file stays open and is read as it is asked for.
+// A compressed file is read whole into the memory the reader expands from
+// (the memory of the last one closed, so mostly in one read); a plain file
+// stays open and is read as it is asked for.
 class SimLz : public platform::Lz {
  public:
   explicit SimLz(platform::FileSystem& files) : files_(files) {}
