@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What the sample installation left on the Wine prefix, read from outside
 # the program: the files, the uninstall log, the tape configuration, the
-# uninstall entry (Wine's own reg tool) and the Start Menu group. Called by
+# uninstall entry (Wine's own reg tool, in the registry's 64-bit view) and
+# the Start Menu group. Called by
 # scripts/wine-run.sh between the demonstration's install and uninstall
 # scenarios (AFTER_EARLIER), with the scenario and the prefix.
 #
@@ -21,8 +22,12 @@ echo
 echo "Tape configuration (HALVORN.INI):"
 sed 's/^/  /' "$drive_c/$dir/HALVORN.INI" 2>/dev/null || echo "  (none)"
 echo
-echo "Uninstall entry (wine reg query):"
-wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dastrel00' 2>/dev/null |
+# The prefix is a 64-bit one and SETUP.EXE the 64-bit build. Once 32-bit
+# Wine is installed, "wine reg" is the 32-bit tool, which sees only the
+# registry's 32-bit view of such a prefix; /reg:64 reads the view the
+# program wrote to with either tool (in a 32-bit prefix there is one view).
+echo "Uninstall entry (wine reg query /reg:64):"
+wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dastrel00' /reg:64 2>/dev/null |
   tr -d '\r' | sed -n 's/^ *\(.*REG_.*\)$/  \1/p'
 echo
 echo "Program group (the Start Menu folder Wine's shell made of it):"

@@ -1,37 +1,50 @@
 #!/usr/bin/env bash
-# The main job: builds everything, makes the sample product's disk set and
-# installs it with the real SETUP.EXE under Wine, driven by the sample
-# scenario. Prints the transcript and keeps the screenshots in out/demo/.
+# The main job: builds what it needs (SETUP.EXE and the UI driver for
+# 64-bit Windows, the native disk-set builder), makes the sample product's
+# disk set and installs it with the real SETUP.EXE under Wine, driven by the
+# sample scenario, then removes it again from Add/Remove Programs. Prints
+# both transcripts and what the machine held in between, read from outside
+# the program.
+#
+#   demo.sh            (SKIP_DEPS=1 leaves out the dependency check)
+#
+# Results in out/demo/: install/ (transcript, shots/) and remove/
+# (transcript, shots/, check.log, driver.log); the disks in disks/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
 
-scripts/install-deps.sh
+if [ "${SKIP_DEPS:-0}" != 1 ]; then scripts/install-deps.sh; fi
+echo "Building SETUP.EXE, the UI driver and the disk-set builder..."
 cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j "$jobs"
+cmake --build --preset mingw64 -j "$jobs" --target setup_exe uidriver
 cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs"
+cmake --build --preset native -j "$jobs" --target mkdisks
 
 out=out/demo
 rm -rf "$out"
-mkdir -p "$out"
+mkdir -p "$out/install"
 echo "Making the sample product's disk set..."
 MKDISKS=build/native/tools/mkdisks/mkdisks \
   scripts/make-sample-disks.sh "$out/disks" build/mingw64/src/platform/win32/SETUP.EXE
+# The scenarios name the disks relative to their own folder (disks/).
 cp samples/halvorn/install.scn samples/halvorn/install.transcript samples/halvorn/uninstall.scn \
   samples/halvorn/uninstall.check "$out/"
 cp -r tests/scenarios/lib "$out/lib"
 echo "Installing it with SETUP.EXE under Wine, then removing it again..."
 rc=0
 AFTER_EARLIER="$PWD/scripts/demo-show-installed.sh" KEEP_PREFIX=1 \
-  scripts/wine-run.sh "$out/uninstall.scn" "$out/run" >"$out/installed.txt" || rc=$?
+  scripts/wine-run.sh "$out/uninstall.scn" "$out/remove" >"$out/installed.txt" || rc=$?
+# The installation ran first, in the same prefix: its results apart.
+if [ -f "$out/remove/install.transcript" ]; then mv "$out/remove/install.transcript" "$out/install/transcript"; fi
+if [ -d "$out/remove/install.shots" ]; then mv "$out/remove/install.shots" "$out/install/shots"; fi
 
 echo
 echo "Installation (samples/halvorn/install.scn):"
 grep -v '^#' "$out/install.scn"
 echo
 echo "Its transcript:"
-cat "$out/run/install.transcript" 2>/dev/null
+cat "$out/install/transcript" 2>/dev/null
 echo
 cat "$out/installed.txt"
 echo
@@ -39,16 +52,18 @@ echo "Removal (samples/halvorn/uninstall.scn):"
 grep -v '^#' "$out/uninstall.scn"
 echo
 echo "Its transcript:"
-cat "$out/run/transcript"
+cat "$out/remove/transcript"
 echo
 echo "The machine afterwards, compared with a snapshot taken before the installation:"
-sed 's/^/  /' "$out/run/check.log" 2>/dev/null
-echo
-echo "Screenshots of the real windows:"
-ls -1 "$out/run/shots"/*.png 2>/dev/null | sed 's/^/  /' || echo "  (none)"
+sed 's/^/  /' "$out/remove/check.log" 2>/dev/null
+for part in install remove; do
+  echo
+  echo "Screenshots of the real windows ($part):"
+  ls -1 "$out/$part/shots"/*.png 2>/dev/null | sed 's/^/  /' || echo "  (none)"
+done
 if [ $rc -ne 0 ]; then
   echo
   echo "The run did not go as the scenarios say:"
-  cat "$out/run/driver.log"
+  cat "$out/remove/driver.log"
   exit $rc
 fi

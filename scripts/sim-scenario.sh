@@ -9,9 +9,17 @@
 # compared with its own expected one; only the last scenario's NAME.check
 # runs.
 set -uo pipefail
+if [ $# -ne 3 ]; then
+  echo "usage: sim-scenario.sh SIMRUN SCENARIO OUTDIR" >&2
+  exit 2
+fi
 simrun=$1 scenario=$2 out=$3
+[ -f "$scenario" ] || { echo "sim-scenario: $scenario not found" >&2; exit 2; }
 rm -rf "$out"
 mkdir -p "$out"
+# Absolute paths: the check runs inside the machine folder.
+scenario=$(cd "$(dirname "$scenario")" && pwd)/$(basename "$scenario")
+out=$(cd "$out" && pwd)
 
 # The scenario a scenario runs after, as a path, or nothing.
 earlier_scenario() {

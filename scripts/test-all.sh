@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# All tests: native unit and scenario tests, the same under AddressSanitizer
-# and UBSan, the Windows builds (64- and 32-bit), short fuzz runs, the LZ
+# All tests: the paths the README and docs/ name, native unit and scenario
+# tests, the same under AddressSanitizer and UBSan, the Windows builds (64-
+# and 32-bit; the import table of the shipped 32-bit SETUP.EXE is checked
+# against what Windows 95 and NT 4.0 export), short fuzz runs, the LZ
 # interoperability check, and the scenarios with the real SETUP.EXE under
-# Wine (and the planted-library test); the import table of the shipped 32-bit SETUP.EXE is checked against
-# what Windows 95 and NT 4.0 export. Installs what it needs first.
+# Wine (and the planted-library test). Installs what it needs first.
 #
 #   test-all.sh                 every stage (what CI runs through .ci/run)
 #   STAGES="native" test-all.sh only the named stages, in their usual order
 #
-# Stages: deps windows native asan fuzz interop wine. The fast path for
+# Stages: deps docs windows native asan fuzz interop wine. The fast path for
 # daily work is STAGES="windows native" (the native stage needs SETUP.EXE
 # for the test disks); SKIP_DEPS=1 leaves out the dependency check when
 # everything is known to be installed. A stage whose script or program is
@@ -16,7 +17,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
-stages=${STAGES:-deps windows native asan fuzz interop wine}
+stages=${STAGES:-deps docs windows native asan fuzz interop wine}
 if [ "${SKIP_DEPS:-0}" = 1 ]; then stages=${stages//deps/}; fi
 
 step() { printf '\n=== %s\n' "$*"; }
@@ -33,7 +34,7 @@ need() {
 
 for s in $stages; do
   case $s in
-    deps|windows|native|asan|fuzz|interop|wine) ;;
+    deps|docs|windows|native|asan|fuzz|interop|wine) ;;
     *) echo "test-all: unknown stage '$s'" >&2; exit 2 ;;
   esac
 done
@@ -42,6 +43,14 @@ if wanted deps; then
   step "dependencies"
   need scripts/install-deps.sh
   scripts/install-deps.sh
+fi
+
+if wanted docs; then
+  step "paths named by the README and docs/"
+  need scripts/check-docs.sh
+  # The check catches a broken reference (its self-test), and there is none.
+  scripts/check-docs.sh --self-test
+  scripts/check-docs.sh
 fi
 
 if wanted windows; then

@@ -2,7 +2,7 @@
 # The Wine prefix of the tests.
 #
 #   wine-prefix.sh template        makes build/wine/template once (again when
-#                                  Wine or this script changed)
+#                                  Wine, its packages or this script changed)
 #   wine-prefix.sh copy DEST       a fresh copy of the template at DEST
 #
 # The template has Wine's own fonts in C:\windows\Fonts (so that "MS Sans
@@ -13,7 +13,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 base=${WINE_PREFIX_BASE:-$root/build/wine}
 template=$base/template
-stamp_text="$(wine --version 2>/dev/null) $(sha1sum "$0" | cut -d' ' -f1)"
+# The template is made again when Wine or this script changed. Installing
+# 32-bit Wine (wine32, libwine:i386) keeps "wine --version" but makes an
+# older prefix unable to start 64-bit programs, so the stamp holds the
+# installed Wine packages too.
+wine_packages=$(dpkg-query -W -f='${binary:Package}=${Version}\n' 'wine*' 'libwine*' 2>/dev/null |
+  grep -v '=$' | LC_ALL=C sort | tr '\n' ' ' || true)
+stamp_text="$(wine --version 2>/dev/null) ${wine_packages}$(sha1sum "$0" | cut -d' ' -f1)"
 
 make_template() {
   if [ -f "$template/.stamp" ] && [ "$(cat "$template/.stamp")" = "$stamp_text" ]; then

@@ -5,7 +5,10 @@
 #   wine-run.sh SCENARIO OUTDIR
 #
 # OUTDIR gets the transcript (OUTDIR/transcript), the driver's messages
-# (OUTDIR/driver.log) and PNG screenshots (OUTDIR/shots/). Everything else
+# (OUTDIR/driver.log) and PNG screenshots (OUTDIR/shots/); a scenario run
+# before it ("# after:") leaves OUTDIR/EARLIER.transcript and its own
+# screenshots in OUTDIR/EARLIER.shots/, so that the two runs' numbered
+# screenshots never share a folder. Everything else
 # of the run (prefix, disk copies, home) lives in OUTDIR/work and is removed
 # at the end unless KEEP_PREFIX=1. Nothing is written outside OUTDIR.
 #
@@ -99,12 +102,13 @@ handle_line() {
 # Runs the driver on one scenario (drive requests answered here); returns
 # its exit status. The programs the run starts inherit the driver's output,
 # so its end is told by the driver's process, not by the end of the output.
-drive_scenario() {  # SCENARIO TRANSCRIPT
-  local scn=$1 transcript=$2 partial="" line status driver_pid
+drive_scenario() {  # SCENARIO TRANSCRIPT SHOTS
+  local scn=$1 transcript=$2 shots=$3 partial="" line status driver_pid
   scndir=$(dirname "$scn")
+  mkdir -p "$shots"
   coproc DRIVER {
     wine_quiet "$uidriver" --scenario "$(winpath "$scn")" \
-      --transcript "$(winpath "$transcript")" --shots "$(winpath "$out/shots")" \
+      --transcript "$(winpath "$transcript")" --shots "$(winpath "$shots")" \
       --program "$(winpath "$setup_exe")" ${UIDRIVER_ARGS:-} 2>>"$out/driver.log"
   }
   driver_pid=$DRIVER_PID
@@ -133,8 +137,8 @@ earlier_scenario() {
   after=$(sed -n 's/^# *after: *//p' "$1" | head -n 1 | sed 's/[[:space:]]*$//')
   [ -n "$after" ] && printf '%s/%s\n' "$(dirname "$1")" "$after"
 }
-run_chain() {  # SCENARIO TRANSCRIPT DEPTH
-  local scn=$1 transcript=$2 depth=$3 earlier prior rc
+run_chain() {  # SCENARIO TRANSCRIPT SHOTS DEPTH
+  local scn=$1 transcript=$2 shots=$3 depth=$4 earlier prior rc
   earlier=$(earlier_scenario "$scn")
   if [ -n "$earlier" ]; then
     if [ "$depth" -ge 8 ] || [ ! -f "$earlier" ]; then
@@ -142,7 +146,7 @@ run_chain() {  # SCENARIO TRANSCRIPT DEPTH
       return 2
     fi
     prior=$out/$(basename "$earlier" .scn).transcript
-    run_chain "$earlier" "$prior" $((depth + 1)) || return $?
+    run_chain "$earlier" "$prior" "$out/$(basename "$earlier" .scn).shots" $((depth + 1)) || return $?
     if ! diff -u "${earlier%.scn}.transcript" "$prior" >>"$out/driver.log"; then
       echo "wine-run: the transcript of $(basename "$earlier") differs from its expected one" >>"$out/driver.log"
       return 1
@@ -154,7 +158,7 @@ run_chain() {  # SCENARIO TRANSCRIPT DEPTH
       "$AFTER_EARLIER" "$earlier" "$WINEPREFIX" || return 1
     fi
   fi
-  drive_scenario "$scn" "$transcript"
+  drive_scenario "$scn" "$transcript" "$shots"
 }
 # A chain of scenarios starts from the fresh prefix; its snapshot, taken
 # before the first scenario's set-up, is what the last scenario's check
@@ -164,7 +168,7 @@ if [ -n "$(earlier_scenario "$scenario")" ]; then
   snapshots=$WINE_TEST_DIR/snapshot
   "$root/scripts/machine-snapshot.sh" wine "$WINEPREFIX" "$snapshots/before" || exit 2
 fi
-run_chain "$scenario" "$out/transcript" 0
+run_chain "$scenario" "$out/transcript" "$out/shots" 0
 rc=$?
 
 # The machine state checks of the scenario (NAME.check), when it has them,
@@ -193,7 +197,7 @@ if [ $rc -eq 0 ] && [ -f "$check" ] && ! head -n 1 "$check" | grep -q '^# *sim-o
 fi
 
 # Screenshots as PNG.
-for bmp in "$out"/shots/*.bmp; do
+for bmp in "$out"/shots/*.bmp "$out"/*.shots/*.bmp; do
   [ -f "$bmp" ] || continue
   if bmptopnm "$bmp" 2>/dev/null | pnmtopng >"${bmp%.bmp}.png" 2>/dev/null; then
     rm -f "$bmp"
