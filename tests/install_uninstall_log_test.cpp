@@ -114,7 +114,7 @@ class UninstallLogTest : public ::testing::Test {
     // The installed SETUP.DAT's list: what the product puts outside its
     // directory (a compressed name, one with "_" appended, one renamed).
     state.fileList = {"LFNBK.EX_,/D1\r\n", "QTAPE.VX_,/D1\r\n", "ZEMAQW.VXD_,/D1 /T820454400\r\n",
-                      "ZTAPE.BIN,/D2 /RZTAPEW.VXD /X SUB\r\n", "HALVORN.EXE,/D1\r\n"};
+                      "ZTAPE.BIN,/D2 /RZTAPEW.VXD /XSUB\r\n", "HALVORN.EXE,/D1\r\n"};
   }
 
   testsupport::NullParts unused;  // nothing but files and message boxes is used

@@ -165,7 +165,7 @@ TEST_F(RemovalTest, CompleteOfAProtectedDirectoryRemovesOnlyTheLoggedFiles) {
   // There, a log line goes only when it names a file the installed
   // SETUP.DAT installs at that place.
   state_->uninstallDir = "C:\\Program Files";
-  state_->fileList = {"A.EXE,/D1\r\n", "B.EXE,/D1 /X SUB\r\n"};
+  state_->fileList = {"A.EXE,/D1\r\n", "B.EXE,/D1 /XSUB\r\n"};
   Put("C:\\Program Files\\A.EXE");
   Put("C:\\Program Files\\B.EXE");
   Put("C:\\Program Files\\SUB\\B.EXE");

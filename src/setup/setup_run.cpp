@@ -233,9 +233,10 @@ int RunInstallMode(SetupState& state) {
   DeactivateConflictingDrivers(state, reasons);
 
   int copied = install::CopyProductFiles(state, state.installDir);
-  // What this installation created, kept with it whatever the copy's end.
-  install::WriteOwnershipRecord(state);
   if (copied != install::kCopyDone) return copied;
+  // What this installation created, kept with it (an installation that
+  // stopped has none: its directories count as there before).
+  install::WriteOwnershipRecord(state);
   int registered = RegisterInstallation(state, reasons);
   if (registered != status::kInstalled) return registered;
   CompleteInstallation(state);
