@@ -9,7 +9,10 @@
 // code and the last message, the uninstall log against the files the run
 // made, SYSTEM.INI old or complete with its backup, nothing changed outside
 // what the design touches; then the uninstaller (Selective) must leave the
-// machine as it was but for the documented leftovers. The uninstall side
+// machine as it was but for the documented leftovers, and every file and
+// directory that was there before the installation (other programs'
+// folders, empty ones too, among them) is there after the uninstallation
+// with its content (PreExistingKept). The uninstall side
 // gets a file in use, a read-only file and a fault at every point of its
 // own run. Needs the test disks (scripts/make-test-disks.sh).
 #include <gtest/gtest.h>
@@ -341,6 +344,14 @@ class FaultMatrix : public ::testing::TestWithParam<Platform> {
       EXPECT_EQ(m->files().PutFile("C:\\windows\\system32\\drivers\\qic117.sys", "driver"), 0u);
       EXPECT_EQ(m->services().Register("qic117", 1, 3, "C:\\windows\\system32\\drivers\\qic117.sys"), 0u);
     }
+    // Other programs' folders, empty ones among them, beside the install
+    // directory and in the Windows directory: the invariant checks that
+    // they stay.
+    for (const char* dir : {"C:\\Program Files\\Common Files\\System", "C:\\Program Files\\OtherApp\\Logs",
+                            "C:\\windows\\TEMP", "C:\\windows\\SendTo"}) {
+      EXPECT_EQ(m->files().MakeDirectories(dir), 0u) << dir;
+    }
+    EXPECT_EQ(m->files().PutFile("C:\\Program Files\\OtherApp\\OTHER.EXE", "other"), 0u);
     m->MapDrive('A', (kDisks / "disk1").string());
     m->ui().SetResources(&simrun::ProductResources());
     return m;
@@ -523,6 +534,25 @@ bool IsLeftover(const std::string& change, bool nt) {
          StartsWith(line, "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117");
 }
 
+// The machine invariant of a removal: every file and directory that was
+// there before the installation is there after the uninstallation, with
+// the same content, but for what the design changes on purpose
+// (SYSTEM.INI with its conflicting drivers commented out, the shared
+// run-time libraries brought up to date). "" when it holds.
+std::string PreExistingKept(const Snapshot& before, const Snapshot& after) {
+  std::string out;
+  for (const auto& [k, v] : before) {
+    const std::string line = Upper(k);
+    if (!StartsWith(line, "DIR ") && !StartsWith(line, "FILE ")) continue;
+    const std::string path = line.substr(line.find(' ') + 1);
+    if (path == "C/WINDOWS/SYSTEM.INI" || Allowed::IsSharedLibrary(path)) continue;
+    auto now = after.find(k);
+    if (now == after.end()) out += "  gone, though there before the installation: " + k + "\n";
+    else if (now->second != v) out += "  changed, though there before the installation: " + k + "\n";
+  }
+  return out;
+}
+
 TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
   const Platform& p = GetParam();
   const bool nt = p.platform == sim::Platform::kNt;
@@ -583,6 +613,7 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
       std::string uend = CheckUninstallEnd(u);
       if (!uend.empty()) problems += "  " + uend + "\n";
       Snapshot removed = Take(*run);
+      problems += PreExistingKept(before, removed);
       if (u.code == 2 || u.code == 10 || u.code == 13) {
         // Refused (no whole SETUP.DAT, or the group is unknown): the
         // uninstaller changed nothing.
@@ -652,6 +683,7 @@ TEST_P(FaultMatrix, UninstallWithAFaultAtEveryPoint) {
   Outcome clean = Uninstall(*m);
   ASSERT_EQ(CheckUninstallEnd(clean), "");
   ASSERT_EQ(clean.code, 0);
+  EXPECT_EQ(PreExistingKept(before, Take(*m)), "");
   for (const std::string& d : Diff(before, Take(*m))) EXPECT_TRUE(IsLeftover(d, nt)) << d;
   const sim::FaultKind kinds[] = {sim::FaultKind::kWrite, sim::FaultKind::kRegistry,
                                   sim::FaultKind::kDde, sim::FaultKind::kService};
@@ -681,6 +713,7 @@ TEST_P(FaultMatrix, UninstallWithAFaultAtEveryPoint) {
     if (!end.empty()) problems += "  " + end + "\n";
     ++codes[std::to_string(u.code)];
     const Snapshot after = Take(*run);
+    problems += PreExistingKept(before, after);
     if (u.code == 2) {
       // Nothing done (the group could not be verified): nothing changed.
       for (const std::string& d : Diff(installed, after)) {

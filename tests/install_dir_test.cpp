@@ -13,6 +13,7 @@
 #include "setup/state.h"
 #include "simrun/product_resources.h"
 #include "simrun/scenario_user.h"
+#include "support/null_machine.h"
 #include "text/text.h"
 #include "ui/dialog_ids.h"
 #include "ui/directory_rules.h"
@@ -27,6 +28,7 @@ namespace fs = std::filesystem;
 // ---------------------------------------------------------------- text checks
 
 TEST(InstallDirTextTest, EachTextGetsItsVerdict) {
+  testsupport::NullFiles files;  // nothing exists: the texts alone decide
   const std::string windowsDir = "C:\\windows";
   const std::string programFiles = "C:\\Program Files";
   const std::string deep = "C:\\1\\2\\3\\4\\5\\6\\7\\8\\9\\10\\11";  // 11 backslashes
@@ -54,10 +56,14 @@ TEST(InstallDirTextTest, EachTextGetsItsVerdict) {
       {"C:\\Tape\\..\\Windows", DirText::kNotAllowed},
       {"C:\\Program Files", DirText::kNotAllowed},
       {"C:\\PROGRAM FILES\\.", DirText::kNotAllowed},
+      // Anything below the Windows directory holds Windows' own files.
+      {"C:\\windows\\Tape", DirText::kNotAllowed},
+      {"C:\\WINDOWS\\system32\\drivers", DirText::kNotAllowed},
+      {"c:\\windows/system/", DirText::kNotAllowed},
       {"C:/", DirText::kIncomplete},
       // Acceptable.
       {"C:\\Program Files\\Tape", DirText::kAcceptable},
-      {"C:\\windows\\Tape", DirText::kAcceptable},
+      {"C:\\windowsTape", DirText::kAcceptable},
       {"D:\\windows", DirText::kAcceptable},
       {"C:\\Programme für Bänder", DirText::kAcceptable},
       {deep, DirText::kAcceptable},
@@ -82,21 +88,66 @@ TEST(InstallDirTextTest, EachTextGetsItsVerdict) {
       {" C:\\Tape", DirText::kInvalid},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(CheckInstallDirText(c.dir, windowsDir, programFiles), c.verdict)
+    EXPECT_EQ(CheckInstallDirText(files, c.dir, windowsDir, programFiles), c.verdict)
         << "'" << c.dir << "' (" << c.dir.size() << " characters)";
   }
 }
 
 TEST(InstallDirTextTest, ProtectedDirectories) {
-  EXPECT_TRUE(IsProtectedDirectory("\\\\server\\share\\", "C:\\windows", ""));
-  EXPECT_TRUE(IsProtectedDirectory("\\\\server\\share", "C:\\windows", ""));
-  EXPECT_FALSE(IsProtectedDirectory("\\\\server\\share\\Tape", "C:\\windows", ""));
-  EXPECT_TRUE(IsProtectedDirectory("C:\\WINNT", "C:\\WINNT\\", ""));
-  EXPECT_TRUE(IsProtectedDirectory("C:\\OS", "C:\\OS\\WINNT", ""));
-  EXPECT_FALSE(IsProtectedDirectory("C:\\OS2", "C:\\OS\\WINNT", ""));
+  testsupport::NullFiles files;
+  EXPECT_TRUE(IsProtectedDirectory(files, "\\\\server\\share\\", "C:\\windows", ""));
+  EXPECT_TRUE(IsProtectedDirectory(files, "\\\\server\\share", "C:\\windows", ""));
+  EXPECT_FALSE(IsProtectedDirectory(files, "\\\\server\\share\\Tape", "C:\\windows", ""));
+  EXPECT_TRUE(IsProtectedDirectory(files, "C:\\WINNT", "C:\\WINNT\\", ""));
+  EXPECT_TRUE(IsProtectedDirectory(files, "C:\\OS", "C:\\OS\\WINNT", ""));
+  EXPECT_FALSE(IsProtectedDirectory(files, "C:\\OS2", "C:\\OS\\WINNT", ""));
   // Without a program files directory only roots and the Windows directory
   // count.
-  EXPECT_FALSE(IsProtectedDirectory("C:\\Program Files", "C:\\windows", ""));
+  EXPECT_FALSE(IsProtectedDirectory(files, "C:\\Program Files", "C:\\windows", ""));
+}
+
+// The same directories by another spelling on a machine where they exist:
+// 8.3 aliases (the simulated machine gives them as Windows 95 does) name
+// what they stand for.
+TEST(InstallDirTextTest, ProtectedDirectoriesByTheirAliases) {
+  const fs::path root = fs::path(::testing::TempDir()) / "protected_aliases";
+  fs::remove_all(root);
+  std::string error;
+  auto m = sim::SimMachine::Open(root.string(), &error);
+  ASSERT_TRUE(m) << error;
+  platform::FileSystem& files = m->machine().files;
+  ASSERT_EQ(m->files().MakeDirectories("C:\\windows\\system32\\drivers"), 0u);
+  ASSERT_EQ(m->files().MakeDirectories("C:\\Program Files\\Tape Backup"), 0u);
+  ASSERT_EQ(m->files().MakeDirectories("C:\\Long Windows Name"), 0u);
+  std::string programFilesAlias;
+  ASSERT_EQ(files.GetShortPathName("C:\\Program Files", &programFilesAlias), 0u);
+  ASSERT_NE(programFilesAlias, "C:\\Program Files");
+  std::string ownAlias;
+  ASSERT_EQ(files.GetShortPathName("C:\\Program Files\\Tape Backup", &ownAlias), 0u);
+  std::string windowsAlias;
+  ASSERT_EQ(files.GetShortPathName("C:\\Long Windows Name", &windowsAlias), 0u);
+  struct Case {
+    int row;
+    std::string dir, windowsDir;
+    bool protectedDir;
+  } cases[] = {
+      {1, programFilesAlias, "C:\\windows", true},
+      {2, programFilesAlias + "\\.", "C:\\windows", true},
+      {3, ownAlias, "C:\\windows", false},
+      {4, "C:\\Program Files\\Tape Backup", "C:\\windows", false},
+      {5, "C:\\WINDOWS\\SYSTEM32\\DRIVERS", "C:\\windows", true},
+      {6, "C:\\Long Windows Name\\Sub", windowsAlias, true},
+      {7, windowsAlias, "C:\\Long Windows Name", true},
+      {8, "C:\\", windowsAlias, true},
+      {9, "C:\\Long", windowsAlias, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsProtectedDirectory(files, c.dir, c.windowsDir, "C:\\Program Files"), c.protectedDir)
+        << "row " << c.row << ": " << c.dir;
+  }
+  EXPECT_EQ(CheckInstallDirText(files, programFilesAlias, "C:\\windows", "C:\\Program Files"),
+            DirText::kNotAllowed);
+  fs::remove_all(root);
 }
 
 // ---------------------------------------------------------------- creation

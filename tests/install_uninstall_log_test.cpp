@@ -111,6 +111,10 @@ class UninstallLogTest : public ::testing::Test {
   UninstallLogTest() {
     state.uninstallDir = "C:\\TAPE";
     state.windowsDir = "C:\\WINDOWS";
+    // The installed SETUP.DAT's list: what the product puts outside its
+    // directory (a compressed name, one with "_" appended, one renamed).
+    state.fileList = {"LFNBK.EX_,/D1\r\n", "QTAPE.VX_,/D1\r\n", "ZEMAQW.VXD_,/D1 /T820454400\r\n",
+                      "ZTAPE.BIN,/D2 /RZTAPEW.VXD /XSUB\r\n", "HALVORN.EXE,/D1\r\n"};
   }
 
   testsupport::NullParts unused;  // nothing but files and message boxes is used
@@ -270,6 +274,15 @@ INSTANTIATE_TEST_SUITE_P(
         LoggedLine{"OtherWindowsFile", "C:\\WINDOWS\\WIN.INI", nullptr},
         LoggedLine{"SystemFileNoDriver", "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL", nullptr},
         LoggedLine{"DriverBelowSystem", "C:\\WINDOWS\\SYSTEM\\IOSUBSYS\\X.VXD", nullptr},
+        // Outside the directory only what the installed SETUP.DAT puts there.
+        LoggedLine{"CoreOfWindows", "C:\\windows\\system\\VMM32.VXD", nullptr},
+        LoggedLine{"DriverOfAnotherName", "C:\\WINDOWS\\SYSTEM\\QTAPE2.VXD", nullptr},
+        LoggedLine{"AppendedUnderscore", "C:\\WINDOWS\\SYSTEM\\zemaqw.vxd", "C:\\WINDOWS\\SYSTEM\\ZEMAQW.VXD"},
+        LoggedLine{"RenamedDriver", "C:\\WINDOWS\\SYSTEM\\ZTAPEW.VXD", "C:\\WINDOWS\\SYSTEM\\ZTAPEW.VXD"},
+        LoggedLine{"SourceNameOfARenamedOne", "C:\\WINDOWS\\SYSTEM\\ZTAPE.BIN", nullptr},
+        LoggedLine{"ListedNameInTheWrongPlace", "C:\\WINDOWS\\QTAPE.VXD", nullptr},
+        LoggedLine{"ProgramInTheWindowsDirectory", "C:\\WINDOWS\\HALVORN.EXE", nullptr},
+        LoggedLine{"BackupToolInSystem", "C:\\WINDOWS\\SYSTEM\\LFNBK.EXE", nullptr},
         LoggedLine{"Stream", "C:\\TAPE\\A.EXE:EVIL", nullptr},
         LoggedLine{"Wildcard", "C:\\TAPE\\*.*", nullptr}),
     [](const ::testing::TestParamInfo<LoggedLine>& info) { return std::string(info.param.name); });

@@ -217,6 +217,9 @@ TEST(ScenarioParser, ReportsFileLineAndCause) {
       {"run a\ndialog 139: wait 1025 shown\n",
        "t.scn:2: expected a quoted text, 'visible' or 'enabled' after 'wait 1025 ', got 'shown'"},
       {"run a\ndialog 139: wait 1025 visible now\n", "t.scn:2: unexpected 'now'"},
+      {"run a\ndialog 102: set 1000 long \"C:\\A\"\n",
+       "t.scn:2: expected a quoted text or 'short' after 'set 1000', got 'long'"},
+      {"run a\ndialog 102: set 1000 short\n", "t.scn:2: expected text in double quotes"},
       {"run a\ndialog 139: wait 1025\n", "t.scn:2: expected text in double quotes"},
       {"run a\ndialog 139: wait visible\n", "t.scn:2: expected a control id"},
       {"remove Dastrel01\n", "t.scn:1: expected uninstall entry name in double quotes"},
@@ -236,6 +239,16 @@ TEST(ScenarioParser, ReportsFileLineAndCause) {
     EXPECT_FALSE(ParseScenario(c.text, "t.scn", &s, &error)) << c.text;
     EXPECT_EQ(error.rfind(c.expected, 0), 0u) << "for: " << c.text << "\ngot: " << error;
   }
+}
+
+TEST(ScenarioParser, SetTypesAPathsAliasWhenAsked) {
+  Scenario s = MustParse("run x\ndialog 102: set 1000 short \"C:\\Program Files\"; set 1000 \"short\"\n");
+  ASSERT_EQ(s.user[0].actions.size(), 2u);
+  EXPECT_TRUE(s.user[0].actions[0].shortPath);
+  EXPECT_EQ(s.user[0].actions[0].text, "C:\\Program Files");
+  EXPECT_EQ(s.user[0].actions[0].written, "set 1000 short \"C:\\\\Program Files\"");
+  EXPECT_FALSE(s.user[0].actions[1].shortPath);
+  EXPECT_EQ(s.user[0].actions[1].text, "short");
 }
 
 TEST(ScenarioParser, BackslashesInPathsStandForThemselves) {

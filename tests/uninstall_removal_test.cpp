@@ -46,6 +46,17 @@ class RemovalTest : public ::testing::Test {
     platform::FileStatus st;
     return m_->files().GetFileStatus(path, &st) == 0;
   }
+  // The ownership record an installation leaves in "<dir>\SETUP.DAT".
+  void Record(const std::string& dir, bool created, const std::vector<std::string>& dirs = {}) {
+    ASSERT_EQ(m_->files().MakeDirectories(dir), 0u) << dir;
+    const std::string file = dir + "\\SETUP.DAT";
+    platform::Profile& profile = m_->profile();
+    ASSERT_TRUE(profile.WriteString("Misc", "InstallDirCreated", created ? "yes" : "no", file));
+    ASSERT_TRUE(profile.WriteString("Misc", "CreatedDirs", std::to_string(dirs.size()), file));
+    for (std::size_t i = 0; i < dirs.size(); ++i) {
+      ASSERT_TRUE(profile.WriteString("Misc", "CreatedDir" + std::to_string(i + 1), dirs[i], file));
+    }
+  }
 
   fs::path dir_;
   std::unique_ptr<sim::SimMachine> m_;
@@ -86,23 +97,50 @@ TEST_F(RemovalTest, ExtraFilesAtTheRootOfTheWindowsDrive) {
   EXPECT_TRUE(Exists("C:\\LFNADMIN.TXT"));
 }
 
-TEST_F(RemovalTest, SelectiveLeavesTheUsersFilesAndEmptyDirectoriesGo) {
+TEST_F(RemovalTest, SelectiveLeavesTheUsersFilesAndOnlyTheCreatedDirectoriesGo) {
   Put("C:\\TAPE\\A.EXE");
-  Put("C:\\TAPE\\HELP\\A.HLP");
+  Put("C:\\TAPE\\HELP\\DE\\A.HLP");
   Put("C:\\TAPE\\NOTES\\MINE.TXT");
+  Put("C:\\TAPE\\DRIVERS\\MINE.SYS");
+  Record("C:\\TAPE", true, {"HELP", "HELP\\DE", "DRIVERS", "..\\windows", "NOTES\\..\\.."});
   ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST",
-                                     "C:\\TAPE\\A.EXE\r\nC:\\TAPE\\HELP\\A.HLP\r\n"),
+                                     "C:\\TAPE\\A.EXE\r\nC:\\TAPE\\HELP\\DE\\A.HLP\r\n"),
             0u);
+  // The user's own empty folders, and an empty one of Windows.
   ASSERT_EQ(m_->files().MakeDirectories("C:\\TAPE\\EMPTY\\EMPTIER"), 0u);
+  ASSERT_EQ(m_->files().MakeDirectories("C:\\windows\\TEMP"), 0u);
   RemoveProgramFiles(*state_, FileRemoval::kSelective);
   EXPECT_FALSE(Exists("C:\\TAPE\\A.EXE"));
-  EXPECT_FALSE(Exists("C:\\TAPE\\HELP"));
-  EXPECT_FALSE(Exists("C:\\TAPE\\EMPTY"));
+  EXPECT_FALSE(Exists("C:\\TAPE\\HELP"));  // created, emptied: deepest first
+  EXPECT_TRUE(Exists("C:\\TAPE\\EMPTY\\EMPTIER"));
+  EXPECT_TRUE(Exists("C:\\TAPE\\DRIVERS\\MINE.SYS"));  // created, not empty
+  EXPECT_TRUE(Exists("C:\\windows\\TEMP"));  // a hostile record leads nowhere else
   EXPECT_FALSE(Exists("C:\\TAPE\\UNINST.LST"));
   EXPECT_TRUE(Exists("C:\\TAPE\\NOTES\\MINE.TXT"));
 }
 
+// An installation into a directory that was there (or one of an earlier
+// setup program, without a record): no directory goes, not even an empty
+// one, nor the install directory itself.
+TEST_F(RemovalTest, SelectiveKeepsEveryDirectoryOfADirectoryThatWasThere) {
+  for (int withRecord = 0; withRecord < 2; ++withRecord) {
+    Put("C:\\TAPE\\A.EXE");
+    Put("C:\\TAPE\\HELP\\A.HLP");
+    if (withRecord) Record("C:\\TAPE", false);
+    ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST",
+                                       "C:\\TAPE\\A.EXE\r\nC:\\TAPE\\HELP\\A.HLP\r\nC:\\TAPE\\SETUP.DAT\r\n"),
+              0u);
+    RemoveProgramFiles(*state_, FileRemoval::kSelective);
+    EXPECT_FALSE(Exists("C:\\TAPE\\A.EXE")) << withRecord;
+    EXPECT_FALSE(Exists("C:\\TAPE\\SETUP.DAT")) << withRecord;
+    EXPECT_TRUE(Exists("C:\\TAPE\\HELP")) << withRecord;
+    EXPECT_TRUE(Exists("C:\\TAPE")) << withRecord;
+  }
+}
+
 TEST_F(RemovalTest, CompleteRemovesTheDirectoryWithTheUsersFilesAndTheLoggedOnesOutside) {
+  Record("C:\\TAPE", true);
+  state_->fileList = {"LFNBK.EX_,/D1\n"};
   Put("C:\\TAPE\\A.EXE");
   Put("C:\\TAPE\\NOTES\\MINE.TXT");
   Put("C:\\windows\\LFNBK.EXE");
@@ -115,6 +153,7 @@ TEST_F(RemovalTest, CompleteRemovesTheDirectoryWithTheUsersFilesAndTheLoggedOnes
 }
 
 TEST_F(RemovalTest, CompleteWithoutALogRemovesTheTreeSilently) {
+  Record("C:\\TAPE", true);
   Put("C:\\TAPE\\A.EXE");
   RemoveProgramFiles(*state_, FileRemoval::kComplete);
   EXPECT_FALSE(Exists("C:\\TAPE"));
@@ -123,35 +162,61 @@ TEST_F(RemovalTest, CompleteWithoutALogRemovesTheTreeSilently) {
 TEST_F(RemovalTest, CompleteOfAProtectedDirectoryRemovesOnlyTheLoggedFiles) {
   // An older installation in the program files directory itself: the whole
   // tree would take every other program with it.
+  // There, a log line goes only when it names a file the installed
+  // SETUP.DAT installs at that place.
   state_->uninstallDir = "C:\\Program Files";
+  state_->fileList = {"A.EXE,/D1\r\n", "B.EXE,/D1 /XSUB\r\n"};
   Put("C:\\Program Files\\A.EXE");
+  Put("C:\\Program Files\\B.EXE");
+  Put("C:\\Program Files\\SUB\\B.EXE");
   Put("C:\\Program Files\\Other\\OTHER.EXE");
   ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\Program Files\\UNINST.LST",
-                                     "C:\\Program Files\\A.EXE\r\n"),
+                                     "C:\\Program Files\\A.EXE\r\nC:\\Program Files\\Other\\OTHER.EXE\r\n"
+                                     "C:\\Program Files\\B.EXE\r\nC:\\Program Files\\SUB\\B.EXE\r\n"),
             0u);
   RemoveProgramFiles(*state_, FileRemoval::kComplete);
   EXPECT_FALSE(Exists("C:\\Program Files\\A.EXE"));
+  EXPECT_FALSE(Exists("C:\\Program Files\\SUB\\B.EXE"));
+  EXPECT_TRUE(Exists("C:\\Program Files\\B.EXE"));
   EXPECT_TRUE(Exists("C:\\Program Files\\Other\\OTHER.EXE"));
 }
+
+// The record an installation left in the directory, for the table below.
+enum class Recorded { kCreated, kExisted, kNone };
 
 struct Directory {
   const char* name;
   const char* path;
   bool mayRemoveWhole;
+  Recorded record = Recorded::kCreated;
 };
 
 class WholeDirectoryTest : public RemovalTest, public ::testing::WithParamInterface<Directory> {};
 
 TEST_P(WholeDirectoryTest, IsRemovedWholeOnlyWhenItHoldsNothingElse) {
-  state_->uninstallDir = GetParam().path;
-  EXPECT_EQ(MayRemoveWholeDirectory(*state_), GetParam().mayRemoveWhole);
+  ASSERT_EQ(m_->files().MakeDirectories("C:\\windows\\system32\\drivers"), 0u);
+  ASSERT_EQ(m_->files().MakeDirectories("C:\\Program Files\\Halvorn+"), 0u);
+  std::string path = GetParam().path;
+  if (path == "<alias of the program files directory>") {
+    ASSERT_EQ(m_->files().GetShortPathName("C:\\Program Files", &path), 0u);
+    ASSERT_NE(path, "C:\\Program Files");
+  }
+  state_->uninstallDir = path;
+  if (GetParam().record != Recorded::kNone && path.size() > 3 && path.find(':') == 1) {
+    Record(path, GetParam().record == Recorded::kCreated);
+  }
+  EXPECT_EQ(MayRemoveWholeDirectory(*state_), GetParam().mayRemoveWhole) << path;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, WholeDirectoryTest,
     ::testing::Values(Directory{"OwnDirectory", "C:\\TAPE", true},
                       Directory{"BelowProgramFiles", "C:\\Program Files\\Halvorn+", true},
-                      Directory{"BelowWindows", "C:\\windows\\TAPE", true},
+                      Directory{"ThereBefore", "C:\\TAPE", false, Recorded::kExisted},
+                      Directory{"OfAnEarlierSetupProgram", "C:\\TAPE", false, Recorded::kNone},
+                      Directory{"BelowWindows", "C:\\windows\\TAPE", false},
+                      Directory{"WindowsDrivers", "C:\\WINDOWS\\SYSTEM32\\DRIVERS", false},
+                      Directory{"ProgramFilesByAlias", "<alias of the program files directory>", false},
                       Directory{"DriveRoot", "C:\\", false},
                       Directory{"DriveOnly", "C:", false},
                       Directory{"RootWithDot", "C:\\.", false},
@@ -179,6 +244,9 @@ class LauncherFileTest : public RemovalTest {
  protected:
   void SetUp() override {
     RemovalTest::SetUp();
+    // Setup made the directory: it goes with the file.
+    state_->ownership.present = true;
+    state_->ownership.installDirCreated = true;
     Put("C:\\TAPE\\UNINSTAL.EXE");
     running_ = m_->files().BeginRunning("C:\\TAPE\\UNINSTAL.EXE");
     ASSERT_NE(running_, 0);
@@ -315,8 +383,8 @@ TEST_F(ProgressTest, StepsRunOnceInOrderWhileAStepWaitsInAMessageBox) {
 
 TEST_F(ProgressTest, ProgressDialogEndsByItselfAfterFiveTicks) {
   SlowUser& user = user_;
-  Put("C:\\TAPE\\UNINST.LST");
-  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST", ""), 0u);
+  Record("C:\\TAPE", true);
+  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST", "C:\\TAPE\\SETUP.DAT\r\n"), 0u);
   UninstallProgressDialog progress(*state_, FileRemoval::kSelective);
   EXPECT_EQ(progress.Run(), setup::uninstall::kCompleted);
   EXPECT_TRUE(user.boxes.empty());

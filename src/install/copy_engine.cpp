@@ -8,6 +8,7 @@
 #include "install/copy_progress_dialog.h"
 #include "install/file_list.h"
 #include "install/install_text.h"
+#include "install/ownership.h"
 #include "install/uninstall_log.h"
 #include "text/text.h"
 
@@ -337,8 +338,10 @@ void CopyRun::ShowFileErrorNow(setup::MsgId id, const std::string& path) {
 // cannot be made.
 bool CopyRun::MakeSubDirectory(const std::string& directory) {
   platform::FileStatus status;
-  if (machine_.files.GetFileStatus(directory, &status) == platform::err::kSuccess ||
-      machine_.files.CreateDirectory(directory) == platform::err::kSuccess) {
+  if (machine_.files.GetFileStatus(directory, &status) == platform::err::kSuccess) return true;
+  if (machine_.files.CreateDirectory(directory) == platform::err::kSuccess) {
+    // Made now: the product's, to be removed with it.
+    NoteCreatedSubDirectory(state_, directory.substr(installDir_.size() + 1));
     return true;
   }
   dialog_.Refresh();

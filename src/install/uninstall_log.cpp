@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "install/install_text.h"
+#include "install/ownership.h"
 #include "text/text.h"
 #include "text/windows_path.h"
 
@@ -19,36 +20,33 @@ bool HasOnlyNameCharacters(const std::string& part) {
 
 // The path to delete for a log line, as Windows resolves it, or an empty
 // text when the line names nothing the copy engine could have written.
-std::string RemovablePath(const std::string& line, const std::string& uninstallDir,
-                          const std::string& windowsDir) {
+std::string RemovablePath(const std::string& line, const setup::SetupState& state) {
   const text::WindowsPath path = text::ResolvePath(line);
   if (!path.valid || path.root.size() != 2 || line.size() < 3 || line[2] == ':') return {};
   if (path.parts.empty()) return {};
   for (const std::string& part : path.parts) {
     if (!HasOnlyNameCharacters(part)) return {};
   }
-  const text::WindowsPath dir = text::ResolvePath(uninstallDir);
-  if (text::IsSameOrBelow(path, dir) && path.parts.size() > dir.parts.size()) return path.Text();
-  const text::WindowsPath windows = text::ResolvePath(windowsDir);
-  if (!windows.valid) return {};
-  if (text::IsSamePath(path, text::ResolvePath(windowsDir + "\\LFNBK.EXE"))) return path.Text();
-  text::WindowsPath parent = path;
-  parent.parts.pop_back();
-  if (text::IsSamePath(parent, text::ResolvePath(windowsDir + "\\SYSTEM")) &&
-      text::Contains(path.parts.back(), ".VXD")) {
-    return path.Text();
+  const text::WindowsPath dir = text::ResolvePath(state.uninstallDir);
+  if (text::IsSameOrBelow(path, dir) && path.parts.size() > dir.parts.size()) {
+    // In a directory that holds more than the product (an older
+    // installation in the Windows directory) only the product's own files.
+    const bool ownDir = !IsProtectedDirectory(state.machine.files, state.uninstallDir, state.windowsDir,
+                                              ProgramFilesDirOf(state));
+    return ownDir || InstallsFileAt(state, path) ? path.Text() : std::string();
   }
+  // Outside the directory only what the installed SETUP.DAT puts there.
+  if (IsInstalledOutside(state, path)) return path.Text();
   return {};
 }
 
-void DeleteLoggedPath(platform::FileSystem& files, std::string line,
-                      const std::string& uninstallDir, const std::string& windowsDir) {
+void DeleteLoggedPath(const setup::SetupState& state, std::string line) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   std::size_t zero = line.find('\0');  // a C string would end there
   if (zero != std::string::npos) line.resize(zero);
-  const std::string path = RemovablePath(line, uninstallDir, windowsDir);
+  const std::string path = RemovablePath(line, state);
   if (path.empty()) return;
-  files.DeleteFile(path);  // a file already gone or in use is passed over
+  state.machine.files.DeleteFile(path);  // a file already gone or in use is passed over
 }
 
 }  // namespace
@@ -106,7 +104,7 @@ void RemoveLoggedFiles(setup::SetupState& state) {
     if (got == 0) break;
     for (std::uint32_t i = 0; i < got; ++i) {
       if (buffer[i] == '\n') {
-        DeleteLoggedPath(files, line, state.uninstallDir, state.windowsDir);
+        DeleteLoggedPath(state, line);
         line.clear();
       } else {
         line.push_back(buffer[i]);
@@ -116,7 +114,7 @@ void RemoveLoggedFiles(setup::SetupState& state) {
   // The last line needs no line end, but only at the end of the log: after
   // a failed read the unfinished line may be the beginning of a longer path
   // (C:\TAPE\HALVO of C:\TAPE\HALVORN.EXE), which names another file.
-  if (!line.empty() && !readFailed) DeleteLoggedPath(files, line, state.uninstallDir, state.windowsDir);
+  if (!line.empty() && !readFailed) DeleteLoggedPath(state, line);
 
   files.Close(handle);
   files.DeleteFile(logPath);

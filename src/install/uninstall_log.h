@@ -42,10 +42,12 @@ void CloseUninstallLog(UninstallLog& log);
 //
 // The log lies where other users may write, so a line is deleted only when
 // it names, as Windows resolves the path (letter case, slashes, doubled
-// backslashes, "." and ".." components), a place the copy engine writes:
-// below the uninstall directory, LFNBK.EXE in the Windows directory, or a
-// file whose name holds ".VXD" in its SYSTEM directory. The resolved path
-// is what is deleted; other lines are passed over silently.
+// backslashes, "." and ".." components), a file below the uninstall
+// directory, or one the installed SETUP.DAT puts outside it
+// (install::IsInstalledOutside: LFNBK.EXE in the Windows directory, a
+// ".VXD" file in its SYSTEM directory, each only when its file list
+// installs that name). The resolved path is what is deleted; other lines
+// are passed over silently.
 void RemoveLoggedFiles(setup::SetupState& state);
 
 }  // namespace install

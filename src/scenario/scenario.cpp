@@ -233,9 +233,20 @@ bool ParseControlText(Cursor& c, const std::string& verb, Action* a, std::string
             : verb == "dblclick" ? ActionKind::kDblClick
                                  : ActionKind::kOpen;
   if (!c.Id(&a->control, error, "a control id")) return false;
+  // `set <control> short "<path>"`: the machine's 8.3 alias of the path.
+  if (verb == "set" && !c.AtEnd() && c.Peek() != '"') {
+    const std::string word = Lower(c.Word());
+    if (word != "short") {
+      *error = "expected a quoted text or 'short' after 'set " + std::to_string(a->control) +
+               "', got '" + word + "'";
+      return false;
+    }
+    a->shortPath = true;
+  }
   if (!c.Quoted(&a->text, error, "text")) return false;
   if (!c.End(error)) return false;
-  a->written = verb + " " + std::to_string(a->control) + " " + text::Quote(a->text);
+  a->written = verb + " " + std::to_string(a->control) + " " + (a->shortPath ? "short " : "") +
+               text::Quote(a->text);
   return true;
 }
 

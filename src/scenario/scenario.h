@@ -81,6 +81,7 @@ struct Action {
   int answer = 0;        // answer: platform::answer value (1 OK, 2 Cancel, ...)
   Key key = Key::kEnter; // key
   WaitFor waitFor = WaitFor::kText;  // wait
+  bool shortPath = false; // set: type the 8.3 alias the machine gives the path in `text`
   std::string written;   // the action as the transcript repeats it
 };
 

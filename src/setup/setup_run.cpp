@@ -4,6 +4,7 @@
 #include "groups/progman_client.h"
 #include "groups/progman_text.h"
 #include "install/copy_engine.h"
+#include "install/ownership.h"
 #include "install/shared_libraries.h"
 #include "setup/completion.h"
 #include "setup/description.h"
@@ -153,7 +154,8 @@ int ApplyAnswers(SetupState& state) {
   }
   const std::string dir = answers.installDir.empty() ? state.defaultInstallDir : answers.installDir;
   const char* dirProblem = nullptr;
-  switch (ui::CheckInstallDirText(dir, state.windowsDir, ui::ProgramFilesDirOf(state))) {
+  switch (ui::CheckInstallDirText(state.machine.files, dir, state.windowsDir,
+                                  ui::ProgramFilesDirOf(state))) {
     case ui::DirText::kIncomplete: dirProblem = "lacks a drive or a backslash"; break;
     case ui::DirText::kNotAllowed: dirProblem = "is a directory the product may not be installed in"; break;
     case ui::DirText::kInvalid: dirProblem = "is not a valid directory name"; break;
@@ -211,6 +213,7 @@ int RunInstallMode(SetupState& state) {
     // The directory was checked as the dialog checks it; the dialog would
     // have made its missing parents.
     LogStep(state, "install directory " + state.installDir);
+    install::NoteInstallDirBefore(state);
     ui::CreateDirectoryPath(state.machine.files, state.installDir);
     LogStep(state, "program group " + LogText(state.groupName));
   } else {
@@ -223,6 +226,7 @@ int RunInstallMode(SetupState& state) {
     groups::ProgramGroupDialog groupDialog(state);
     if (groupDialog.Run() != platform::cmd::kOk) return status::kCancelled;
     RecordDialogAnswers(state);
+    install::NoteInstallDirBefore(state);
   }
 
   state.machine.files.CreateDirectory(state.installDir);
@@ -230,6 +234,9 @@ int RunInstallMode(SetupState& state) {
 
   int copied = install::CopyProductFiles(state, state.installDir);
   if (copied != install::kCopyDone) return copied;
+  // What this installation created, kept with it (an installation that
+  // stopped has none: its directories count as there before).
+  install::WriteOwnershipRecord(state);
   int registered = RegisterInstallation(state, reasons);
   if (registered != status::kInstalled) return registered;
   CompleteInstallation(state);

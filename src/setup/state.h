@@ -67,6 +67,14 @@ class ExpansionCache {
   std::vector<std::unique_ptr<char[]>> owned_;
 };
 
+// What an installation created, kept in the installed SETUP.DAT beside
+// "SeqID" (see install/ownership.h).
+struct OwnershipRecord {
+  bool present = false;            // an installation wrote (or this one will write) a record
+  bool installDirCreated = false;  // the install directory did not exist before
+  std::vector<std::string> createdDirs;  // sub-directories below it, as the file list names them
+};
+
 struct SetupState {
   explicit SetupState(platform::Machine& m) : machine(m) {}
   platform::Machine& machine;
@@ -104,6 +112,9 @@ struct SetupState {
   bool writeTapeConfiguration = true;
   std::string entryNumber = "00";
   bool schedulerInstalled = false;
+  // Install mode: what this installation (and an earlier one of the product
+  // in the same directory) created.
+  OwnershipRecord ownership;
   platform::WindowHandle backgroundWindow = platform::kNoWindow;
   // The response file, log and record of a run with those switches; null
   // in a run without them.

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "install/ownership.h"
 #include "text/windows_path.h"
 
 namespace ui {
@@ -76,33 +77,21 @@ bool HasValidForm(const std::string& dir) {
 
 }  // namespace
 
-bool IsProtectedDirectory(const std::string& dir, const std::string& windowsDir,
-                          const std::string& programFilesDir) {
-  const text::WindowsPath d = text::ResolvePath(dir);
-  if (!d.valid) return false;
-  if (d.parts.empty()) return true;  // a drive or share root
-  const text::WindowsPath windows = text::ResolvePath(windowsDir);
-  if (text::IsSameOrBelow(windows, d)) return true;
-  for (const char* system : {"\\SYSTEM", "\\SYSTEM32"}) {
-    if (windows.valid && text::IsSamePath(d, text::ResolvePath(windowsDir + system))) return true;
-  }
-  if (!programFilesDir.empty() && text::IsSamePath(d, text::ResolvePath(programFilesDir))) {
-    return true;
-  }
-  return false;
+bool IsProtectedDirectory(platform::FileSystem& files, const std::string& dir,
+                          const std::string& windowsDir, const std::string& programFilesDir) {
+  return install::IsProtectedDirectory(files, dir, windowsDir, programFilesDir);
 }
 
 std::string ProgramFilesDirOf(const setup::SetupState& state) {
-  const std::size_t cut = state.defaultInstallDir.rfind('\\');
-  return cut == std::string::npos ? std::string() : state.defaultInstallDir.substr(0, cut);
+  return install::ProgramFilesDirOf(state);
 }
 
-DirText CheckInstallDirText(const std::string& dir, const std::string& windowsDir,
-                            const std::string& programFilesDir) {
+DirText CheckInstallDirText(platform::FileSystem& files, const std::string& dir,
+                            const std::string& windowsDir, const std::string& programFilesDir) {
   if (dir.find(':') == std::string::npos || dir.find('\\') == std::string::npos) {
     return DirText::kIncomplete;
   }
-  if (IsProtectedDirectory(dir, windowsDir, programFilesDir)) return DirText::kNotAllowed;
+  if (IsProtectedDirectory(files, dir, windowsDir, programFilesDir)) return DirText::kNotAllowed;
   if (!HasValidForm(dir)) return DirText::kInvalid;
   return DirText::kAcceptable;
 }

@@ -31,28 +31,29 @@ int CreateDirectoryPath(platform::FileSystem& files, const std::string& path);
 enum class DirText {
   kAcceptable,  // may be created or confirmed
   kIncomplete,  // lacks a drive colon or a backslash
-  kNotAllowed,  // a drive root, the Windows directory or one above it, or
-                // the program files directory itself
+  kNotAllowed,  // a drive root, the Windows directory, one above or below
+                // it, or the program files directory itself
   kInvalid,     // cannot be a directory of its own (see CheckInstallDirText)
 };
 
 // Checks, in this order: a colon and a backslash (else kIncomplete); the
-// protected directories, compared without regard to case, slashes, "."
-// and ".." components, empty components and trailing dots and blanks
-// (kNotAllowed); then the form (kInvalid): at most kMaxInstallDirLength
+// protected directories, compared as resolved long paths (8.3 aliases,
+// case, slashes, "." and ".." components, empty components and trailing
+// dots and blanks; see IsProtectedDirectory) (kNotAllowed); then the form (kInvalid): at most kMaxInstallDirLength
 // characters and kMaxInstallDirBackslashes backslashes, "X:\" at the
 // start, no further colon, no slash, no wildcard or other character
 // Windows refuses in a name, and no component that is empty, "." or "..",
 // or ends with a dot or a blank. `programFilesDir` may be empty.
-DirText CheckInstallDirText(const std::string& dir, const std::string& windowsDir,
-                            const std::string& programFilesDir);
+DirText CheckInstallDirText(platform::FileSystem& files, const std::string& dir,
+                            const std::string& windowsDir, const std::string& programFilesDir);
 
 // Whether removing `dir` with everything below it would remove more than a
-// product's own directory: a drive or share root, `windowsDir` or a
-// directory above it, its SYSTEM or SYSTEM32 directory, or
-// `programFilesDir` itself. Paths are compared as Windows resolves them.
-bool IsProtectedDirectory(const std::string& dir, const std::string& windowsDir,
-                          const std::string& programFilesDir);
+// product's own directory: a drive or share root, `windowsDir`, a
+// directory above it or anything below it, or `programFilesDir` itself.
+// Paths are compared as resolved long paths (install::IsProtectedDirectory,
+// where what the product owns is decided).
+bool IsProtectedDirectory(platform::FileSystem& files, const std::string& dir,
+                          const std::string& windowsDir, const std::string& programFilesDir);
 
 // The program files directory: the default install directory's parent
 // (empty when it has none).

@@ -1,5 +1,7 @@
 #include "ui/install_dir_dialog.h"
 
+#include "install/install_text.h"
+#include "install/ownership.h"
 #include "ui/directory_rules.h"
 
 namespace ui {
@@ -92,6 +94,15 @@ int InstallDirDialog::Box(setup::MsgId id, std::uint32_t flags) {
                             setup::Msg(state_, id, setup::kCaption), flags);
 }
 
+void InstallDirDialog::RefuseDirectory(const std::string& dir) {
+  const std::string resolved = install::LongPathText(state_.machine.files, dir);
+  const std::string named = resolved.empty() ? dir : resolved;
+  window_.MessageBox(
+      install::FillPlaceholder(setup::Msg(state_, setup::MSG_DIRECTORY_NOT_ALLOWED, setup::kText), named),
+      setup::Msg(state_, setup::MSG_DIRECTORY_NOT_ALLOWED, setup::kCaption),
+      platform::mb::kIconError);
+}
+
 void InstallDirDialog::AskCancel() {
   int answer = Box(setup::MSG_CONFIRM_CANCEL, platform::mb::kYesNo | platform::mb::kIconQuestion);
   if (answer != platform::answer::kNo) window_.End(platform::cmd::kCancel);
@@ -110,8 +121,8 @@ void InstallDirDialog::Browse() {
   // A drive root is never taken; neither is a directory whose removal
   // would take more than the product: the user is told why.
   if (dir.empty() || dir.back() == ':' ||
-      IsProtectedDirectory(dir, state_.windowsDir, ProgramFilesDirOf(state_))) {
-    Box(setup::MSG_DIRECTORY_NOT_ALLOWED, platform::mb::kIconError);
+      IsProtectedDirectory(state_.machine.files, dir, state_.windowsDir, ProgramFilesDirOf(state_))) {
+    RefuseDirectory(dir);
     return;
   }
   window_.SetItemText(ctl::kDirectory, dir);
@@ -122,12 +133,12 @@ void InstallDirDialog::Accept() {
   const std::string dir = window_.GetItemText(ctl::kDirectory);
   const std::string remembered = files.GetCurrentDirectory();
 
-  switch (CheckInstallDirText(dir, state_.windowsDir, ProgramFilesDirOf(state_))) {
+  switch (CheckInstallDirText(files, dir, state_.windowsDir, ProgramFilesDirOf(state_))) {
     case DirText::kIncomplete:
       Box(setup::MSG_INCOMPLETE_DIRECTORY, platform::mb::kIconError);
       return;
     case DirText::kNotAllowed:
-      Box(setup::MSG_DIRECTORY_NOT_ALLOWED, platform::mb::kIconError);
+      RefuseDirectory(dir);
       return;
     case DirText::kInvalid:
       Box(setup::MSG_INVALID_DIRECTORY, platform::mb::kIconError);

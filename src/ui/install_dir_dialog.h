@@ -56,6 +56,9 @@ class InstallDirDialog : public platform::DialogHandler {
   void Accept();
   void AskCancel();
   int Box(setup::MsgId id, std::uint32_t flags);
+  // "Directory Not Allowed", naming the refused directory as Windows
+  // resolves it (its long name, so that an 8.3 alias shows what it is).
+  void RefuseDirectory(const std::string& dir);
 
   setup::SetupState& state_;
   platform::Dialog window_;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "install/ownership.h"
 #include "install/uninstall_log.h"
 #include "setup/unattended.h"
-#include "ui/directory_rules.h"
 
 namespace uninstall {
 namespace {
@@ -48,24 +48,8 @@ int DeleteDirectoryTree(platform::FileSystem& files, const std::string& path) {
   return 1;
 }
 
-int RemoveEmptyDirectories(platform::FileSystem& files, const std::string& path) {
-  std::vector<platform::FindData> entries;
-  if (!ListDirectory(files, path, &entries)) return 0;
-  for (const platform::FindData& entry : entries) {
-    const bool directory = (entry.attributes & platform::attr::kDirectory) != 0;
-    const bool link = (entry.attributes & platform::attr::kReparsePoint) != 0;
-    if (directory && !link) {
-      const std::string child = path + "\\" + entry.name;
-      RemoveEmptyDirectories(files, child);
-      files.RemoveDirectory(child);  // fails, as it should, when anything is left
-    }
-  }
-  return 1;
-}
-
 bool MayRemoveWholeDirectory(const setup::SetupState& state) {
-  return !ui::IsProtectedDirectory(state.uninstallDir, state.windowsDir,
-                                   ui::ProgramFilesDirOf(state));
+  return install::MayRemoveWholeTree(state);
 }
 
 void RemoveExtraFiles(setup::SetupState& state) {
@@ -84,6 +68,7 @@ void RemoveExtraFiles(setup::SetupState& state) {
 
 void RemoveProgramFiles(setup::SetupState& state, FileRemoval option) {
   platform::FileSystem& files = state.machine.files;
+  install::LoadOwnershipRecord(state);
   if (option == FileRemoval::kComplete && MayRemoveWholeDirectory(state)) {
     // The log also names the files installed outside the directory
     // (LFNBK.EXE, the virtual drivers): Complete takes them too, so that
@@ -97,11 +82,12 @@ void RemoveProgramFiles(setup::SetupState& state, FileRemoval option) {
   } else {
     install::RemoveLoggedFiles(state);
     // The sub-directories the copy engine made are not logged; those the
-    // removal left empty go too.
-    RemoveEmptyDirectories(files, state.uninstallDir);
+    // record names go when the removal left them empty, and no other.
+    for (const std::string& dir : install::CreatedDirectories(state)) files.RemoveDirectory(dir);
   }
   files.SetCurrentDirectory("\\");
-  files.RemoveDirectory(state.uninstallDir);
+  // A directory that was there before the installation stays, empty or not.
+  if (install::CreatedInstallDir(state)) files.RemoveDirectory(state.uninstallDir);
   if (setup::IsSilent(state)) HandOffLauncherFile(state);
   RemoveExtraFiles(state);
 }
@@ -114,8 +100,8 @@ bool DeleteAtNextStart(setup::SetupState& state, const std::string& path) {
   platform::FileSystem& files = state.machine.files;
   if (state.windowsNt) {
     if (files.MoveFileAtReboot(path, std::string()) != platform::err::kSuccess) return false;
-    // The directory, empty by then, goes after its file.
-    files.MoveFileAtReboot(state.uninstallDir, std::string());
+    // The directory, empty by then, goes after its file, when setup made it.
+    if (install::CreatedInstallDir(state)) files.MoveFileAtReboot(state.uninstallDir, std::string());
     return true;
   }
   const std::string wininit = state.windowsDir + "\\WININIT.INI";
@@ -138,7 +124,7 @@ LauncherFile HandOffLauncherFile(setup::SetupState& state) {
   const std::string aside = state.windowsDir + "\\" + kMovedUninstallerName;
   files.DeleteFile(aside);  // what an earlier removal left
   if (files.MoveFile(launcher, aside) == platform::err::kSuccess) {
-    files.RemoveDirectory(state.uninstallDir);
+    if (install::CreatedInstallDir(state)) files.RemoveDirectory(state.uninstallDir);
     setup::LogStep(state, launcher + " is the waiting uninstaller's own file: moved to " + aside);
     return LauncherFile::kMovedAside;
   }

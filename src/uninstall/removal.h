@@ -29,14 +29,10 @@ constexpr std::size_t kMaxTreePathLength = 255;
 // tree is deleted through it.
 int DeleteDirectoryTree(platform::FileSystem& files, const std::string& path);
 
-// Removes the directories below `path` that are empty or hold only empty
-// directories, depth first; files are never touched, links never followed.
-// 1 when the directory could be searched, else 0 (as DeleteDirectoryTree).
-int RemoveEmptyDirectories(platform::FileSystem& files, const std::string& path);
-
-// Whether Complete may remove the uninstall directory's whole tree: not for
-// a drive root, the Windows directory or one above it, its SYSTEM or
-// SYSTEM32 directory, or the program files directory itself.
+// Whether Complete may remove the uninstall directory's whole tree: only
+// when this installation created it (install::MayRemoveWholeTree), and
+// never for a drive root, the Windows directory, one above or below it, or
+// the program files directory itself.
 bool MayRemoveWholeDirectory(const setup::SetupState& state);
 
 // Deletes SAILE.INI at the root of the program's drive (in the temporary
@@ -44,11 +40,11 @@ bool MayRemoveWholeDirectory(const setup::SetupState& state);
 // drive. Failures are passed over.
 void RemoveExtraFiles(setup::SetupState& state);
 
-// The removal of the program files: the logged files and the directories
-// they leave empty (Selective), or the logged files and the whole tree
-// (Complete, where allowed; elsewhere as Selective), then
-// the current directory moves to the drive's root so that the uninstall
-// directory can go, the directory itself if it is empty (in a silent run
+// The removal of the program files: the logged files and, when empty, the
+// directories setup created (Selective), or the logged files and the whole
+// tree (Complete, where allowed; elsewhere as Selective), then the current
+// directory moves to the drive's root so that the uninstall directory can
+// go, the directory itself if setup created it and it is empty (in a silent run
 // after HandOffLauncherFile has taken the waiting uninstaller's own file
 // out of it), and the extra files.
 void RemoveProgramFiles(setup::SetupState& state, FileRemoval option);

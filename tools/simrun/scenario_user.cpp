@@ -192,9 +192,15 @@ bool ScenarioUser::Continue(sim::SimUi& ui) {
 void ScenarioUser::RunAction(sim::SimUi& ui, const scenario::Statement& st, WindowHandle h,
                              const scenario::Action& a) {
   switch (a.kind) {
-    case scenario::ActionKind::kSet:
-      ui.TypeText(h, a.control, text::Utf8ToCp1252(a.text));
+    case scenario::ActionKind::kSet: {
+      std::string typed = text::Utf8ToCp1252(a.text);
+      if (a.shortPath) {
+        if (!shortPath_) Abort(Where(st) + ": no machine gives 8.3 aliases");
+        typed = shortPath_(typed);
+      }
+      ui.TypeText(h, a.control, typed);
       break;
+    }
     case scenario::ActionKind::kPress:
       Press(ui, st, h, a.control);
       break;

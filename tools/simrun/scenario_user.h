@@ -31,6 +31,10 @@ class ScenarioUser : public sim::User {
   void SetInsertHandler(std::function<void(char, const std::string&)> insert) {
     insert_ = std::move(insert);
   }
+  // Gives the 8.3 alias of a Windows path for `set <ctl> short "<path>"`.
+  void SetShortPathHandler(std::function<std::string(const std::string&)> shortPath) {
+    shortPath_ = std::move(shortPath);
+  }
   // Receives each transcript record as it happens.
   void SetRecorder(std::function<void(const std::string&)> record) { record_ = std::move(record); }
 
@@ -91,6 +95,7 @@ class ScenarioUser : public sim::User {
 
   scenario::ScriptedUser user_;
   std::function<void(char, const std::string&)> insert_;
+  std::function<std::string(const std::string&)> shortPath_;
   std::function<void(const std::string&)> record_;
   std::vector<std::string> records_;
   Active active_;

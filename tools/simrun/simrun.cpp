@@ -161,6 +161,13 @@ int main(int argc, char** argv) {
   user.SetInsertHandler([m, &scn](char drive, const std::string& folder) {
     simrun::InsertDisk(*m, scn, drive, folder);
   });
+  user.SetShortPathHandler([m](const std::string& path) {
+    std::string alias;
+    if (m->files().GetShortPathName(path, &alias) != 0) {
+      throw sim::RunAborted("no 8.3 alias of " + path + ": it does not exist");
+    }
+    return alias;
+  });
   // A program started and waited for (a silent uninstaller's temporary
   // copy) runs on the same machine, within the run that started it.
   machine->system().SetProgramRunner([m]() -> int {

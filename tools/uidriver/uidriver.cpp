@@ -927,6 +927,16 @@ void Driver::StepActive() {
           return;
         }
         std::string text = text::Utf8ToCp1252(a.text);
+        if (a.shortPath) {
+          // The alias Windows gives the path here (Wine hashes them).
+          char alias[MAX_PATH];
+          DWORD n = ::GetShortPathNameA(text.c_str(), alias, MAX_PATH);
+          if (n == 0 || n >= MAX_PATH) {
+            Fail(scenario::Where(scenario_, st) + ": no 8.3 alias of " + a.text);
+            return;
+          }
+          text = alias;
+        }
         DWORD_PTR result = 0;
         ::SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                               SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);

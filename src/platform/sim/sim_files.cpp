@@ -111,6 +111,31 @@ std::string ShortStem(const std::string& name, std::string* ext) {
   return clean(base, 6);
 }
 
+// The 8.3 alias Windows 95 gives the entry `name` of the host folder
+// `hostDir`: the name itself when it fits, else the first six characters
+// of its cleaned stem, "~" and its number among the siblings with the same
+// stem and extension (in name order), and the cleaned extension.
+std::string ShortAlias(const std::string& hostDir, const std::string& name) {
+  if (FitsShort(name)) return name;
+  std::string ext;
+  const std::string stem = ShortStem(name, &ext);
+  std::vector<std::string> same;
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(hostDir, ec)) {
+    std::string sibling = WindowsName(e.path().filename().string());
+    if (FitsShort(sibling)) continue;
+    std::string siblingExt;
+    if (ShortStem(sibling, &siblingExt) == stem && siblingExt == ext) same.push_back(FoldCase(sibling));
+  }
+  std::sort(same.begin(), same.end());
+  std::size_t n = 1 + static_cast<std::size_t>(
+                          std::find(same.begin(), same.end(), FoldCase(name)) - same.begin());
+  std::string number = "~" + std::to_string(n);
+  std::string alias = stem.substr(0, std::min(stem.size(), 8 - number.size())) + number;
+  if (!ext.empty()) alias += "." + ext;
+  return alias;
+}
+
 }  // namespace
 
 std::string FoldCase(const std::string& name) {
@@ -229,6 +254,20 @@ std::uint32_t SimFiles::Resolve(const std::string& path, Resolved* out, bool pat
           std::string candidate = e.path().filename().string();
           std::string asWindows = WindowsName(candidate);
           if (FoldCase(asWindows) == folded) {
+            hostName = candidate;
+            shownName = asWindows;
+            found = true;
+            break;
+          }
+        }
+      }
+      // An 8.3 alias (PROGRA~1) names the entry it stands for, as on
+      // Windows; the path then shows the entry's long name.
+      if (!found && name.find('~') != std::string::npos) {
+        for (const fs::directory_entry& e : fs::directory_iterator(host, ec)) {
+          std::string candidate = e.path().filename().string();
+          std::string asWindows = WindowsName(candidate);
+          if (FoldCase(ShortAlias(host, asWindows)) == folded) {
             hostName = candidate;
             shownName = asWindows;
             found = true;
@@ -702,28 +741,10 @@ std::uint32_t SimFiles::GetShortPathName(const std::string& path, std::string* o
   std::string result = r.windows.substr(0, 2);
   std::string host = drives_[r.drive];
   std::size_t pos = 3;
-  std::error_code ec;
   while (pos <= r.windows.size() && r.parts > 0) {
     std::size_t next = r.windows.find('\\', pos);
     std::string name = r.windows.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
-    std::string shortName = name;
-    if (!FitsShort(name)) {
-      std::string ext;
-      std::string stem = ShortStem(name, &ext);
-      std::vector<std::string> same;
-      for (const fs::directory_entry& e : fs::directory_iterator(host, ec)) {
-        std::string sibling = WindowsName(e.path().filename().string());
-        if (FitsShort(sibling)) continue;
-        std::string siblingExt;
-        if (ShortStem(sibling, &siblingExt) == stem && siblingExt == ext) same.push_back(FoldCase(sibling));
-      }
-      std::sort(same.begin(), same.end());
-      std::size_t n = 1 + static_cast<std::size_t>(
-                              std::find(same.begin(), same.end(), FoldCase(name)) - same.begin());
-      std::string number = "~" + std::to_string(n);
-      shortName = stem.substr(0, std::min(stem.size(), 8 - number.size())) + number;
-      if (!ext.empty()) shortName += "." + ext;
-    }
+    const std::string shortName = ShortAlias(host, name);
     result += "\\" + shortName;
     host += "/" + HostName(name);
     // Use the host entry's own name for the walk.
@@ -764,7 +785,11 @@ std::uint32_t SimFiles::FindFiles(const std::string& pattern, std::vector<platfo
   for (const fs::directory_entry& e : fs::directory_iterator(r.host, ec)) {
     platform::FindData fd;
     fd.name = WindowsName(e.path().filename().string());
-    if (!MatchName(name, fd.name)) continue;
+    // A pattern is matched against the long name and, as FindFirstFileA
+    // does, against the 8.3 alias (looked at only for a pattern with "~").
+    if (!MatchName(name, fd.name) &&
+        (name.find('~') == std::string::npos || !MatchName(name, ShortAlias(r.host, fd.name))))
+      continue;
     Resolved entry;
     if (Resolve(r.windows + (r.parts ? "\\" : "") + fd.name, &entry) != 0) continue;
     fd.attributes = AttributesOf(entry);
