@@ -34,6 +34,12 @@ setup_exe=$(cd "$(dirname "$setup_exe")" && pwd)/$(basename "$setup_exe")
 uidriver=$(cd "$(dirname "$uidriver")" && pwd)/$(basename "$uidriver")
 
 out=$2
+# A run that was killed may have left a folder immutable (refuse mkdir).
+if [ -f "$out/refused-mkdir.list" ]; then
+  while IFS= read -r dir; do
+    [ -n "$dir" ] && chattr -i "$dir" 2>/dev/null
+  done <"$out/refused-mkdir.list"
+fi
 rm -rf "$out"
 mkdir -p "$out/shots"
 out=$(cd "$out" && pwd)

@@ -3,7 +3,7 @@
  * Started so, it writes its command line to C:\PLANTED.RAN: a test that
  * finds the file knows a program start was not quoted.
  *
- * "Program.exe /winexec <command line>" instead starts that command line
+ * "Program.exe /winexec "<command line>"" instead starts that command line
  * with WinExec, as setup starts its programs: the test's proof that an
  * unquoted command line does reach the planted program on this system. */
 #include <string.h>
@@ -13,9 +13,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
   (void)instance;
   (void)previous;
   (void)show;
-  const char* flag = strstr(arguments, "/winexec ");
-  if (flag != NULL) {
-    return WinExec(flag + 9, SW_SHOW) > 31 ? 0 : 1;
+  (void)arguments;
+  /* The command line to start is one argument (in double quotes when it
+   * holds blanks, as a shell passes it). */
+  if (__argc == 3 && strcmp(__argv[1], "/winexec") == 0) {
+    return WinExec(__argv[2], SW_SHOW) > 31 ? 0 : 1;
   }
   HANDLE marker = CreateFileA("C:\\PLANTED.RAN", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
