@@ -247,11 +247,13 @@ int RunInstallMode(SetupState& state) {
   RestartReasons reasons;
   if (!CheckQic117Service(state, reasons)) return kEndedAtOnce;
 
+  bool createdBySilentRun = false;  // the install directory, with its parents
+
   if (silent) {
     // The directory was checked as the dialog checks it; the dialog would
     // have made its missing parents.
     LogStep(state, "install directory " + state.installDir);
-    ui::CreateDirectoryPath(state.machine.files, state.installDir);
+    createdBySilentRun = ui::CreateDirectoryPath(state.machine.files, state.installDir) == 0;
     platform::FileStatus made;
     if (state.machine.files.GetFileStatus(state.installDir, &made) != 0 ||
         !(made.attributes & platform::attr::kDirectory)) {
@@ -272,7 +274,8 @@ int RunInstallMode(SetupState& state) {
     RecordDialogAnswers(state);
   }
 
-  const bool createdInstallDir = state.machine.files.CreateDirectory(state.installDir) == 0;
+  const bool createdInstallDir =
+      state.machine.files.CreateDirectory(state.installDir) == 0 || createdBySilentRun;
   if (!DeactivateConflictingDrivers(state, reasons)) {
     // Nothing was installed: the directory made for it goes again.
     if (createdInstallDir) state.machine.files.RemoveDirectory(state.installDir);

@@ -166,7 +166,9 @@ SystemIniResult DeactivateSystemIniDrivers(setup::SetupState& state) {
   if (plan.lines == 0) return SystemIniResult::kUnchanged;
   std::string backup = FreeSystemIniBackupName(files, state.windowsDir);
   if (backup.empty() || !WriteComplete(files, backup, original)) {
-    TellWriteError(state, backup.empty() ? state.windowsDir + "\\SYSTEM.000" : backup);
+    // Without a free backup name the file not written is named by what
+    // it was to save.
+    TellWriteError(state, backup.empty() ? path : backup);
     return SystemIniResult::kFailed;
   }
   if (!ReplaceSystemIni(files, path, original, plan.content)) {
