@@ -123,6 +123,11 @@ if command -v x86_64-w64-mingw32-windres >/dev/null && command -v x86_64-w64-min
   build_runtime "$stage/gen/older" MFC40 4 1 6000 "Application framework 4.0 (older)"
   build_runtime "$stage/gen/newer" MSVCRT40 4 22 0 "C run-time library 4.0 (newer)"
   build_runtime "$stage/gen/same" MFC40 4 1 6140 "Application framework 4.0 (same version)"
+  # A program planted as C:\Program.exe (tests/planted/program.c): it
+  # leaves C:\PLANTED.RAN when an unquoted program start reaches it.
+  mkdir -p "$out/planted"
+  x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -mwindows -s -Wl,--no-insert-timestamp \
+    -o "$out/planted/Program.exe" tests/planted/program.c
 else
   echo "make-test-disks: warning: no mingw cross compiler; the shared library set is not made" >&2
   rm -f "$stage/shared.product"
@@ -235,6 +240,11 @@ derive small hostile_rename
 edit_dat "$out/hostile_rename/disk1/SETUP.DAT" '$a README.TXT,/D1 /R..\\EVIL.TXT'
 derive small hostile_subdir
 edit_dat "$out/hostile_subdir/disk1/SETUP.DAT" '$a ORDER.TX_,/D1 /X..\\..\\windows'
+
+# The small set as the SE edition: a successful installation ends by
+# starting UPGRADE.EXE of the install directory.
+derive small small_se
+edit_dat "$out/small_se/disk1/SETUP.DAT" 's/^aux=.*/aux=S/'
 
 # The small set in German: the setup language, and with it the default
 # install directory, group name and item captions, come from lng.

@@ -37,6 +37,12 @@ setup_exe=$(cd "$(dirname "$setup_exe")" && pwd)/$(basename "$setup_exe")
 uidriver=$(cd "$(dirname "$uidriver")" && pwd)/$(basename "$uidriver")
 
 out=$2
+# A run that was killed may have left a folder immutable (refuse mkdir).
+if [ -f "$out/refused-mkdir.list" ]; then
+  while IFS= read -r dir; do
+    [ -n "$dir" ] && chattr -i "$dir" 2>/dev/null
+  done <"$out/refused-mkdir.list"
+fi
 rm -rf "$out"
 mkdir -p "$out/shots"
 out=$(cd "$out" && pwd)
@@ -44,7 +50,14 @@ out=$(cd "$out" && pwd)
 export WINE_TEST_DIR=$out/work
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
+# Directories made immutable for `refuse mkdir` (one host path a line);
+# made changeable again at the end, before anything is removed.
+refused_dirs=$out/refused-mkdir.list
+: >"$refused_dirs"
 finish() {
+  while IFS= read -r dir; do
+    [ -n "$dir" ] && chattr -i "$dir" 2>/dev/null
+  done <"$refused_dirs"
   wine_env_cleanup
   if [ -z "${KEEP_PREFIX:-}" ]; then rm -rf "$WINE_TEST_DIR"; fi
 }
@@ -82,7 +95,30 @@ map_drive() {
   echo ok
 }
 
-# Requests of the driver: "drive X: <folder>", one answer line each.
+# `refuse mkdir "C:\<path>"`: the directory (made as needed) below the
+# prefix's drive C: refuses new entries (chattr +i; as root, Unix
+# permissions would not). Prints "ok" or the reason.
+refuse_mkdir() {
+  local windows=$1 rest host
+  case $windows in
+    [Cc]:\\*) rest=${windows:3} ;;
+    *) echo "only a path on drive C: can refuse directory creation"; return ;;
+  esac
+  host=$(readlink -f "$WINEPREFIX/dosdevices/c:")/${rest//\\//}
+  if ! mkdir -p "$host"; then
+    echo "cannot make $host"
+    return
+  fi
+  if ! chattr +i "$host" 2>/dev/null; then
+    echo "cannot make $host immutable (chattr +i; needs root and a file system that has the flag)"
+    return
+  fi
+  printf '%s\n' "$host" >>"$refused_dirs"
+  echo ok
+}
+
+# Requests of the driver: "drive X: <folder>" and "refuse mkdir <path>",
+# one answer line each.
 handle_line() {
   local line=${1%$'\r'} letter folder answer
   case $line in
@@ -91,6 +127,11 @@ handle_line() {
       folder=${line:9}
       answer=$(map_drive "$letter" "$folder")
       echo "drive $letter: $folder -> $answer" >>"$out/drives.log"
+      printf '%s\n' "$answer" >&"${DRIVER[1]}"
+      ;;
+    "refuse mkdir "*)
+      answer=$(refuse_mkdir "${line:13}")
+      echo "refuse mkdir ${line:13} -> $answer" >>"$out/drives.log"
       printf '%s\n' "$answer" >&"${DRIVER[1]}"
       ;;
     *)

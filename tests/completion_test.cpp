@@ -102,7 +102,7 @@ TEST(FinishSetup, ReadmeAnsweredYesStartsNotepadWithTheInstalledReadme) {
 TEST(FinishSetup, SeEditionRunsUpgradeProgramAndShowsNothing) {
   Outcome o = Finish("win95", true, 0, status::kInstalled, 0, "");
   EXPECT_TRUE(o.records.empty());
-  EXPECT_EQ(o.programs, (std::vector<std::string>{"winexec 5 C:\\TAPE\\UPGRADE.EXE /install"}));
+  EXPECT_EQ(o.programs, (std::vector<std::string>{"winexec 5 \"C:\\TAPE\\UPGRADE.EXE\" /install"}));
 }
 
 struct BoxCase {
@@ -206,7 +206,7 @@ TEST(FinishSetup, SeEditionRestartRunsUpgradeThenAsks) {
                      "box \"Installation Complete\": cancel\n");
   EXPECT_EQ(o.records.size(), 1u);
   ASSERT_EQ(o.programs.size(), 1u);
-  EXPECT_NE(o.programs[0].find("UPGRADE.EXE /install"), std::string::npos);
+  EXPECT_NE(o.programs[0].find("UPGRADE.EXE\" /install"), std::string::npos);
 }
 
 }  // namespace

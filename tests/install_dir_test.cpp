@@ -172,6 +172,56 @@ TEST(CreateDirectoryPathTest, CreatesMissingLevelsFromTheTop) {
   fs::remove_all(root);
 }
 
+// Where a level cannot be created, the walk ends with 1 whatever the answer
+// and however deep the path goes below the refusing directory, and creates
+// nothing below it; the levels above a refusal that could be made stay.
+TEST(CreateDirectoryPathTest, EndsOnEveryRefusal) {
+  const fs::path root = fs::path(::testing::TempDir()) / "create_directory_path_refused";
+  struct Case {
+    const char* refusing;  // the directory in which creating fails
+    bool refusingExists;
+    std::uint32_t error;   // what creating a directory in it answers
+    const char* path;      // what is created
+    const char* made;      // a level made on the way ("" none), host path below C/
+  } cases[] = {
+      {"C:\\Locked", true, platform::err::kAccessDenied, "C:\\Locked\\New", ""},
+      {"C:\\Locked", true, platform::err::kAccessDenied, "C:\\Locked\\New\\Deeper", ""},
+      {"C:\\Locked", true, platform::err::kAccessDenied, "C:\\Locked\\A\\B\\C\\D", ""},
+      {"C:\\Top\\Locked", true, platform::err::kAccessDenied, "C:\\Top\\Locked\\New\\Deeper", ""},
+      {"C:\\CD", true, 19, "C:\\CD\\New\\Deeper", ""},          // write-protected
+      {"C:\\Drive", true, 21, "C:\\Drive\\New\\Deeper", ""},    // not ready
+      {"C:\\Odd", true, 1117, "C:\\Odd\\New\\Deeper", ""},      // an I/O error
+      {"C:\\Odd", true, 0x7FFFFFFF, "C:\\Odd\\New", ""},         // no known error
+      // A level created on the way, then a refusal above it.
+      {"C:\\Made", false, platform::err::kAccessDenied, "C:\\Made\\New\\Deeper", "Made"},
+      {"C:\\Up\\Made", false, 19, "C:\\Up\\Made\\X\\Y", "Up/Made"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    fs::remove_all(root);
+    std::string error;
+    auto m = sim::SimMachine::Open(root.string(), &error);
+    ASSERT_TRUE(m) << error;
+    if (c.refusingExists) {
+      ASSERT_EQ(m->files().MakeDirectories(c.refusing), 0u);
+    }
+    ASSERT_EQ(m->files().RefuseDirectoryCreation(c.refusing, c.error), 0u);
+    EXPECT_EQ(CreateDirectoryPath(m->machine().files, c.path), 1);
+    std::string below = c.path + std::string(c.refusing).size() + 1;
+    const std::string first = below.substr(0, below.find('\\'));
+    std::string refusingHost = c.refusing + 3;  // below "C:\\"
+    for (char& ch : refusingHost) ch = ch == '\\' ? '/' : ch;
+    EXPECT_FALSE(fs::exists(root / "C" / refusingHost / first));
+    if (*c.made) {
+      EXPECT_TRUE(fs::is_directory(root / "C" / c.made));
+    }
+    // The refusal is the machine's, not the walk's: elsewhere it creates.
+    EXPECT_EQ(CreateDirectoryPath(m->machine().files, "C:\\Free\\New\\Deeper"), 0);
+    EXPECT_TRUE(fs::is_directory(root / "C" / "Free" / "New" / "Deeper"));
+  }
+  fs::remove_all(root);
+}
+
 // ---------------------------------------------------------------- placement
 
 TEST(PlacementTest, CentreHalvesTowardsZero) {

@@ -92,6 +92,18 @@ TEST(ScenarioParser, ReadsEveryStatement) {
   EXPECT_TRUE(s.hasEnd);
 }
 
+TEST(ScenarioParser, ReadsTheRefusedDirectoryCreation) {
+  Scenario s;
+  std::string error;
+  ASSERT_TRUE(ParseScenario("refuse mkdir \"C:\\Locked\"\nREFUSE Restart\nrun a\n", "t.scn", &s,
+                            &error))
+      << error;
+  ASSERT_EQ(s.setup.size(), 2u);
+  EXPECT_EQ(s.setup[0].kind, Kind::kRefuseMkdir);
+  EXPECT_EQ(s.setup[0].windowsPath, "C:\\Locked");
+  EXPECT_EQ(s.setup[1].kind, Kind::kRefuseRestart);
+}
+
 TEST(ScenarioParser, ReadsGroupStatementsAndDoubleClicks) {
   Scenario s = MustParse(
       "group \"Tape (old), [x]\"\n"
@@ -231,6 +243,9 @@ TEST(ScenarioParser, ReportsFileLineAndCause) {
       {"run a\nremove \"K\"\n", "t.scn:2: second 'run', 'remove' or 'start' statement"},
       {"follow\nrun a\n", "t.scn:1: user statement before 'run'"},
       {"run a\nfollow 2\n", "t.scn:2: unexpected '2'"},
+      {"refuse rmdir \"C:\\x\"\nrun a\n", "t.scn:1: expected 'refuse restart' or 'refuse mkdir"},
+      {"refuse mkdir C:\\x\nrun a\n", "t.scn:1: expected Windows path in double quotes"},
+      {"refuse mkdir \"C:\\x\" now\nrun a\n", "t.scn:1: unexpected 'now'"},
       {"run a\nfollow\nfollow\nfollow\nfollow\nfollow\n", "t.scn:6: too many 'follow' statements"},
   };
   for (const Case& c : cases) {

@@ -69,6 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "C:\\windows\\UNINSTX$.EXE /restart \"C:\\Program Files\\Halvorn\"",
                   Mode::kRestart, "C:\\windows\\UNINSTX$.EXE /restart \"C:\\Program Files", "C:\\Program Files\\Halvorn",
                   false},
+        // The launcher starts the temporary copy with its path quoted.
+        StartCase{"QuotedTemporaryCopyRestarts", true, "C:\\My Windows\\UNINSTX$.EXE",
+                  "\"C:\\My Windows\\UNINSTX$.EXE\" /restart \"C:\\Program Files\\Halvorn\"",
+                  Mode::kRestart, "C:\\My Windows", "C:\\Program Files\\Halvorn", false},
+        StartCase{"Win95QuotedRestartCommandLine", false, "C:\\windows\\UNINSTX$.EXE",
+                  "\"C:\\windows\\UNINSTX$.EXE\" /restart \"C:\\TAPE\"", Mode::kRestart,
+                  "C:\\windows\\UNINSTX$.EXE\" /restart \"C:", "C:\\TAPE", false},
         StartCase{"RestartOnlyInArguments", true, "C:\\restart\\SETUP.EXE",
                   "\"C:\\x /restart\\SETUP.EXE\"", Mode::kInstall, "C:\\restart", "", false},
         StartCase{"RestartWithoutQuotesRefused", true, "C:\\windows\\UNINSTX$.EXE",

@@ -95,8 +95,6 @@ TEST(SystemIni, UnchangedCases) {
       {"no SYSTEM.INI", false, "", false, 0, false},
       {"no driver line", true, "[boot]\r\nshell=Explorer.exe\r\n", false, 0, false},
       {"read-only", true, "device=MNSTD.386\r\n", true, 0, false},
-      {"disk too full for the backup", true, "device=MNSTD.386\r\n", false, 4, false},
-      {"disk too full for the new content", true, "device=MNSTD.386\r\n", false, 30, true},
   };
   for (const Case& c : cases) {
     SystemMachine m(false);
@@ -118,8 +116,38 @@ TEST(SystemIni, UnchangedCases) {
   }
 }
 
+// Driver lines found, but the backup or the new content cannot be written:
+// SYSTEM.INI keeps its content, no backup is left (one identical to the
+// unchanged file was once left behind, and nothing said), and the user is
+// told which file could not be written.
+TEST(SystemIni, FailedWritesLeaveNoBackupAndAreReported) {
+  struct Case {
+    const char* name;
+    std::uint64_t freeSpace;
+    const char* shownPath;
+  } cases[] = {
+      {"disk too full for the backup", 4, "C:\\windows\\SYSTEM.000"},
+      {"disk too full for the new content", 30, "C:\\windows\\SYSTEM.INI"},
+  };
+  const std::string content = "device=MNSTD.386\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SystemMachine m(false);
+    m.files.PutFile(kIni, content);
+    m.files.SetFreeSpace('C', c.freeSpace);
+    EXPECT_EQ(DeactivateSystemIniDrivers(m.state), SystemIniResult::kFailed);
+    EXPECT_EQ(m.Read(kIni), content);
+    EXPECT_FALSE(m.Exists("C:\\windows\\SYSTEM.000"));
+    EXPECT_FALSE(m.Exists("C:\\windows\\SYSINI.$$$"));
+    ASSERT_EQ(m.ui.boxes.size(), 1u);
+    EXPECT_EQ(m.ui.boxes[0].caption, "Program error");
+    EXPECT_EQ(m.ui.boxes[0].text, std::string("There was an error writing a file.\n") + c.shownPath);
+    EXPECT_EQ(m.files.OpenHandleCount(), 0u);
+  }
+}
+
 // Replacing fails after the old file was deleted (the way of Windows 95):
-// the original content comes back.
+// the original content comes back, the backup goes, the user is told.
 class FailingRename : public sim::SimFiles {
  public:
   std::uint32_t MoveFile(const std::string&, const std::string&) override { return 5; }
@@ -135,11 +163,12 @@ TEST(SystemIni, FailedReplaceRestoresTheOriginal) {
   state.windowsDir = "C:\\windows";
   std::string original = "device=DCVXD.386\r\n";
   m.files.PutFile(kIni, original);
-  EXPECT_EQ(DeactivateSystemIniDrivers(state), SystemIniResult::kUnchanged);
+  EXPECT_EQ(DeactivateSystemIniDrivers(state), SystemIniResult::kFailed);
   EXPECT_EQ(m.Read(kIni), original);
-  EXPECT_EQ(m.Read("C:\\windows\\SYSTEM.000"), original);
+  EXPECT_FALSE(m.Exists("C:\\windows\\SYSTEM.000"));
   EXPECT_FALSE(m.Exists("C:\\windows\\SYSINI.$$$"));
-  EXPECT_TRUE(m.ui.boxes.empty());
+  ASSERT_EQ(m.ui.boxes.size(), 1u);
+  EXPECT_EQ(m.ui.boxes[0].text, "There was an error writing a file.\nC:\\windows\\SYSTEM.INI");
 }
 
 }  // namespace

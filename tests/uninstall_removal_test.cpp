@@ -10,6 +10,7 @@
 #include "setup/state.h"
 #include "simrun/product_resources.h"
 #include "uninstall/removal.h"
+#include "ui/dialog_ids.h"
 #include "uninstall/uninstall_dialogs.h"
 
 namespace uninstall {
@@ -390,6 +391,84 @@ TEST_F(ProgressTest, ProgressDialogEndsByItselfAfterFiveTicks) {
   EXPECT_TRUE(user.boxes.empty());
   EXPECT_EQ(user.destroyed, (std::vector<std::string>{"139@10000"}));
   EXPECT_FALSE(Exists("C:\\TAPE"));
+}
+
+}  // namespace
+}  // namespace uninstall
+
+namespace uninstall {
+namespace {
+
+// A user of the group selection: what the dialog offers when it opens,
+// what Enter does then, and how it is left (a group double-clicked, or
+// Cancel).
+class GroupChooser : public sim::User {
+ public:
+  explicit GroupChooser(std::string choose) : choose_(std::move(choose)) {}
+  int AnswerMessageBox(sim::SimUi&, platform::WindowHandle, const std::string&,
+                       const std::string&, std::uint32_t) override {
+    return platform::answer::kOk;
+  }
+  void ModelessDialogShown(sim::SimUi&, platform::WindowHandle) override {}
+  bool ModelessDialogsOpen(sim::SimUi&) override { return false; }
+  bool ModalDialogWaits(sim::SimUi& ui, platform::WindowHandle dialog) override {
+    if (ui.TemplateOf(dialog) != ui::ids::select_group::kTemplate || acted_) return false;
+    acted_ = true;
+    selectedAtStart = ui.ListCurSel(dialog, ui::ids::select_group::kGroupList);
+    okAtStart = ui.IsItemEnabled(dialog, platform::cmd::kOk);
+    int button = 0;
+    enter = ui.PressKey(dialog, sim::SimUi::Key::kEnter, &button);
+    openAfterEnter = ui.IsOpen(dialog);
+    if (!openAfterEnter) return true;
+    if (choose_.empty()) {
+      ui.PressButton(dialog, platform::cmd::kCancel);
+    } else {
+      ui.DoubleClickListEntry(dialog, ui::ids::select_group::kGroupList, choose_);
+    }
+    return true;
+  }
+  std::string WhyModalDialogWaits(sim::SimUi&, platform::WindowHandle) override { return "done"; }
+  void DialogDestroyed(sim::SimUi&, platform::WindowHandle, int, bool) override {}
+  std::string DescribeNext() const override { return {}; }
+
+  int selectedAtStart = -2;
+  bool okAtStart = true;
+  sim::SimUi::Click enter = sim::SimUi::Click::kDone;
+  bool openAfterEnter = false;
+
+ private:
+  std::string choose_;
+  bool acted_ = false;
+};
+
+// The group list opens with nothing selected and OK disabled, so Enter
+// takes no group (once it took the first of the list, "Accessories");
+// only a group the user picks becomes the group removed.
+TEST_F(RemovalTest, GroupSelectionActsOnlyOnTheUsersChoice) {
+  struct Case {
+    const char* choose;  // "" cancels
+    int result;
+    const char* groupName;
+  } cases[] = {
+      {"", platform::cmd::kCancel, "Halvorn+ old"},
+      {"Halvorn+ renamed", platform::cmd::kOk, "Halvorn+ renamed"},
+  };
+  m_->ui().SetResources(&simrun::ProductResources());
+  for (const char* group : {"Accessories", "Halvorn+ renamed", "StartUp"}) m_->progman().AddGroup(group);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.choose);
+    GroupChooser user(c.choose);
+    m_->ui().SetUser(&user);
+    state_->groupName = "Halvorn+ old";
+    SelectGroupDialog select(*state_);
+    EXPECT_EQ(select.Run(platform::kNoWindow), c.result);
+    EXPECT_EQ(user.selectedAtStart, -1);
+    EXPECT_FALSE(user.okAtStart);
+    EXPECT_NE(user.enter, sim::SimUi::Click::kDone);
+    EXPECT_TRUE(user.openAfterEnter);
+    EXPECT_EQ(state_->groupName, c.groupName);
+    m_->ui().SetUser(nullptr);
+  }
 }
 
 }  // namespace

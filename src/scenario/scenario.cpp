@@ -496,10 +496,17 @@ bool ParseLink(Cursor& c, Statement* st, std::string* error) {
   return c.End(error);
 }
 
+// `refuse restart` or `refuse mkdir "<windows path>"`
 bool ParseRefuseRestart(Cursor& c, Statement* st, std::string* error) {
+  const std::string what = Lower(c.Word());
+  if (what == "mkdir") {
+    st->kind = Kind::kRefuseMkdir;
+    if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+    return c.End(error);
+  }
   st->kind = Kind::kRefuseRestart;
-  if (Lower(c.Word()) != "restart") {
-    *error = "expected 'refuse restart'";
+  if (what != "restart") {
+    *error = "expected 'refuse restart' or 'refuse mkdir \"<windows path>\"'";
     return false;
   }
   return c.End(error);

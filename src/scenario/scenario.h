@@ -45,6 +45,7 @@ enum class Kind {
   kDeleteFile,      // windowsPath: a file removed before the run
   kLink,            // windowsPath: a link to text (an existing directory or file)
   kRefuseRestart,   // (no fields)
+  kRefuseMkdir,     // windowsPath: an existing directory in which creating a directory fails (5)
   kService,         // valueName: the service name, bytes: its type (1 kernel driver, 16 own process), windowsPath: its image
   kHold,            // windowsPath: a file another process holds open
   kDenyKey,         // keyPath: a registry key the user may read but not write

@@ -15,8 +15,13 @@ int ShowCatalogBox(SetupState& state, MsgId id, std::uint32_t flags) {
   return state.machine.ui.MessageBox(state.backgroundWindow, text, caption, flags);
 }
 
+// The program's path in double quotes: the install directory may hold
+// blanks (C:\Program Files\...), and an unquoted path would let Windows
+// start C:\Program.exe first.
 void RunUpgradeProgram(SetupState& state) {
-  std::string command = state.installDir + "\\UPGRADE.EXE /install";
+  std::string command = "\"";
+  command += state.installDir;
+  command += "\\UPGRADE.EXE\" /install";
   state.machine.system.WinExec(command, platform::sw::kShow);
 }
 

@@ -45,6 +45,9 @@ int ExitCodeFor(const SetupState& state, int setupStatus, int uninstallResult) {
 // What a mode's steps give besides a status: the user refused the removal
 // of the qic117 driver (setup ends at once, no completion).
 constexpr int kEndedAtOnce = -2;
+// A silent removal whose program group could not be verified: nothing was
+// removed (completion says so), and the exit code tells it apart.
+constexpr int kGroupNotVerified = -3;
 
 // How the program files are removed: the option dialog's choice, or in a
 // silent run the response file's. Complete where the dialog refuses it is
@@ -85,6 +88,18 @@ int RunRestartMode(SetupState& state) {
                                                       state.restartDescriptionPath);
   integration::UpdateRegistryEntries(state, integration::RegistryOperation::kReadGroupName);
 
+  // The option dialog offers OK only for a verified group; a silent run
+  // has no Browse to choose another, so it removes nothing: the group
+  // deleted could be another program's, the one left behind ours.
+  if (IsSilent(state) && !::uninstall::RecordedGroupVerified(state)) {
+    const std::string entry = "Dastrel" + state.entryNumber;
+    state.unattended->log.Line(
+        "refused", state.groupName.empty()
+                       ? "the uninstall entry " + entry + " names no program group; nothing was removed"
+                       : "the program group " + LogText(state.groupName) + " of the uninstall entry " +
+                             entry + " does not exist with exactly that name; nothing was removed");
+    return kGroupNotVerified;
+  }
   ::uninstall::FileRemoval option = ::uninstall::FileRemoval::kSelective;
   if (!ChooseRemoval(state, &option)) return uninstall::kNothingDone;
   ::uninstall::UninstallProgressDialog progress(state, option);
@@ -111,17 +126,42 @@ bool CheckQic117Service(SetupState& state, RestartReasons& reasons) {
 }
 
 // QIC products: conflicting tape drivers in SYSTEM.INI are commented out
-// before any file is copied.
-void DeactivateConflictingDrivers(SetupState& state, RestartReasons& reasons) {
-  if (state.scsi) return;
-  reasons.configurationChanged =
-      integration::DeactivateSystemIniDrivers(state) == integration::SystemIniResult::kChanged;
+// before any file is copied. False when they were found but SYSTEM.INI
+// could not be rewritten (the user has been told): the product's driver
+// would conflict with them, so the installation stops.
+bool DeactivateConflictingDrivers(SetupState& state, RestartReasons& reasons) {
+  if (state.scsi) return true;
+  const integration::SystemIniResult result = integration::DeactivateSystemIniDrivers(state);
+  reasons.configurationChanged = result == integration::SystemIniResult::kChanged;
+  return result != integration::SystemIniResult::kFailed;
+}
+
+// No uninstall entry could be registered: every entry number is another
+// group's, or the entry could not be written (told now), or the Uninstall
+// key could not be opened (told already). The installation stops there,
+// failed. The installed SETUP.DAT gets the entry number "xx", which no
+// entry has, so its uninstaller never takes another product's entry (the
+// number it reads when none is stored is "00").
+int RegistrationFailed(SetupState& state, int registered) {
+  if (registered != 0) {
+    state.machine.ui.MessageBox(state.backgroundWindow,
+                                Msg(state, MSG_UNINSTALL_KEY_FAILED, kText),
+                                Msg(state, MSG_UNINSTALL_KEY_FAILED, kCaption),
+                                platform::mb::kOk | platform::mb::kIconWarning);
+  }
+  LogStep(state, "no uninstall entry was registered (entry number " + state.entryNumber + ")");
+  state.entryNumber = "xx";
+  state.machine.profile.WriteString("Misc", "SeqID", state.entryNumber,
+                                    state.installDir + "\\SETUP.DAT");
+  return status::kFailed;
 }
 
 // After copying: the uninstall entry, the shared run-time libraries, and
 // the entry number in the installed SETUP.DAT. Returns the setup status.
 int RegisterInstallation(SetupState& state, RestartReasons& reasons) {
-  integration::UpdateRegistryEntries(state, integration::RegistryOperation::kRegisterEntry);
+  const int registered =
+      integration::UpdateRegistryEntries(state, integration::RegistryOperation::kRegisterEntry);
+  if (registered != 0 || state.entryNumber == "xx") return RegistrationFailed(state, registered);
   switch (install::ReplaceSharedLibraries(state)) {
     case install::SharedLibrariesResult::kDone: break;
     case install::SharedLibrariesResult::kRestartNeeded: reasons.restartNeeded = true; break;
@@ -215,6 +255,13 @@ int RunInstallMode(SetupState& state) {
     LogStep(state, "install directory " + state.installDir);
     install::NoteInstallDirBefore(state);
     ui::CreateDirectoryPath(state.machine.files, state.installDir);
+    platform::FileStatus made;
+    if (state.machine.files.GetFileStatus(state.installDir, &made) != 0 ||
+        !(made.attributes & platform::attr::kDirectory)) {
+      // The dialog would say "Cannot accept that entry" and stay open.
+      LogStep(state, "the install directory " + state.installDir + " could not be created");
+      return status::kFailed;
+    }
     LogStep(state, "program group " + LogText(state.groupName));
   } else {
     ui::InstallDirDialog installDir(state);
@@ -230,7 +277,12 @@ int RunInstallMode(SetupState& state) {
   }
 
   state.machine.files.CreateDirectory(state.installDir);
-  DeactivateConflictingDrivers(state, reasons);
+  if (!DeactivateConflictingDrivers(state, reasons)) {
+    // Nothing was installed: the directory made for it goes again (only
+    // when it was not there before the dialogs or the silent run).
+    if (state.ownership.installDirCreated) state.machine.files.RemoveDirectory(state.installDir);
+    return status::kFailed;
+  }
 
   int copied = install::CopyProductFiles(state, state.installDir);
   if (copied != install::kCopyDone) return copied;
@@ -316,7 +368,7 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
     if (refused) {
       // The steps did not run: nothing to take from them.
     } else if (state.mode == Mode::kRestart) {
-      uninstallResult = reached;
+      uninstallResult = reached == kGroupNotVerified ? uninstall::kNothingDone : reached;
     } else {
       setupStatus = reached;
     }
@@ -327,6 +379,7 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
   machine.ui.DestroyWindow(window);
   state.backgroundWindow = platform::kNoWindow;
   if (reached == kEndedAtOnce) return exitcode::kCancelled;
+  if (reached == kGroupNotVerified) return exitcode::kGroupNotVerified;
   return ExitCodeFor(state, setupStatus, uninstallResult);
 }
 

@@ -17,6 +17,9 @@ constexpr int kDescriptionInvalid = 13;
 constexpr int kBadCommandLine = 20;
 constexpr int kResponseFileRefused = 21;
 constexpr int kLicenseNotAccepted = 22;
+// Unattended removal: the program group of the uninstall entry could not be
+// verified (no name, or no group of exactly that name); nothing was removed.
+constexpr int kGroupNotVerified = 23;
 }  // namespace exitcode
 
 // Detects the platform, selects the mode, reads SETUP.DAT and runs the steps

@@ -112,6 +112,17 @@ void TellUser(setup::SetupState& state, const std::string& driverList,
                               platform::mb::kOk | platform::mb::kIconInformation);
 }
 
+// A file that had to be written for the deactivation could not be: the
+// catalog's write error with its path, as for the files setup copies.
+void TellWriteError(setup::SetupState& state, const std::string& path) {
+  std::string text = setup::Msg(state, setup::MSG_WRITE_ERROR, setup::kText);
+  std::string caption = setup::Msg(state, setup::MSG_WRITE_ERROR, setup::kCaption);
+  const std::size_t placeholder = text.find("%s");
+  if (placeholder != std::string::npos) text.replace(placeholder, 2, path);
+  state.machine.ui.MessageBox(state.backgroundWindow, text, caption,
+                              platform::mb::kOk | platform::mb::kIconError);
+}
+
 }  // namespace
 
 DriverDeactivation CommentOutDriverLines(const std::string& content,
@@ -154,8 +165,18 @@ SystemIniResult DeactivateSystemIniDrivers(setup::SetupState& state) {
       original, setup::Msg(state, setup::MSG_SYSINI_COMMENT_LINE, setup::kText));
   if (plan.lines == 0) return SystemIniResult::kUnchanged;
   std::string backup = FreeSystemIniBackupName(files, state.windowsDir);
-  if (backup.empty() || !WriteComplete(files, backup, original)) return SystemIniResult::kUnchanged;
-  if (!ReplaceSystemIni(files, path, original, plan.content)) return SystemIniResult::kUnchanged;
+  if (backup.empty() || !WriteComplete(files, backup, original)) {
+    // Without a free backup name the file not written is named by what
+    // it was to save.
+    TellWriteError(state, backup.empty() ? path : backup);
+    return SystemIniResult::kFailed;
+  }
+  if (!ReplaceSystemIni(files, path, original, plan.content)) {
+    // SYSTEM.INI holds its old content: a backup of it would only mislead.
+    files.DeleteFile(backup);
+    TellWriteError(state, path);
+    return SystemIniResult::kFailed;
+  }
   TellUser(state, plan.driverList, backup);
   return SystemIniResult::kChanged;
 }

@@ -16,8 +16,13 @@
 namespace integration {
 
 enum class SystemIniResult {
-  kUnchanged = 0,  // nothing to do, or SYSTEM.INI could not be read, backed up or replaced
+  kUnchanged = 0,  // nothing to do, or SYSTEM.INI could not be read (it is left alone)
   kChanged = 1,    // lines were commented out; the user has been told, Windows must restart
+  // Driver lines were found, but the backup or the new SYSTEM.INI could not
+  // be written: SYSTEM.INI is unchanged, no backup is left, the conflicting
+  // drivers stay active, and the user has been told (the write error with
+  // the file's path).
+  kFailed = 2,
 };
 
 // Capacity of the list of deactivated drivers shown to the user; names

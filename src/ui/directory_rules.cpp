@@ -9,6 +9,26 @@ namespace ui {
 
 // ---------------------------------------------------------------- creation
 
+namespace {
+
+bool IsExistingDirectory(platform::FileSystem& files, const std::string& path) {
+  platform::FileStatus status;
+  return files.GetFileStatus(path, &status) == 0 && (status.attributes & platform::attr::kDirectory);
+}
+
+// The going-up half of the walk: creates prefixes[from], prefixes[from - 1],
+// ..., the whole path last. True when the whole path was created now; false
+// at the first level that fails (the levels below it cannot be made).
+bool CreateLevelsAbove(platform::FileSystem& files, const std::vector<std::string>& prefixes,
+                       int from) {
+  for (int position = from; position >= 0; --position) {
+    if (files.CreateDirectory(prefixes[static_cast<std::size_t>(position)]) != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int CreateDirectoryPath(platform::FileSystem& files, const std::string& path) {
   // The prefixes, whole path first, then the text before each backslash
   // scanning from the end towards the colon, ending with the drive.
@@ -20,22 +40,33 @@ int CreateDirectoryPath(platform::FileSystem& files, const std::string& path) {
     if (path[i] == '\\') prefixes.push_back(path.substr(0, i));
   }
 
-  int position = 0;
-  bool createdLast = false;
+  // The walk goes down (shorter prefixes) while a level's parent is
+  // missing, turns once at the first level that exists or is created now,
+  // and then goes up creating the levels below it. It never turns back
+  // down, so it ends on every answer: a level that can be neither created
+  // nor found to exist (access denied, write-protected media, a drive not
+  // ready, an error not foreseen) ends it with 1.
   const int count = static_cast<int>(prefixes.size());
-  while (position >= 0 && position < count) {
+  int position = 0;
+  for (;;) {
+    if (position >= count) return 1;  // past the last prefix kept
     const std::string& prefix = prefixes[static_cast<std::size_t>(position)];
     if (prefix.size() == 2 && prefix[1] == ':') return 1;  // just the drive
     const std::uint32_t error = files.CreateDirectory(prefix);
-    if (error == 0 || error == platform::err::kAccessDenied) {
-      createdLast = error == 0;
-      --position;  // the next longer prefix
-    } else {
-      createdLast = false;
-      ++position;  // the next shorter prefix
+    if (error == 0) break;
+    if (error == platform::err::kPathNotFound) {
+      ++position;  // the parent is missing: the next shorter prefix
+      continue;
     }
+    if (!IsExistingDirectory(files, prefix)) return 1;
+    // It exists (some media answer access denied for an existing
+    // directory): nothing was created at this level.
+    if (position == 0) return 1;
+    --position;
+    return CreateLevelsAbove(files, prefixes, position) ? 0 : 1;
   }
-  return position < 0 && createdLast ? 0 : 1;
+  if (position == 0) return 0;
+  return CreateLevelsAbove(files, prefixes, position - 1) ? 0 : 1;
 }
 
 // ---------------------------------------------------------------- checks

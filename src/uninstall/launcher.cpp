@@ -52,7 +52,15 @@ void AddFileSwitch(std::string* line, const char* name, const std::string& path)
 }  // namespace
 
 std::string TemporaryCopyCommandLine(const setup::SetupState& state, const setup::Switches& switches) {
-  std::string line = CopyPath(state) + " /restart \"" + state.sourceDir + "\"";
+  // The copy's path in double quotes, as the Windows directory may hold
+  // blanks: unquoted, Windows would try the shorter runs of words first.
+  // Built in steps: a literal joined with operator+ trips a false overlap
+  // warning of the cross compiler.
+  std::string line = "\"";
+  line += CopyPath(state);
+  line += "\" /restart \"";
+  line += state.sourceDir;
+  line += '"';
   if (switches.silent) line += " /s";
   AddFileSwitch(&line, "/answers", switches.answersPath);
   AddFileSwitch(&line, "/log", switches.logPath);

@@ -22,13 +22,11 @@ std::string FolderName(const std::string& dir) {
   return cut == std::string::npos ? dir : dir.substr(cut + 1);
 }
 
-// Whether Program Manager has a group of exactly that name (letter case
-// included).
-bool GroupExistsExactly(setup::SetupState& state) {
+}  // namespace
+
+bool RecordedGroupVerified(setup::SetupState& state) {
   return !state.groupName.empty() && groups::ProgramGroupExists(state);
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------- group selection
 
@@ -44,14 +42,20 @@ bool SelectGroupDialog::OnInitDialog(platform::WindowHandle dialog) {
   window_.SetItemText(select_ctl::kPrompt, Msg(state_, setup::MSG_SELECT_GROUP_TO_REMOVE));
   window_.SetItemText(select_ctl::kOk, Msg(state_, setup::MSG_BUTTON_LABELS, 0));
   window_.SetItemText(select_ctl::kCancel, Msg(state_, setup::MSG_BUTTON_LABELS, 1));
-  window_.ListSetCurSel(select_ctl::kGroupList, 0);
-  // Without any group there is nothing to choose: only Cancel remains.
-  if (window_.ListCount(select_ctl::kGroupList) == 0) window_.EnableItem(select_ctl::kOk, false);
+  // Nothing is preselected: the group removed is one the user chose. OK
+  // stays disabled until an entry is selected, so Enter alone removes
+  // nothing.
+  window_.EnableItem(select_ctl::kOk, false);
   return true;
 }
 
 bool SelectGroupDialog::OnCommand(platform::WindowHandle, int id, int notifyCode) {
-  constexpr int kDoubleClick = 2;  // LBN_DBLCLK
+  constexpr int kSelectionChanged = 1;  // LBN_SELCHANGE
+  constexpr int kDoubleClick = 2;       // LBN_DBLCLK
+  if (id == select_ctl::kGroupList && notifyCode == kSelectionChanged) {
+    window_.EnableItem(select_ctl::kOk, window_.ListCurSel(select_ctl::kGroupList) >= 0);
+    return true;
+  }
   if (id == select_ctl::kOk || (id == select_ctl::kGroupList && notifyCode == kDoubleClick)) {
     Accept();
     return true;
@@ -79,7 +83,7 @@ bool UninstallOptionDialog::OnInitDialog(platform::WindowHandle dialog) {
   window_.CheckItem(option_ctl::kSelective, true);
   window_.CheckItem(option_ctl::kComplete, false);
   SetTexts();
-  if (GroupExistsExactly(state_)) {
+  if (RecordedGroupVerified(state_)) {
     ShowSummary();
   } else {
     ShowGroupUnknown();

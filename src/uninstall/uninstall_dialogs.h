@@ -28,6 +28,12 @@ namespace uninstall {
 // The group selection dialog ("Select Group"): the groups Program Manager
 // has, the first one selected; OK stores the selected one as the group
 // name of the state.
+// Whether the group name of the uninstall entry names a group Program
+// Manager has, exactly so spelled (letter case included). The option
+// dialog offers OK only then (or for a group the user chose with Browse);
+// a silent removal removes nothing without it.
+bool RecordedGroupVerified(setup::SetupState& state);
+
 class SelectGroupDialog : public platform::DialogHandler {
  public:
   explicit SelectGroupDialog(setup::SetupState& state)

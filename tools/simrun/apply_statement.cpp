@@ -143,6 +143,12 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
     case scenario::Kind::kHold:
       e = machine.files().Hold(Win(st.windowsPath));
       break;
+    case scenario::Kind::kRefuseMkdir:
+      e = machine.files().MakeDirectories(Win(st.windowsPath));
+      if (e == 0) {
+        e = machine.files().RefuseDirectoryCreation(Win(st.windowsPath), platform::err::kAccessDenied);
+      }
+      break;
     case scenario::Kind::kDenyKey:
       e = machine.registry().Deny(Win(st.keyPath));
       break;

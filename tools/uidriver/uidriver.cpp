@@ -232,6 +232,7 @@ class Driver {
   bool Insert(const Action& action);
   bool DoubleClick(const Statement& st, const Action& a);
   bool MapDrive(char drive, const std::string& hostPath);
+  bool RefuseMkdir(const std::string& windowsPath);
   std::string HostPath(const std::string& written);
   bool Prepare();
   bool PrepareStatement(const Statement& st);
@@ -355,6 +356,29 @@ bool Driver::MapDrive(char drive, const std::string& hostPath) {
     return false;
   }
   Progress();
+  return true;
+}
+
+// `refuse mkdir`: a Windows program cannot make a directory refuse the
+// creation of directories in it (the read-only attribute does not, and
+// the prefix runs as a user whom Unix permissions may not stop), so the
+// runner script does it on the host: it makes the directory immutable
+// (chattr +i), which refuses every new entry in it, and takes that back
+// when the run ends. Wine answers access denied (5) for it.
+bool Driver::RefuseMkdir(const std::string& windowsPath) {
+  std::printf("refuse mkdir %s\n", windowsPath.c_str());
+  std::fflush(stdout);
+  char reply[1024] = {};
+  if (!std::fgets(reply, sizeof reply, stdin)) {
+    Fail(windowsPath + ": nobody answered the refuse mkdir request");
+    return false;
+  }
+  std::string answer = reply;
+  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+  if (answer != "ok") {
+    Fail("refuse mkdir " + windowsPath + ": " + answer);
+    return false;
+  }
   return true;
 }
 
@@ -584,6 +608,8 @@ bool Driver::PrepareSystemStatement(const Statement& st) {
       }
       return true;
     }
+    case Kind::kRefuseMkdir:
+      return RefuseMkdir(st.windowsPath);
     case Kind::kHold: {
       HANDLE h = ::CreateFileA(text::Utf8ToCp1252(st.windowsPath).c_str(), GENERIC_READ,
                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

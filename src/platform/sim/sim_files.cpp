@@ -544,6 +544,15 @@ std::uint32_t SimFiles::Hold(const std::string& path) {
   return 0;
 }
 
+std::uint32_t SimFiles::RefuseDirectoryCreation(const std::string& path, std::uint32_t error) {
+  Resolved r;
+  if (std::uint32_t e = Resolve(path, &r)) return e;
+  std::string key = FoldCase(r.windows);
+  if (!key.empty() && key.back() == '\\') key.pop_back();  // a root: "C:"
+  refusedDirectoryCreation_[key] = error;
+  return 0;
+}
+
 std::uint32_t SimFiles::DeleteFile(const std::string& path) {
   Resolved r;
   if (std::uint32_t e = Resolve(path, &r)) return e;
@@ -567,6 +576,11 @@ std::uint32_t SimFiles::CreateDirectory(const std::string& path) {
   if (!r.ParentExists()) return platform::err::kPathNotFound;
   std::error_code ec;
   if (!fs::is_directory(fs::path(r.host).parent_path(), ec)) return platform::err::kPathNotFound;
+  const std::size_t cut = r.windows.rfind('\\');
+  if (cut != std::string::npos) {
+    auto refused = refusedDirectoryCreation_.find(FoldCase(r.windows.substr(0, cut)));
+    if (refused != refusedDirectoryCreation_.end()) return refused->second;
+  }
   if (::mkdir(r.host.c_str(), 0755) != 0) return platform::err::kAccessDenied;
   return 0;
 }

@@ -73,6 +73,11 @@ class SimFiles : public platform::FileSystem {
   // it for writing, deleting or renaming it fails with 32 for the rest of
   // the run. Not kept with the machine.
   std::uint32_t Hold(const std::string& path);
+  // Set-up: creating a directory directly inside the directory `path`
+  // (which need not exist yet) fails with `error`, as in a directory the
+  // user may not write (5) or on write-protected media (19). Creating an
+  // existing directory still answers 183. Not kept with the machine.
+  std::uint32_t RefuseDirectoryCreation(const std::string& path, std::uint32_t error);
   // The file of a program that runs (a program waiting in RunAndWait for
   // the one it started): it can be read and renamed, but deleting it fails
   // with 5 and opening it for writing with 32, as Windows NT and Wine treat
@@ -132,6 +137,9 @@ class SimFiles : public platform::FileSystem {
     bool read = false, write = false, append = false;
     bool shareRead = false, shareWrite = false;
   };
+  // Directories (folded canonical Windows paths) in which creating a
+  // directory fails, with the error it fails with.
+  std::map<std::string, std::uint32_t> refusedDirectoryCreation_;
   std::uint32_t AttributesOf(const Resolved& r) const;
   bool IsOpen(const std::string& host) const;
   bool IsRunning(const std::string& host) const;
