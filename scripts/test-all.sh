@@ -3,7 +3,8 @@
 # and UBSan, the Windows builds (64- and 32-bit), short fuzz runs, the LZ
 # interoperability check, and the scenarios with the real SETUP.EXE under
 # Wine (and the planted-library test); the import table of the shipped 32-bit SETUP.EXE is checked against
-# what Windows 95 and NT 4.0 export. Installs what it needs first.
+# what Windows 95 and NT 4.0 export, its code for instructions a 486 lacks,
+# and its size. Installs what it needs first.
 #
 #   test-all.sh                 every stage (what CI runs through .ci/run)
 #   STAGES="native" test-all.sh only the named stages, in their usual order
@@ -52,8 +53,13 @@ if wanted windows; then
   cmake --build --preset mingw32 -j "$jobs"
   # The 32-bit program is the one shipped: everything it imports must exist
   # on the first Windows 95 and Windows NT 4.0.
-  need scripts/check-imports.sh
+  need scripts/check-imports.sh scripts/check-cpu.sh scripts/check-size.sh
   scripts/check-imports.sh build/mingw32/src/platform/win32/SETUP.EXE
+  # It runs on a 486: no instruction a later processor introduced, in our
+  # code or anything linked in.
+  scripts/check-cpu.sh build/mingw32/src/platform/win32/SETUP.EXE build/mingw32/src/platform/win32/SETUP.dbg.exe
+  # It fits its first disk: at most 300 KB, no debug sections.
+  scripts/check-size.sh build/mingw32/src/platform/win32/SETUP.EXE
 fi
 
 if wanted native; then
