@@ -33,6 +33,13 @@ rm -rf "$out"
 mkdir -p "$out"
 
 release=889686000   # 1998-03-12 07:00 UTC
+# Disk 1 of every set keeps this room for SETUP.EXE, whichever program is
+# put there (the 64-bit or 32-bit build, or the stand-in): the placement of
+# the product files, and so the scenarios' disk prompts, do not change with
+# its size. 1 MB holds either build several times over; the sets were laid
+# out with a 1.3 MB program before, and every set places its files the same
+# with this room.
+setup_room=1048576
 
 stage=$out/stage
 rm -rf "$stage"
@@ -143,7 +150,7 @@ for desc in "$stage"/*.product; do
   [ -f "$desc" ] || continue
   name=$(basename "$desc" .product)
   rm -rf "${out:?}/$name"
-  "$mkdisks" --setup-exe "$setup_exe" --out "$out/$name" --time "$release" "$desc" >/dev/null
+  "$mkdisks" --setup-exe "$setup_exe" --setup-room "$setup_room" --out "$out/$name" --time "$release" "$desc" >/dev/null
 done
 
 # Derived sets. Each starts as a copy of a built set.

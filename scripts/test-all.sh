@@ -4,7 +4,9 @@
 # and 32-bit; the import table of the shipped 32-bit SETUP.EXE is checked
 # against what Windows 95 and NT 4.0 export), short fuzz runs, the LZ
 # interoperability check, and the scenarios with the real SETUP.EXE under
-# Wine (and the planted-library test). Installs what it needs first.
+# Wine (and the planted-library test); the shipped 32-bit SETUP.EXE's code
+# is checked for instructions a 486 lacks, and its size. Installs what it
+# needs first.
 #
 #   test-all.sh                 every stage (what CI runs through .ci/run)
 #   STAGES="native" test-all.sh only the named stages, in their usual order
@@ -61,8 +63,13 @@ if wanted windows; then
   cmake --build --preset mingw32 -j "$jobs"
   # The 32-bit program is the one shipped: everything it imports must exist
   # on the first Windows 95 and Windows NT 4.0.
-  need scripts/check-imports.sh
+  need scripts/check-imports.sh scripts/check-cpu.sh scripts/check-size.sh
   scripts/check-imports.sh build/mingw32/src/platform/win32/SETUP.EXE
+  # It runs on a 486: no instruction a later processor introduced, in our
+  # code or anything linked in.
+  scripts/check-cpu.sh build/mingw32/src/platform/win32/SETUP.EXE build/mingw32/src/platform/win32/SETUP.dbg.exe
+  # It fits its first disk: at most 300 KB, no debug sections.
+  scripts/check-size.sh build/mingw32/src/platform/win32/SETUP.EXE
 fi
 
 if wanted native; then

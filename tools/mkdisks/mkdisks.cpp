@@ -1,7 +1,7 @@
 // mkdisks: builds the numbered distribution disks of a product from its
 // product description (see docs/disk-sets.md for the format).
 //
-//   mkdisks [--setup-exe PATH] [--out DIR] [--time SECS] DESCRIPTION
+//   mkdisks [--setup-exe PATH] [--setup-room BYTES] [--out DIR] [--time SECS] DESCRIPTION
 //
 // Writes DIR/disk1, DIR/disk2, ...: the files (compressed in the SZDD format
 // where asked, named with the last character replaced by "_"), SETUP.EXE and
@@ -88,6 +88,7 @@ struct Description {
   std::uint64_t diskSize = kDefaultDiskSize;
   std::uint64_t cluster = kDefaultCluster;
   std::string setupExe;
+  std::uint64_t setupRoom = 0;  // bytes kept for SETUP.EXE on disk 1; 0: its size
   std::string diskLabel;  // first line of each DISK.00n
   std::vector<FileSpec> files;
 };
@@ -150,6 +151,8 @@ Description ReadDescription(const std::string& path) {
         d.cluster = ParseSize(value, where);
       } else if (key == "setup-exe") {
         d.setupExe = (baseDir / value).string();
+      } else if (key == "setup-room") {
+        d.setupRoom = ParseSize(value, where);
       } else if (key == "label") {
         d.diskLabel = value;
       } else {
@@ -278,9 +281,10 @@ void SetTime(const fs::path& p, long long secs) {
 }
 
 int Run(const std::string& descPath, std::string setupExe, const std::string& outDir,
-        std::optional<long long> buildTime) {
+        std::optional<long long> buildTime, std::optional<std::uint64_t> setupRoom) {
   Description d = ReadDescription(descPath);
   if (setupExe.empty()) setupExe = d.setupExe;
+  if (setupRoom) d.setupRoom = *setupRoom;
   if (setupExe.empty()) Fail("no SETUP.EXE given: use --setup-exe or the key setup-exe");
   const long long now = buildTime ? *buildTime : static_cast<long long>(::time(nullptr));
 
@@ -340,6 +344,16 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
   }
 
   const std::string exe = ReadFile(setupExe, "");
+  // The room disk 1 keeps for SETUP.EXE: with a fixed room the placement
+  // of every other file is the same whatever the program's size, as long
+  // as it fits.
+  std::uint64_t exeRoom = OnDisk(exe.size(), d.cluster);
+  if (d.setupRoom) {
+    if (exe.size() > d.setupRoom)
+      Fail("SETUP.EXE (" + std::to_string(exe.size()) + " bytes) is larger than the room kept for it (setup-room " +
+           std::to_string(d.setupRoom) + ")");
+    exeRoom = OnDisk(d.setupRoom, d.cluster);
+  }
 
   // SETUP.EXE, SETUP.DAT and DISK.001 lead disk 1; SETUP.DAT's size is
   // known only when the list is done, so the placement is repeated with
@@ -367,7 +381,7 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
     datItem.disk = 1;
     int disk = 1;
     const std::uint64_t labelRoom = OnDisk(64, d.cluster);
-    std::uint64_t used = labelRoom + OnDisk(exe.size(), d.cluster) + OnDisk(datReserve, d.cluster);
+    std::uint64_t used = labelRoom + exeRoom + OnDisk(datReserve, d.cluster);
     if (used > d.diskSize) Fail("SETUP.EXE and SETUP.DAT alone do not fit on disk 1");
     int taken = 2;
     std::vector<Item> placed;
@@ -460,7 +474,8 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: mkdisks [--setup-exe PATH] [--out DIR] [--time SECS] DESCRIPTION\n"
+               "usage: mkdisks [--setup-exe PATH] [--setup-room BYTES] [--out DIR] [--time SECS] DESCRIPTION\n"
+               "  --setup-room BYTES  room disk 1 keeps for SETUP.EXE (default: its size)\n"
                "  --out DIR      where disk1/, disk2/ ... are written (default: disks)\n"
                "  --time SECS    time stamp of SETUP.DAT and the DISK.00n files\n"
                "                 (default: SOURCE_DATE_EPOCH, else now)\n");
@@ -474,11 +489,14 @@ int main(int argc, char** argv) {
   std::string outDir = "disks";
   std::string desc;
   std::optional<long long> buildTime;
+  std::optional<std::string> setupRoom;
   if (const char* sde = std::getenv("SOURCE_DATE_EPOCH")) buildTime = std::atoll(sde);
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--setup-exe" && i + 1 < argc) {
       setupExe = argv[++i];
+    } else if (a == "--setup-room" && i + 1 < argc) {
+      setupRoom = argv[++i];
     } else if (a == "--out" && i + 1 < argc) {
       outDir = argv[++i];
     } else if (a == "--time" && i + 1 < argc) {
@@ -491,7 +509,9 @@ int main(int argc, char** argv) {
   }
   if (desc.empty()) return Usage();
   try {
-    return Run(desc, setupExe, outDir, buildTime);
+    std::optional<std::uint64_t> room;
+    if (setupRoom) room = ParseSize(*setupRoom, "--setup-room: ");
+    return Run(desc, setupExe, outDir, buildTime, room);
   } catch (const Failure& f) {
     std::fprintf(stderr, "mkdisks: %s\n", f.message.c_str());
     return 1;
