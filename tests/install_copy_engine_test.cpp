@@ -11,6 +11,8 @@
 
 #include "install/copy_engine.h"
 #include "install/install_text.h"
+#include "setup/logged_parts.h"
+#include "setup/run_log.h"
 #include "support/memory_machine.h"
 
 namespace install {
@@ -229,6 +231,39 @@ TEST_P(TimeStampTest, EveryFileButSetupDatGetsItsTime) {
       GetParam() ? std::vector<std::string>{} : std::vector<std::string>{"C:\\TAPE\\A.TXT", "C:\\TAPE\\EMPTY.TXT"};
   EXPECT_EQ(files.stampedByName, byName);
   CheckLogAndTouchedPaths();
+}
+
+// A run with /log, /s or /record sees the machine's files through the
+// logged parts: the times still go through the handle where the machine
+// can, and the log still names each file written with its size.
+TEST_P(TimeStampTest, ALoggedRunStampsTheSameWay) {
+  files.timesThroughHandles = GetParam();
+  setup::RunLog log(files);
+  ASSERT_TRUE(log.Open("C:\\SETUP.LOG"));
+  setup::LoggedFiles logged(files, log);
+  platform::Machine loggedMachine{unused, logged, unused, unused, lz, ui, unused};
+  setup::SetupState loggedState{loggedMachine};
+  loggedState.sourceDir = state.sourceDir;
+  loggedState.windowsDir = state.windowsDir;
+  loggedState.installDir = state.installDir;
+  loggedState.values = state.values;
+  loggedState.backgroundWindow = state.backgroundWindow;
+  Insert({{"SETUP.DAT", "[Misc]\r\n"}, {"A.TX_", Compressed(Bytes(6000, 1), 'T')}, {"EMPTY.TXT", ""}});
+  List({"SETUP.DAT,/D1 /T5", "A.TX_,/D1 /T820454400", "EMPTY.TXT,/D1 /T7"});
+  loggedState.fileList = state.fileList;
+  loggedState.fileCount = 3;
+
+  EXPECT_EQ(CopyProductFiles(loggedState, "C:\\TAPE"), kCopyDone);
+  log.Close();
+  EXPECT_EQ(files.OpenHandles(), 0u);
+  EXPECT_EQ(files.Find("C:\\TAPE\\A.TXT")->time, 820454400);
+  EXPECT_EQ(files.Find("C:\\TAPE\\EMPTY.TXT")->time, 7);
+  const std::vector<std::string> byName =
+      GetParam() ? std::vector<std::string>{} : std::vector<std::string>{"C:\\TAPE\\A.TXT", "C:\\TAPE\\EMPTY.TXT"};
+  EXPECT_EQ(files.stampedByName, byName);
+  const std::string written = files.Data("C:\\SETUP.LOG");
+  EXPECT_NE(written.find("file: C:\\TAPE\\A.TXT 6000 bytes written\r\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("file: C:\\TAPE\\EMPTY.TXT 0 bytes written\r\n"), std::string::npos) << written;
 }
 
 INSTANTIATE_TEST_SUITE_P(ThroughHandleOrByName, TimeStampTest, ::testing::Bool());
