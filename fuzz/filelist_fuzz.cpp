@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "failing_machine.h"
 #include "install/file_list.h"
 #include "setup/state.h"
 
@@ -72,7 +73,9 @@ std::int32_t ReferenceTime(const std::string& value) {
   return static_cast<std::int32_t>(v);
 }
 
-class SourceFiles : public platform::FileSystem {
+// Only the status of names in the source directory may be asked for, and
+// no file opened; every other call stops the run.
+class SourceFiles : public testsupport::FailingFiles {
  public:
   std::uint32_t GetFileStatus(const std::string& path, platform::FileStatus* out) override {
     const std::string prefix = std::string(kSourceDir) + "\\";
@@ -87,122 +90,6 @@ class SourceFiles : public platform::FileSystem {
     *error = platform::err::kAccessDenied;
     return platform::kInvalidFile;
   }
-  std::uint32_t Read(platform::FileHandle, void*, std::uint32_t, std::uint32_t*) override { Fail(); }
-  std::uint32_t Write(platform::FileHandle, const void*, std::uint32_t, std::uint32_t*) override { Fail(); }
-  void Close(platform::FileHandle) override { Fail(); }
-  std::uint32_t DeleteFile(const std::string&) override { Fail(); }
-  std::uint32_t CreateDirectory(const std::string&) override { Fail(); }
-  std::uint32_t RemoveDirectory(const std::string&) override { Fail(); }
-  std::uint32_t MoveFile(const std::string&, const std::string&) override { Fail(); }
-  std::uint32_t MoveFileAtReboot(const std::string&, const std::string&) override { Fail(); }
-  std::uint32_t GetFileAttributes(const std::string&, std::uint32_t*) override { Fail(); }
-  std::uint32_t SetFileAttributes(const std::string&, std::uint32_t) override { Fail(); }
-  std::uint32_t SetFileTimes(const std::string&, std::int64_t) override { Fail(); }
-  std::uint32_t GetShortPathName(const std::string&, std::string*) override { Fail(); }
-  std::uint32_t FindFiles(const std::string&, std::vector<platform::FindData>*) override { Fail(); }
-  std::uint32_t SetCurrentDirectory(const std::string&) override { Fail(); }
-};
-
-// The rest of the machine: nothing of it may be used but message boxes.
-struct Rest : platform::System, platform::Profile, platform::Registry, platform::Lz, platform::Ui,
-              platform::Dde {
-  int boxes = 0;
-
-  std::uint32_t Initialize(platform::DdeInstance*) override { Fail(); }
-  void Uninitialize(platform::DdeInstance) override { Fail(); }
-  platform::DdeStringHandle CreateStringHandle(platform::DdeInstance, const std::string&) override { Fail(); }
-  void FreeStringHandle(platform::DdeInstance, platform::DdeStringHandle) override { Fail(); }
-  platform::DdeConversation Connect(platform::DdeInstance, platform::DdeStringHandle,
-                                    platform::DdeStringHandle) override {
-    Fail();
-  }
-  void Disconnect(platform::DdeConversation) override { Fail(); }
-  bool Execute(platform::DdeInstance, platform::DdeConversation, const std::string&, std::uint32_t) override {
-    Fail();
-  }
-  bool Request(platform::DdeInstance, platform::DdeConversation, platform::DdeStringHandle, std::uint32_t,
-               std::string*) override {
-    Fail();
-  }
-  std::uint32_t GetLastError(platform::DdeInstance) override { Fail(); }
-
-  platform::OsVersion GetVersion() override { return {}; }
-  std::string GetModuleFileName() override { return "A:\\DISK\\SETUP.EXE"; }
-  std::string GetCommandLine() override { return {}; }
-  std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
-  std::uint32_t WinExec(const std::string&, int) override { Fail(); }
-  int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { Fail(); }
-  std::uint32_t RunAndWait(const std::string&, std::uint32_t*) override { Fail(); }
-  void EnableShutdownPrivilege() override { Fail(); }
-  int ExitWindowsEx(std::uint32_t, std::uint32_t) override { Fail(); }
-
-  std::string GetString(const std::string&, const std::string&, const std::string& def, std::uint32_t,
-                        const std::string&) override {
-    return def;
-  }
-  bool WriteString(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    Fail();
-  }
-
-  std::uint32_t CreateKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*,
-                          std::uint32_t*) override {
-    Fail();
-  }
-  std::uint32_t OpenKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*) override {
-    Fail();
-  }
-  std::uint32_t QueryValue(platform::RegKey, const std::string&, std::uint32_t*, std::string*,
-                           std::uint32_t) override {
-    Fail();
-  }
-  std::uint32_t SetValue(platform::RegKey, const std::string&, std::uint32_t, const std::string&) override {
-    Fail();
-  }
-  std::uint32_t EnumKey(platform::RegKey, std::uint32_t, std::string*) override { Fail(); }
-  std::uint32_t EnumValue(platform::RegKey, std::uint32_t, std::string*, std::uint32_t*, std::string*) override {
-    Fail();
-  }
-  std::uint32_t DeleteKey(platform::RegKey, const std::string&) override { Fail(); }
-  std::uint32_t DeleteValue(platform::RegKey, const std::string&) override { Fail(); }
-  std::uint32_t CloseKey(platform::RegKey) override { Fail(); }
-
-  int Open(const std::string&) override { Fail(); }
-  int Read(int, void*, int) override { Fail(); }
-  void Close(int) override { Fail(); }
-  std::string GetExpandedName(const std::string&) override { Fail(); }
-
-  int MessageBox(platform::WindowHandle, const std::string&, const std::string&, std::uint32_t) override {
-    ++boxes;
-    return platform::answer::kOk;
-  }
-  int RunModal(platform::WindowHandle, platform::DialogHandler&) override { Fail(); }
-  platform::WindowHandle CreateModeless(platform::WindowHandle, platform::DialogHandler&) override { Fail(); }
-  void EndDialog(platform::WindowHandle, int) override {}
-  void DestroyWindow(platform::WindowHandle) override {}
-  void SetWindowText(platform::WindowHandle, const std::string&) override {}
-  std::string GetWindowText(platform::WindowHandle) override { return {}; }
-  void SetItemText(platform::WindowHandle, int, const std::string&) override {}
-  std::string GetItemText(platform::WindowHandle, int) override { return {}; }
-  bool EnableWindow(platform::WindowHandle, bool) override { return false; }
-  bool IsWindowEnabled(platform::WindowHandle) override { return true; }
-  void EnableItem(platform::WindowHandle, int, bool) override {}
-  void ShowWindow(platform::WindowHandle, int) override {}
-  void SetTopmostAndShow(platform::WindowHandle) override {}
-  platform::WindowHandle GetOwner(platform::WindowHandle) override { return platform::kNoWindow; }
-  platform::WindowHandle GetMainWindow() override { return platform::kNoWindow; }
-  void SetMainWindow(platform::WindowHandle) override {}
-  void OwnControlPaint(platform::WindowHandle, int) override {}
-  void InvalidateItem(platform::WindowHandle, int, bool) override {}
-  void UpdateItem(platform::WindowHandle, int) override {}
-  bool SetTimer(platform::WindowHandle, int, std::uint32_t) override { return false; }
-  void KillTimer(platform::WindowHandle, int) override {}
-  void PumpMessages(platform::WindowHandle) override {}
-  void RunMessagesUntil(const std::function<bool()>&) override {}
-  int ListAddString(platform::WindowHandle, int, const std::string&) override { Fail(); }
-  int ListCount(platform::WindowHandle, int) override { Fail(); }
-  std::string ListText(platform::WindowHandle, int, int) override { Fail(); }
-  int ListCurSel(platform::WindowHandle, int) override { Fail(); }
-  bool ListSetCurSel(platform::WindowHandle, int, int) override { Fail(); }
 };
 
 void CheckLine(const std::string& line) {
@@ -234,7 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // One machine and state for all runs: building the message catalog of a
   // state costs more than a run.
   static SourceFiles& files = *new SourceFiles;
-  static Rest& rest = *new Rest;
+  // Nothing of the rest of the machine may be used but message boxes.
+  static testsupport::FailingParts& rest = *new testsupport::FailingParts;
+  rest.moduleFileName = "A:\\DISK\\SETUP.EXE";
   static platform::Machine machine{rest, files, rest, rest, rest, rest, rest};
   static setup::SetupState& state = *new setup::SetupState(machine);
   state.sourceDir = kSourceDir;

@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 
+#include "failing_machine.h"
 #include "null_machine.h"
 #include "platform/sim/sim_registry.h"
 #include "setup/start.h"
@@ -67,16 +68,6 @@ class FreshRegistry : public platform::Registry {
     return sim->DeleteValue(key, name);
   }
   std::uint32_t CloseKey(platform::RegKey key) override { return sim->CloseKey(key); }
-};
-
-class CountingUi : public testsupport::NullUi {
- public:
-  int boxes = 0;
-  int MessageBox(platform::WindowHandle, const std::string&, const std::string&,
-                 std::uint32_t) override {
-    ++boxes;
-    return platform::answer::kOk;
-  }
 };
 
 constexpr char kUninstall[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -164,7 +155,7 @@ bool FamilyEntryLeft(sim::SimRegistry& registry) {
   return found;
 }
 
-void CheckReadGroupName(setup::SetupState& state, FreshRegistry& registry, CountingUi& ui,
+void CheckReadGroupName(setup::SetupState& state, FreshRegistry& registry, testsupport::FailingUi& ui,
                         int number) {
   const std::string path = EntryPath(number);
   state.entryNumber = path.substr(path.size() - 2);
@@ -259,7 +250,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // state costs more than a run. The registry is made afresh each time.
   static testsupport::NullParts& parts = *new testsupport::NullParts;
   static FreshRegistry& registry = *new FreshRegistry;
-  static CountingUi& ui = *new CountingUi;
+  static testsupport::FailingUi& ui = *new testsupport::FailingUi;
   static platform::Machine machine{parts, parts, parts, registry, parts, ui, parts, parts, parts};
   static setup::SetupState& state = *new setup::SetupState(machine);
 

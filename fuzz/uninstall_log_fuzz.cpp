@@ -19,7 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "failing_machine.h"
 #include "install/uninstall_log.h"
+#include "memory_files.h"
+#include "platform/forwarding.h"
 #include "setup/state.h"
 #include "text/text.h"
 #include "text/windows_path.h"
@@ -31,198 +34,21 @@ constexpr char kLogPath[] = "C:\\TAPE\\UNINST.LST";
 
 [[noreturn]] void Fail() { __builtin_trap(); }
 
-class MemoryFiles : public platform::FileSystem {
+// The in-memory files; none of the calls that change a file other than by
+// deleting it may be made.
+class LogFiles : public platform::ForwardingFileSystem {
  public:
-  std::map<std::string, std::string> files;  // upper-case path -> content
-  std::vector<std::string> deleted;          // DeleteFile calls, as given
-  std::uint32_t pieceSize = 512;             // most bytes one Read gives
-  std::uint32_t failReadAfter = UINT32_MAX;  // bytes delivered before a read fails
-  bool readFailed = false;
+  LogFiles() : ForwardingFileSystem(memory) {}
+  testsupport::MemoryFiles memory;
 
-  std::uint32_t GetFileStatus(const std::string& path, platform::FileStatus* out) override {
-    auto it = files.find(text::ToUpperAscii(path));
-    if (it == files.end()) return platform::err::kFileNotFound;
-    out->size = it->second.size();
-    return 0;
-  }
-  platform::FileHandle Open(const std::string& path, platform::OpenMode mode, std::uint32_t* error) override {
-    const std::string key = text::ToUpperAscii(path);
-    if (mode != platform::OpenMode::kRead) {
-      *error = platform::err::kAccessDenied;
-      return platform::kInvalidFile;
-    }
-    if (files.count(key) == 0) {
-      *error = platform::err::kFileNotFound;
-      return platform::kInvalidFile;
-    }
-    handles_[++next_] = Handle{key, 0};
-    return next_;
-  }
-  std::uint32_t Read(platform::FileHandle h, void* buffer, std::uint32_t size, std::uint32_t* read) override {
-    *read = 0;
-    auto it = handles_.find(h);
-    if (it == handles_.end()) Fail();
-    Handle& handle = it->second;
-    const std::string& content = files[handle.key];
-    if (handle.pos >= failReadAfter && handle.pos < content.size()) {
-      readFailed = true;
-      return platform::err::kReadFault;
-    }
-    std::size_t n = size;
-    if (n > pieceSize) n = pieceSize;
-    if (n > content.size() - handle.pos) n = content.size() - handle.pos;
-    if (failReadAfter != UINT32_MAX && handle.pos + n > failReadAfter) n = failReadAfter - handle.pos;
-    for (std::size_t i = 0; i < n; ++i) static_cast<char*>(buffer)[i] = content[handle.pos + i];
-    handle.pos += n;
-    *read = static_cast<std::uint32_t>(n);
-    return 0;
-  }
-  std::uint32_t Write(platform::FileHandle, const void*, std::uint32_t, std::uint32_t* written) override {
-    *written = 0;
-    return platform::err::kAccessDenied;
-  }
-  void Close(platform::FileHandle h) override {
-    if (handles_.erase(h) != 1) Fail();
-  }
-  std::uint32_t DeleteFile(const std::string& path) override {
-    deleted.push_back(path);
-    const std::string key = text::ToUpperAscii(path);
-    for (const auto& [h, handle] : handles_) {
-      if (handle.key == key) return platform::err::kSharingViolation;  // open, as on Windows
-    }
-    return files.erase(key) != 0 ? 0 : platform::err::kFileNotFound;
-  }
-  std::uint32_t CreateDirectory(const std::string&) override { return platform::err::kAccessDenied; }
-  std::uint32_t RemoveDirectory(const std::string&) override { return platform::err::kAccessDenied; }
   std::uint32_t MoveFile(const std::string&, const std::string&) override { Fail(); }
   std::uint32_t MoveFileAtReboot(const std::string&, const std::string&) override { Fail(); }
-  std::uint32_t GetFileAttributes(const std::string&, std::uint32_t*) override {
-    return platform::err::kFileNotFound;
-  }
+  std::uint32_t MoveFileReplacing(const std::string&, const std::string&) override { Fail(); }
   std::uint32_t SetFileAttributes(const std::string&, std::uint32_t) override { Fail(); }
   std::uint32_t SetFileTimes(const std::string&, std::int64_t) override { Fail(); }
-  std::uint32_t GetShortPathName(const std::string&, std::string*) override {
-    return platform::err::kFileNotFound;
-  }
-  std::uint32_t FindFiles(const std::string&, std::vector<platform::FindData>*) override {
-    return platform::err::kFileNotFound;
-  }
-  std::uint32_t SetCurrentDirectory(const std::string&) override { return 0; }
-
-  std::size_t OpenHandles() const { return handles_.size(); }
-
- private:
-  struct Handle {
-    std::string key;
-    std::size_t pos = 0;
-  };
-  std::map<platform::FileHandle, Handle> handles_;
-  platform::FileHandle next_ = 0;
+  std::uint32_t SetOpenFileTimes(platform::FileHandle, std::int64_t) override { Fail(); }
 };
 
-// The rest of the machine: nothing of it may be used but message boxes.
-struct Rest : platform::System, platform::Profile, platform::Registry, platform::Lz, platform::Ui,
-              platform::Dde {
-  int boxes = 0;
-
-  std::uint32_t Initialize(platform::DdeInstance*) override { Fail(); }
-  void Uninitialize(platform::DdeInstance) override { Fail(); }
-  platform::DdeStringHandle CreateStringHandle(platform::DdeInstance, const std::string&) override { Fail(); }
-  void FreeStringHandle(platform::DdeInstance, platform::DdeStringHandle) override { Fail(); }
-  platform::DdeConversation Connect(platform::DdeInstance, platform::DdeStringHandle,
-                                    platform::DdeStringHandle) override {
-    Fail();
-  }
-  void Disconnect(platform::DdeConversation) override { Fail(); }
-  bool Execute(platform::DdeInstance, platform::DdeConversation, const std::string&, std::uint32_t) override {
-    Fail();
-  }
-  bool Request(platform::DdeInstance, platform::DdeConversation, platform::DdeStringHandle, std::uint32_t,
-               std::string*) override {
-    Fail();
-  }
-  std::uint32_t GetLastError(platform::DdeInstance) override { Fail(); }
-  std::string lastBoxText;
-
-  platform::OsVersion GetVersion() override { return {}; }
-  std::string GetModuleFileName() override { return "C:\\TAPE\\UNINSTAL.EXE"; }
-  std::string GetCommandLine() override { return {}; }
-  std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
-  std::uint32_t WinExec(const std::string&, int) override { Fail(); }
-  int SpawnNoWait(const std::string&, const std::vector<std::string>&) override { Fail(); }
-  std::uint32_t RunAndWait(const std::string&, std::uint32_t*) override { Fail(); }
-  void EnableShutdownPrivilege() override { Fail(); }
-  int ExitWindowsEx(std::uint32_t, std::uint32_t) override { Fail(); }
-
-  std::string GetString(const std::string&, const std::string&, const std::string& def, std::uint32_t,
-                        const std::string&) override {
-    return def;
-  }
-  bool WriteString(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    Fail();
-  }
-
-  std::uint32_t CreateKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*,
-                          std::uint32_t*) override {
-    Fail();
-  }
-  std::uint32_t OpenKey(platform::RegKey, const std::string&, std::uint32_t, platform::RegKey*) override {
-    Fail();
-  }
-  std::uint32_t QueryValue(platform::RegKey, const std::string&, std::uint32_t*, std::string*,
-                           std::uint32_t) override {
-    Fail();
-  }
-  std::uint32_t SetValue(platform::RegKey, const std::string&, std::uint32_t, const std::string&) override {
-    Fail();
-  }
-  std::uint32_t EnumKey(platform::RegKey, std::uint32_t, std::string*) override { Fail(); }
-  std::uint32_t EnumValue(platform::RegKey, std::uint32_t, std::string*, std::uint32_t*, std::string*) override {
-    Fail();
-  }
-  std::uint32_t DeleteKey(platform::RegKey, const std::string&) override { Fail(); }
-  std::uint32_t DeleteValue(platform::RegKey, const std::string&) override { Fail(); }
-  std::uint32_t CloseKey(platform::RegKey) override { Fail(); }
-
-  int Open(const std::string&) override { Fail(); }
-  int Read(int, void*, int) override { Fail(); }
-  void Close(int) override { Fail(); }
-  std::string GetExpandedName(const std::string&) override { Fail(); }
-
-  int MessageBox(platform::WindowHandle, const std::string& text, const std::string&, std::uint32_t) override {
-    ++boxes;
-    lastBoxText = text;
-    return platform::answer::kOk;
-  }
-  int RunModal(platform::WindowHandle, platform::DialogHandler&) override { Fail(); }
-  platform::WindowHandle CreateModeless(platform::WindowHandle, platform::DialogHandler&) override { Fail(); }
-  void EndDialog(platform::WindowHandle, int) override {}
-  void DestroyWindow(platform::WindowHandle) override {}
-  void SetWindowText(platform::WindowHandle, const std::string&) override {}
-  std::string GetWindowText(platform::WindowHandle) override { return {}; }
-  void SetItemText(platform::WindowHandle, int, const std::string&) override {}
-  std::string GetItemText(platform::WindowHandle, int) override { return {}; }
-  bool EnableWindow(platform::WindowHandle, bool) override { return false; }
-  bool IsWindowEnabled(platform::WindowHandle) override { return true; }
-  void EnableItem(platform::WindowHandle, int, bool) override {}
-  void ShowWindow(platform::WindowHandle, int) override {}
-  void SetTopmostAndShow(platform::WindowHandle) override {}
-  platform::WindowHandle GetOwner(platform::WindowHandle) override { return platform::kNoWindow; }
-  platform::WindowHandle GetMainWindow() override { return platform::kNoWindow; }
-  void SetMainWindow(platform::WindowHandle) override {}
-  void OwnControlPaint(platform::WindowHandle, int) override {}
-  void InvalidateItem(platform::WindowHandle, int, bool) override {}
-  void UpdateItem(platform::WindowHandle, int) override {}
-  bool SetTimer(platform::WindowHandle, int, std::uint32_t) override { return false; }
-  void KillTimer(platform::WindowHandle, int) override {}
-  void PumpMessages(platform::WindowHandle) override {}
-  void RunMessagesUntil(const std::function<bool()>&) override {}
-  int ListAddString(platform::WindowHandle, int, const std::string&) override { Fail(); }
-  int ListCount(platform::WindowHandle, int) override { Fail(); }
-  std::string ListText(platform::WindowHandle, int, int) override { Fail(); }
-  int ListCurSel(platform::WindowHandle, int) override { Fail(); }
-  bool ListSetCurSel(platform::WindowHandle, int, int) override { Fail(); }
-};
 
 // A line of the log as a path: one CR before the line feed dropped, cut at
 // a zero byte.
@@ -262,14 +88,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // One machine and state for all runs: building the message catalog of a
   // state costs more than a run. The files are set up afresh each time.
-  static MemoryFiles& files = *new MemoryFiles;
-  static Rest& rest = *new Rest;
-  static platform::Machine machine{rest, files, rest, rest, rest, rest, rest};
+  static LogFiles& guarded = *new LogFiles;
+  // Nothing of the rest of the machine may be used but message boxes.
+  static testsupport::FailingParts& rest = *new testsupport::FailingParts;
+  rest.moduleFileName = "C:\\TAPE\\UNINSTAL.EXE";
+  static platform::Machine machine{rest, guarded, rest, rest, rest, rest, rest};
   static setup::SetupState& state = *new setup::SetupState(machine);
-  files.files.clear();
-  files.deleted.clear();
-  files.failReadAfter = UINT32_MAX;
-  files.readFailed = false;
+  testsupport::MemoryFiles& files = guarded.memory;
+  files = testsupport::MemoryFiles();
+  files.failCreate = true;  // the reader writes no file
   rest.boxes = 0;
   rest.lastBoxText.clear();
   state.uninstallDir = kInstallDir;
@@ -280,9 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       "C:\\WINDOWS\\WIN.INI",    "C:\\WINDOWS\\SYSTEM\\ZEMAQW.VXD", "C:\\AUTOEXEC.BAT",
       "C:\\TAPE2\\KEEP.TXT",     "D:\\DATA.DAT",
   };
-  for (const char* other : kOthers) files.files[text::ToUpperAscii(other)] = "x";
+  for (const char* other : kOthers) files.PutFile(other, "x");
   const bool logPresent = (control & 0x80) == 0;
-  if (logPresent) files.files[text::ToUpperAscii(kLogPath)] = log;
+  if (logPresent) files.PutFile(kLogPath, log);
   files.pieceSize = 1 + (control & 0x0F) * 37u;
   if (control & 0x40) files.failReadAfter = static_cast<std::uint32_t>(log.size() * (control & 0x30) / 64);
 

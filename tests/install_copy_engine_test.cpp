@@ -11,6 +11,8 @@
 
 #include "install/copy_engine.h"
 #include "install/install_text.h"
+#include "setup/logged_parts.h"
+#include "setup/run_log.h"
 #include "support/memory_machine.h"
 
 namespace install {
@@ -22,7 +24,7 @@ using testsupport::Bytes;
 using testsupport::Compressed;
 using testsupport::MemoryFiles;
 using testsupport::MemoryLz;
-using testsupport::ScriptedUi;
+using testsupport::FakeUi;
 using text::ToUpperAscii;
 
 // ---------------------------------------------------------------- fixture
@@ -41,6 +43,7 @@ class CopyEngineTest : public ::testing::Test {
     state.values.prd = "Halvorn";
     state.values.mct = "1";
     state.backgroundWindow = kBackground;
+    ui.modelessTemplate = ui::ids::copy_progress::kTemplate;
   }
 
   // Puts a disk into drive A:, taking out the one there.
@@ -92,13 +95,15 @@ class CopyEngineTest : public ::testing::Test {
       EXPECT_TRUE(inside) << p;
     }
   }
-  std::string LastStatus() { return ui.statusTexts.empty() ? std::string() : ui.statusTexts.back(); }
+  // Every text the progress dialog's status line was given.
+  std::vector<std::string>& StatusTexts() { return ui.itemTexts[progress_ctl::kStatusText]; }
+  std::string LastStatus() { return StatusTexts().empty() ? std::string() : StatusTexts().back(); }
   bool CompletionShown() { return LastStatus() == "File Transfer Complete."; }
 
   testsupport::WindowsDirOnly unused;
   MemoryFiles files;
   MemoryLz lz{files};
-  ScriptedUi ui;
+  FakeUi ui;
   platform::Machine machine{unused, files, unused, unused, lz, ui, unused};
   setup::SetupState state{machine};
 };
@@ -167,7 +172,7 @@ TEST_F(CopyEngineTest, TwoDisksWithEveryPlacementRule) {
 
   ASSERT_EQ(ui.boxes.size(), 3u);
   EXPECT_EQ(ui.boxes[0].text, "Please insert disk #2");
-  EXPECT_EQ(ui.boxes[0].owner, ScriptedUi::kDialog);
+  EXPECT_EQ(ui.boxes[0].owner, FakeUi::kDialog);
   EXPECT_EQ(ui.boxes[1].caption, "Disk Error");
   EXPECT_EQ(ui.boxes[2].caption, "Next Diskette Needed");
   EXPECT_TRUE(ui.dialogShown);
@@ -229,6 +234,39 @@ TEST_P(TimeStampTest, EveryFileButSetupDatGetsItsTime) {
       GetParam() ? std::vector<std::string>{} : std::vector<std::string>{"C:\\TAPE\\A.TXT", "C:\\TAPE\\EMPTY.TXT"};
   EXPECT_EQ(files.stampedByName, byName);
   CheckLogAndTouchedPaths();
+}
+
+// A run with /log, /s or /record sees the machine's files through the
+// logged parts: the times still go through the handle where the machine
+// can, and the log still names each file written with its size.
+TEST_P(TimeStampTest, ALoggedRunStampsTheSameWay) {
+  files.timesThroughHandles = GetParam();
+  setup::RunLog log(files);
+  ASSERT_TRUE(log.Open("C:\\SETUP.LOG"));
+  setup::LoggedFiles logged(files, log);
+  platform::Machine loggedMachine{unused, logged, unused, unused, lz, ui, unused};
+  setup::SetupState loggedState{loggedMachine};
+  loggedState.sourceDir = state.sourceDir;
+  loggedState.windowsDir = state.windowsDir;
+  loggedState.installDir = state.installDir;
+  loggedState.values = state.values;
+  loggedState.backgroundWindow = state.backgroundWindow;
+  Insert({{"SETUP.DAT", "[Misc]\r\n"}, {"A.TX_", Compressed(Bytes(6000, 1), 'T')}, {"EMPTY.TXT", ""}});
+  List({"SETUP.DAT,/D1 /T5", "A.TX_,/D1 /T820454400", "EMPTY.TXT,/D1 /T7"});
+  loggedState.fileList = state.fileList;
+  loggedState.fileCount = 3;
+
+  EXPECT_EQ(CopyProductFiles(loggedState, "C:\\TAPE"), kCopyDone);
+  log.Close();
+  EXPECT_EQ(files.OpenHandles(), 0u);
+  EXPECT_EQ(files.Find("C:\\TAPE\\A.TXT")->time, 820454400);
+  EXPECT_EQ(files.Find("C:\\TAPE\\EMPTY.TXT")->time, 7);
+  const std::vector<std::string> byName =
+      GetParam() ? std::vector<std::string>{} : std::vector<std::string>{"C:\\TAPE\\A.TXT", "C:\\TAPE\\EMPTY.TXT"};
+  EXPECT_EQ(files.stampedByName, byName);
+  const std::string written = files.Data("C:\\SETUP.LOG");
+  EXPECT_NE(written.find("file: C:\\TAPE\\A.TXT 6000 bytes written\r\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("file: C:\\TAPE\\EMPTY.TXT 0 bytes written\r\n"), std::string::npos) << written;
 }
 
 INSTANTIATE_TEST_SUITE_P(ThroughHandleOrByName, TimeStampTest, ::testing::Bool());
@@ -301,7 +339,7 @@ TEST_P(TransferErrorTest, TruncatedCompressedFileIsAReadError) {
   auto errors = ui.BoxesWithCaption("Program error");
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0].text, "There was an error reading a file.\nA:\\BAD.DL_");
-  EXPECT_EQ(errors[0].owner, ScriptedUi::kDialog);
+  EXPECT_EQ(errors[0].owner, FakeUi::kDialog);
   EXPECT_EQ(errors[0].flags & platform::mb::kIconMask, platform::mb::kIconError);
   // Copying went on with the next entry.
   EXPECT_TRUE(files.IsFile("C:\\TAPE\\NEXT.TXT"));
@@ -387,12 +425,12 @@ TEST_F(CopyEngineTest, CancelMidFileAnsweredNoThenYes) {
   int pumps = 0;
   ui.onPump = [&] {
     ++pumps;
-    if (pumps == 3 || pumps == 5) ui.PressCancel();
+    if (pumps == 3 || pumps == 5) ui.Press(progress_ctl::kCancel);
   };
   int confirmations = 0;
   ui.answer = [&](const Box& b) {
     if (b.caption != "Confirm Cancel") return 0;
-    EXPECT_EQ(b.owner, ScriptedUi::kDialog);
+    EXPECT_EQ(b.owner, FakeUi::kDialog);
     return ++confirmations == 1 ? platform::answer::kNo : platform::answer::kYes;
   };
   EXPECT_EQ(Run(), kCopyCancelled);
@@ -417,7 +455,7 @@ TEST_F(CopyEngineTest, FastDiskLetsMessagesThroughEvery50MsAndStillCancelsMidFil
   List({"A.TXT,/D1", "BIG.BIN,/D1", "C.TXT,/D1"});
   int pumps = 0;
   ui.onPump = [&] {
-    if (++pumps == 2) ui.PressCancel();
+    if (++pumps == 2) ui.Press(progress_ctl::kCancel);
   };
   ui.answer = [&](const Box& b) { return b.caption == "Confirm Cancel" ? platform::answer::kYes : 0; };
   EXPECT_EQ(Run(), kCopyCancelled);
@@ -453,7 +491,7 @@ TEST_P(NegativeFileCountTest, StillEndsWithFileTransferComplete) {
   EXPECT_EQ(state.fileCount, GetParam() - 1);  // WNASPI32.DLL takes one off
   // (The source name the dialog starts with is replaced by the first
   // target before the window is first brought up to date.)
-  EXPECT_EQ(ui.statusTexts,
+  EXPECT_EQ(StatusTexts(),
             (std::vector<std::string>{"Copying:\nC:\\TAPE\\A.TXT", "Copying:\nC:\\TAPE\\B.TXT",
                                       "File Transfer Complete."}));
   EXPECT_EQ(ui.timerMessages, 2);
@@ -469,7 +507,7 @@ TEST_F(CopyEngineTest, SubDirectoryThatCannotBeCreatedFails) {
   auto boxes = ui.BoxesWithCaption("Cannot create directory");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "C:\\TAPE\\NOPARENT\\SUB");
-  EXPECT_EQ(boxes[0].owner, ScriptedUi::kDialog);
+  EXPECT_EQ(boxes[0].owner, FakeUi::kDialog);
   EXPECT_TRUE(files.IsFile("C:\\TAPE\\A.TXT"));  // the files copied so far stay
   EXPECT_TRUE(CompletionShown());
   CheckLogAndTouchedPaths();
@@ -500,7 +538,7 @@ TEST_F(CopyEngineTest, HostileLinesStopTheirDiskBeforeAnythingIsCopied) {
     SCOPED_TRACE(line);
     files = MemoryFiles();
     ui.boxes.clear();
-    ui.statusTexts.clear();
+    StatusTexts().clear();
     state.fileList.clear();
     Insert({{"A.TXT", "a"}, {"EVIL.TXT", "e"}});
     List({"A.TXT,/D1", line});

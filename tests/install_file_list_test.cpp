@@ -1,6 +1,7 @@
 // File-list lines, the disk table of one disk, and the request for the next
 // disk, on a small in-memory machine of this file.
 #include <gtest/gtest.h>
+#include "support/fake_ui.h"
 #include "support/null_machine.h"
 
 #include <deque>
@@ -12,6 +13,8 @@
 
 namespace install {
 namespace {
+
+using testsupport::Box;
 
 // ---------------------------------------------------------------- fakes
 
@@ -35,31 +38,6 @@ class ListFiles : public testsupport::NullFiles {
   platform::FileHandle Open(const std::string&, platform::OpenMode, std::uint32_t* e) override {
     *e = platform::err::kAccessDenied;
     return platform::kInvalidFile;
-  }
-};
-
-struct Box {
-  platform::WindowHandle owner;
-  std::string text, caption;
-  std::uint32_t flags;
-};
-
-// Message boxes recorded and answered from a queue (OK when it is empty);
-// `onBox` lets a test change the machine while a box is open (a disk swap).
-class ListUi : public testsupport::NullUi {
- public:
-  std::vector<Box> boxes;
-  std::deque<int> answers;
-  std::function<void(const Box&)> onBox;
-
-  int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
-                 std::uint32_t flags) override {
-    boxes.push_back({owner, text, caption, flags});
-    if (onBox) onBox(boxes.back());
-    if (answers.empty()) return platform::answer::kOk;
-    int a = answers.front();
-    answers.pop_front();
-    return a;
   }
 };
 
@@ -91,7 +69,7 @@ class FileListTest : public ::testing::Test {
   testsupport::NullProfile profile;
   testsupport::NullRegistry registry;
   testsupport::NullLz lz;
-  ListUi ui;
+  testsupport::FakeUi ui;
   testsupport::NullDde dde;
   platform::Machine machine{system, files, profile, registry, lz, ui, dde};
   setup::SetupState state{machine};

@@ -1,6 +1,8 @@
-// The copy progress dialog and its percentage bars, on a window system of
-// this file that paints at once and delivers timer messages on demand.
+// The copy progress dialog and its percentage bars, on the user interface
+// of tests/support/fake_ui.h, which paints at once and delivers timer
+// messages on demand.
 #include <gtest/gtest.h>
+#include "support/fake_ui.h"
 #include "support/null_machine.h"
 #include "support/recording_painter.h"
 
@@ -28,117 +30,14 @@ class RecordingPainter : public testsupport::RecordingPainter {
 constexpr platform::Color kBlue = platform::Rgb(0, 0, 255);
 constexpr platform::Color kWhite = platform::Rgb(255, 255, 255);
 
-struct Box {
-  WindowHandle owner;
-  std::string text, caption;
-  std::uint32_t flags;
-};
+using testsupport::FakeUi;
 
-// One modeless dialog at a time. Paints owned controls at once on
-// UpdateItem, runs queued user actions on PumpMessages, and fires timers
-// while RunMessagesUntil waits.
-class DialogUi : public platform::Ui {
- public:
-  static constexpr WindowHandle kDialog = 0x135;
-  platform::DialogHandler* handler = nullptr;
-  bool createFails = false;
-  std::map<WindowHandle, bool> enabled;
-  std::map<int, std::string> items;
-  std::map<int, bool> itemEnabled;
-  std::set<int> ownPainted;
-  std::map<int, int> paints;
-  std::map<int, std::uint32_t> timers;
-  std::map<int, std::uint32_t> timersSet;  // every SetTimer, kept after KillTimer
-  std::vector<int> killedTimers;
-  std::string title;
-  bool destroyed = false;
-  int timerMessages = 0;
-  int pumps = 0;
-  std::deque<std::function<void()>> pending;  // user actions
-  std::vector<Box> boxes;
-  std::deque<int> answers;
-  RecordingPainter painter;
-
-  int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                 std::uint32_t flags) override {
-    boxes.push_back({owner, text, caption, flags});
-    int a = answers.empty() ? platform::answer::kOk : answers.front();
-    if (!answers.empty()) answers.pop_front();
-    return a;
-  }
-  int RunModal(WindowHandle, platform::DialogHandler&) override { return 2; }
-  WindowHandle CreateModeless(WindowHandle, platform::DialogHandler& h) override {
-    EXPECT_EQ(h.TemplateId(), ui::ids::copy_progress::kTemplate);
-    if (createFails) return platform::kNoWindow;
-    handler = &h;
-    h.OnInitDialog(kDialog);
-    return kDialog;
-  }
-  void EndDialog(WindowHandle, int) override { ADD_FAILURE() << "a modeless dialog is not ended"; }
-  void DestroyWindow(WindowHandle w) override {
-    EXPECT_EQ(w, kDialog);
-    destroyed = true;
-    if (handler) handler->OnDestroy(w);
-  }
-  void SetWindowText(WindowHandle, const std::string& t) override { title = t; }
-  std::string GetWindowText(WindowHandle) override { return title; }
-  void SetItemText(WindowHandle, int id, const std::string& t) override { items[id] = t; }
-  std::string GetItemText(WindowHandle, int id) override { return items[id]; }
-  bool EnableWindow(WindowHandle w, bool e) override {
-    bool wasDisabled = enabled.count(w) != 0 && !enabled[w];
-    enabled[w] = e;
-    return wasDisabled;
-  }
-  bool IsWindowEnabled(WindowHandle w) override { return enabled.count(w) == 0 || enabled[w]; }
-  void EnableItem(WindowHandle, int id, bool e) override { itemEnabled[id] = e; }
-  void ShowWindow(WindowHandle, int) override {}
-  void SetTopmostAndShow(WindowHandle) override {}
-  WindowHandle GetOwner(WindowHandle) override { return 0; }
-  WindowHandle GetMainWindow() override { return 0; }
-  void SetMainWindow(WindowHandle) override {}
-  void OwnControlPaint(WindowHandle, int id) override { ownPainted.insert(id); }
-  void InvalidateItem(WindowHandle, int, bool) override {}
-  void UpdateItem(WindowHandle w, int id) override {
-    if (ownPainted.count(id) == 0) return;
-    ++paints[id];
-    painter.Clear();
-    handler->OnPaintControl(w, id, painter);
-  }
-  bool SetTimer(WindowHandle, int id, std::uint32_t ms) override {
-    timers[id] = ms;
-    timersSet[id] = ms;
-    return true;
-  }
-  void KillTimer(WindowHandle, int id) override {
-    timers.erase(id);
-    killedTimers.push_back(id);
-  }
-  void PumpMessages(WindowHandle) override {
-    ++pumps;
-    while (!pending.empty()) {
-      auto action = pending.front();
-      pending.pop_front();
-      action();
-    }
-  }
-  void RunMessagesUntil(const std::function<bool()>& done) override {
-    for (int guard = 0; guard < 100 && !done(); ++guard) {
-      ASSERT_FALSE(timers.empty()) << "waiting without a timer";
-      for (const auto& [id, ms] : timers) {
-        ++timerMessages;
-        handler->OnTimer(kDialog, id);
-      }
-    }
-    EXPECT_TRUE(done());
-  }
-  // List boxes: none.
-  int ListAddString(platform::WindowHandle, int, const std::string&) override { return -1; }
-  int ListCount(platform::WindowHandle, int) override { return 0; }
-  std::string ListText(platform::WindowHandle, int, int) override { return {}; }
-  int ListCurSel(platform::WindowHandle, int) override { return -1; }
-  bool ListSetCurSel(platform::WindowHandle, int, int) override { return false; }
-};
-
+// The user interface of the dialog tests: the copy progress dialog, its
+// bars painted with black frames.
+void ShowsTheProgressDialog(FakeUi& windows) {
+  windows.modelessTemplate = ui::ids::copy_progress::kTemplate;
+  windows.painter.frameColor = platform::Rgb(0, 0, 0);
+}
 
 // ---------------------------------------------------------------- PercentBar
 
@@ -167,9 +66,9 @@ TEST(PercentBarTest, PaintTable) {
   };
   for (const BarCase& c : cases) {
     SCOPED_TRACE(c.what);
-    DialogUi ui;
+    FakeUi ui;
     PercentBar bar;
-    bar.Attach(platform::Dialog(ui, DialogUi::kDialog), progress_ctl::kCurrentBar, c.maximum);
+    bar.Attach(platform::Dialog(ui, FakeUi::kDialog), progress_ctl::kCurrentBar, c.maximum);
     EXPECT_EQ(ui.ownPainted.count(progress_ctl::kCurrentBar), 1u);
     bar.SetPosition(c.position);
     RecordingPainter painter;
@@ -204,9 +103,9 @@ TEST(PercentBarTest, PaintTable) {
 }
 
 TEST(PercentBarTest, PositionIsHeldAtTheMaximum) {
-  DialogUi ui;
+  FakeUi ui;
   PercentBar bar;
-  bar.Attach(platform::Dialog(ui, DialogUi::kDialog), progress_ctl::kFilesBar, 4);
+  bar.Attach(platform::Dialog(ui, FakeUi::kDialog), progress_ctl::kFilesBar, 4);
   bar.SetPosition(9);
   EXPECT_EQ(bar.Position(), 4u);
   RecordingPainter painter;
@@ -216,9 +115,9 @@ TEST(PercentBarTest, PositionIsHeldAtTheMaximum) {
 
 TEST(PercentBarTest, TextWiderThanTheBarGivesANegativeHalf) {
   // A text wider than the bar gives a negative half, taken towards zero.
-  DialogUi ui;
+  FakeUi ui;
   PercentBar bar;
-  bar.Attach(platform::Dialog(ui, DialogUi::kDialog), progress_ctl::kFilesBar, 100);
+  bar.Attach(platform::Dialog(ui, FakeUi::kDialog), progress_ctl::kFilesBar, 100);
   RecordingPainter painter;
   painter.client = {0, 0, 13, 10};  // inner width 11, text 24 wide
   bar.Paint(painter);
@@ -231,12 +130,15 @@ TEST(PercentBarTest, TextWiderThanTheBarGivesANegativeHalf) {
 class ProgressDialogTest : public ::testing::Test {
  protected:
   static constexpr WindowHandle kBackground = 0x132;
-  ProgressDialogTest() { state.values.prd = "Halvorn"; }
+  ProgressDialogTest() {
+    state.values.prd = "Halvorn";
+    ShowsTheProgressDialog(ui);
+  }
 
   const std::string& Status() { return ui.items[progress_ctl::kStatusText]; }
 
   testsupport::NullParts unused;  // the parts the dialog does not use
-  DialogUi ui;
+  FakeUi ui;
   platform::Machine machine{unused, unused, unused, unused, unused, ui, unused};
   setup::SetupState state{machine};
 };
@@ -271,7 +173,8 @@ TEST_F(ProgressDialogTest, OwnerDisabledWhileTheDialogExists) {
     EXPECT_TRUE(ui.IsWindowEnabled(kBackground));
   }
   // An owner that was disabled already stays disabled.
-  DialogUi ui2;
+  FakeUi ui2;
+  ShowsTheProgressDialog(ui2);
   platform::Machine machine2{unused, unused, unused, unused, unused, ui2, unused};
   setup::SetupState state2{machine2};
   ui2.enabled[kBackground] = false;
@@ -427,15 +330,15 @@ TEST_F(ProgressDialogTest, CancelAskedAndAnsweredNoThenYes) {
   ui.answers = {platform::answer::kNo, platform::answer::kYes};
 
   ui.pending.push_back(
-      [&] { EXPECT_TRUE(ui.handler->OnCommand(DialogUi::kDialog, progress_ctl::kCancel, 0)); });
+      [&] { EXPECT_TRUE(ui.handler->OnCommand(FakeUi::kDialog, progress_ctl::kCancel, 0)); });
   EXPECT_FALSE(dialog.CancelRequested());
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].owner, DialogUi::kDialog);
+  EXPECT_EQ(ui.boxes[0].owner, FakeUi::kDialog);
   EXPECT_EQ(ui.boxes[0].text, "Are you sure you wish to cancel?");
   EXPECT_EQ(ui.boxes[0].caption, "Confirm Cancel");
   EXPECT_EQ(ui.boxes[0].flags, platform::mb::kYesNo | platform::mb::kIconQuestion);
 
-  ui.pending.push_back([&] { ui.handler->OnCommand(DialogUi::kDialog, progress_ctl::kCancel, 0); });
+  ui.pending.push_back([&] { ui.handler->OnCommand(FakeUi::kDialog, progress_ctl::kCancel, 0); });
   EXPECT_TRUE(dialog.CancelRequested());
   EXPECT_FALSE(dialog.CancelRequested());  // read once, then cleared
   EXPECT_FALSE(ui.destroyed);               // the dialog stays open
@@ -444,10 +347,10 @@ TEST_F(ProgressDialogTest, CancelAskedAndAnsweredNoThenYes) {
 TEST_F(ProgressDialogTest, EnterDoesNothing) {
   CopyProgressDialog dialog(state);
   ASSERT_TRUE(dialog.Create(kBackground));
-  EXPECT_TRUE(ui.handler->OnCommand(DialogUi::kDialog, platform::cmd::kOk, 0));
+  EXPECT_TRUE(ui.handler->OnCommand(FakeUi::kDialog, platform::cmd::kOk, 0));
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_FALSE(dialog.CancelRequested());
-  EXPECT_FALSE(ui.handler->OnCommand(DialogUi::kDialog, progress_ctl::kStatusText, 0));
+  EXPECT_FALSE(ui.handler->OnCommand(FakeUi::kDialog, progress_ctl::kStatusText, 0));
 }
 
 }  // namespace

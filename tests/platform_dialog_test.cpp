@@ -1,7 +1,7 @@
 // The dialog object of the seam: item helpers that reach the Ui with the
 // dialog's own window, and the default command rule both machines share.
 #include <gtest/gtest.h>
-#include "support/null_machine.h"
+#include "support/fake_ui.h"
 
 #include <string>
 #include <vector>
@@ -11,38 +11,9 @@
 namespace platform {
 namespace {
 
-// Records every call it gets as "<call> <window> <arguments>".
-class CallUi : public testsupport::NullUi {
- public:
-  std::vector<std::string> calls;
-
-  void EndDialog(WindowHandle w, int result) override { Add("end", w, std::to_string(result)); }
-  void SetWindowText(WindowHandle w, const std::string& t) override { Add("title", w, t); }
-  void SetItemText(WindowHandle w, int id, const std::string& t) override {
-    Add("item", w, std::to_string(id) + "=" + t);
-  }
-  std::string GetItemText(WindowHandle w, int id) override {
-    Add("get", w, std::to_string(id));
-    return "text of " + std::to_string(id);
-  }
-  void EnableItem(WindowHandle w, int id, bool on) override {
-    Add("enable", w, std::to_string(id) + (on ? " on" : " off"));
-  }
-  void InvalidateItem(WindowHandle w, int id, bool erase) override {
-    Add("invalidate", w, std::to_string(id) + (erase ? " erase" : ""));
-  }
-  void ShowWindow(WindowHandle w, int command) override { Add("show", w, std::to_string(command)); }
-  int MessageBox(WindowHandle w, const std::string& text, const std::string&,
-                 std::uint32_t) override {
-    Add("box", w, text);
-    return answer::kYes;
-  }
-
- private:
-  void Add(const std::string& call, WindowHandle w, const std::string& args) {
-    calls.push_back(call + " " + std::to_string(w) + " " + args);
-  }
-};
+// Every call of the dialog's helpers is named in FakeUi::calls as
+// "<call> <window> <arguments>".
+using testsupport::FakeUi;
 
 TEST(DefaultCommand, OkAndCancelEndOnlyAModalDialog) {
   const struct {
@@ -56,7 +27,7 @@ TEST(DefaultCommand, OkAndCancelEndOnlyAModalDialog) {
   };
   for (std::size_t row = 0; row < std::size(cases); ++row) {
     const auto& c = cases[row];
-    CallUi ui;
+    FakeUi ui;
     const bool handled = DefaultCommand(ui, 0x40, c.modal, c.command);
     EXPECT_EQ(handled, c.ends) << "row " << row;
     const std::vector<std::string> expected =
@@ -67,7 +38,8 @@ TEST(DefaultCommand, OkAndCancelEndOnlyAModalDialog) {
 }
 
 TEST(Dialog, ItemHelpersReachTheUiWithTheDialogsWindow) {
-  CallUi ui;
+  FakeUi ui;
+  ui.items[1012] = "text of 1012";
   Dialog dialog(ui, 0x40);
   EXPECT_TRUE(dialog.HasWindow());
   EXPECT_EQ(dialog.Handle(), 0x40u);

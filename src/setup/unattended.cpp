@@ -252,14 +252,14 @@ void HeadlessUi::CheckItem(platform::WindowHandle dialog, int controlId, bool ch
 int ObservedUi::MessageBox(platform::WindowHandle owner, const std::string& text,
                            const std::string& caption, std::uint32_t flags) {
   const Question question = std::exchange(run_.pending, Question::kNone);
-  const int answer = ui_.MessageBox(owner, text, caption, flags);
+  const int answer = Inner().MessageBox(owner, text, caption, flags);
   LogBox(run_, text, caption, flags, answer);
   Record(run_.recorded, question, answer);
   return answer;
 }
 
 int ObservedUi::RunModal(platform::WindowHandle owner, platform::DialogHandler& handler) {
-  const int result = ui_.RunModal(owner, handler);
+  const int result = Inner().RunModal(owner, handler);
   run_.log.Line("dialog", std::to_string(handler.TemplateId()) + " ended with " + std::to_string(result));
   return result;
 }
@@ -267,7 +267,7 @@ int ObservedUi::RunModal(platform::WindowHandle owner, platform::DialogHandler& 
 platform::WindowHandle ObservedUi::CreateModeless(platform::WindowHandle owner,
                                                   platform::DialogHandler& handler) {
   run_.log.Line("dialog", std::to_string(handler.TemplateId()) + " shown");
-  return ui_.CreateModeless(owner, handler);
+  return Inner().CreateModeless(owner, handler);
 }
 
 }  // namespace setup

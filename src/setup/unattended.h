@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/forwarding.h"
 #include "platform/machine.h"
 #include "setup/response_file.h"
 #include "setup/run_log.h"
@@ -129,60 +130,18 @@ class HeadlessUi : public platform::Ui {
 // The interface of a logged or recording run that has windows: every call
 // goes to the machine's own; message boxes and dialogs are logged with the
 // answer the user gave, and the answers to the response file's questions
-// are recorded.
-class ObservedUi : public platform::Ui {
+// are recorded. The forwarding base passes on every call not watched here.
+class ObservedUi : public platform::ForwardingUi {
  public:
-  ObservedUi(platform::Ui& ui, Unattended& run) : ui_(ui), run_(run) {}
+  ObservedUi(platform::Ui& ui, Unattended& run) : ForwardingUi(ui), run_(run) {}
 
   int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
                  std::uint32_t flags) override;
   int RunModal(platform::WindowHandle owner, platform::DialogHandler& handler) override;
   platform::WindowHandle CreateModeless(platform::WindowHandle owner,
                                         platform::DialogHandler& handler) override;
-  void EndDialog(platform::WindowHandle d, int r) override { ui_.EndDialog(d, r); }
-  void DestroyWindow(platform::WindowHandle w) override { ui_.DestroyWindow(w); }
-  void SetWindowText(platform::WindowHandle w, const std::string& t) override { ui_.SetWindowText(w, t); }
-  std::string GetWindowText(platform::WindowHandle w) override { return ui_.GetWindowText(w); }
-  void SetItemText(platform::WindowHandle d, int id, const std::string& t) override { ui_.SetItemText(d, id, t); }
-  std::string GetItemText(platform::WindowHandle d, int id) override { return ui_.GetItemText(d, id); }
-  bool EnableWindow(platform::WindowHandle w, bool e) override { return ui_.EnableWindow(w, e); }
-  bool IsWindowEnabled(platform::WindowHandle w) override { return ui_.IsWindowEnabled(w); }
-  void EnableItem(platform::WindowHandle d, int id, bool e) override { ui_.EnableItem(d, id, e); }
-  void ShowWindow(platform::WindowHandle w, int c) override { ui_.ShowWindow(w, c); }
-  void SetTopmostAndShow(platform::WindowHandle w) override { ui_.SetTopmostAndShow(w); }
-  platform::WindowHandle GetOwner(platform::WindowHandle w) override { return ui_.GetOwner(w); }
-  platform::WindowHandle GetMainWindow() override { return ui_.GetMainWindow(); }
-  void SetMainWindow(platform::WindowHandle w) override { ui_.SetMainWindow(w); }
-  void OwnControlPaint(platform::WindowHandle d, int id) override { ui_.OwnControlPaint(d, id); }
-  void InvalidateItem(platform::WindowHandle d, int id, bool e) override { ui_.InvalidateItem(d, id, e); }
-  void UpdateItem(platform::WindowHandle d, int id) override { ui_.UpdateItem(d, id); }
-  bool SetTimer(platform::WindowHandle w, int id, std::uint32_t ms) override { return ui_.SetTimer(w, id, ms); }
-  void KillTimer(platform::WindowHandle w, int id) override { ui_.KillTimer(w, id); }
-  void PumpMessages(platform::WindowHandle d) override { ui_.PumpMessages(d); }
-  void RunMessagesUntil(const std::function<bool()>& done) override { ui_.RunMessagesUntil(done); }
-  int ListAddString(platform::WindowHandle d, int id, const std::string& t) override {
-    return ui_.ListAddString(d, id, t);
-  }
-  int ListCount(platform::WindowHandle d, int id) override { return ui_.ListCount(d, id); }
-  std::string ListText(platform::WindowHandle d, int id, int i) override { return ui_.ListText(d, id, i); }
-  int ListCurSel(platform::WindowHandle d, int id) override { return ui_.ListCurSel(d, id); }
-  bool ListSetCurSel(platform::WindowHandle d, int id, int i) override { return ui_.ListSetCurSel(d, id, i); }
-  platform::Rect GetWindowRect(platform::WindowHandle w) override { return ui_.GetWindowRect(w); }
-  platform::Rect GetDesktopRect() override { return ui_.GetDesktopRect(); }
-  void MoveWindow(platform::WindowHandle w, int x, int y) override { ui_.MoveWindow(w, x, y); }
-  void SetItemFocus(platform::WindowHandle d, int id) override { ui_.SetItemFocus(d, id); }
-  void ShowItem(platform::WindowHandle d, int id, bool s) override { ui_.ShowItem(d, id, s); }
-  void LimitItemText(platform::WindowHandle d, int id, int n) override { ui_.LimitItemText(d, id, n); }
-  bool IsItemChecked(platform::WindowHandle d, int id) override { return ui_.IsItemChecked(d, id); }
-  void CheckItem(platform::WindowHandle d, int id, bool c) override { ui_.CheckItem(d, id, c); }
-  void SelectListItem(platform::WindowHandle d, int id, int i) override { ui_.SelectListItem(d, id, i); }
-  bool GetSaveFileName(platform::WindowHandle o, int t, std::uint32_t f, platform::FileDialogHook& h,
-                       std::string* p) override {
-    return ui_.GetSaveFileName(o, t, f, h, p);
-  }
 
  private:
-  platform::Ui& ui_;
   Unattended& run_;
 };
 

@@ -8,26 +8,10 @@
 
 #include "platform/sim/sim_progman.h"
 #include "setup/state.h"
+#include "fake_ui.h"
 #include "null_machine.h"
 
 namespace testsupport {
-
-struct ProgmanBox {
-  platform::WindowHandle owner;
-  std::string text;
-  std::string caption;
-  std::uint32_t flags;
-};
-
-class BoxRecorder : public NullUi {
- public:
-  int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
-                 std::uint32_t flags) override {
-    boxes.push_back(ProgmanBox{owner, text, caption, flags});
-    return platform::answer::kOk;
-  }
-  std::vector<ProgmanBox> boxes;
-};
 
 struct ProgmanMachine {
   ProgmanMachine() {
@@ -41,7 +25,7 @@ struct ProgmanMachine {
   static constexpr platform::WindowHandle kBackground = 0xB6;
 
   NullParts parts;
-  BoxRecorder ui;
+  FakeUi ui;
   sim::SimProgman progman;
   platform::Machine machine{parts, parts, parts, parts, parts, ui, progman};
   setup::SetupState state{machine};

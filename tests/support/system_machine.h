@@ -17,30 +17,10 @@
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_versions.h"
 #include "setup/state.h"
+#include "fake_ui.h"
 #include "null_machine.h"
 
 namespace testsupport {
-
-struct ShownBox {
-  std::string caption;
-  std::string text;
-  std::uint32_t flags = 0;
-};
-
-// Answers boxes in order; a box beyond the list is answered OK.
-class AnsweringUi : public NullUi {
- public:
-  int MessageBox(platform::WindowHandle, const std::string& text, const std::string& caption,
-                 std::uint32_t flags) override {
-    boxes.push_back({caption, text, flags});
-    if (answers.empty()) return platform::answer::kOk;
-    int a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  std::deque<int> answers;
-  std::vector<ShownBox> boxes;
-};
 
 class SystemMachine {
  public:
@@ -87,7 +67,7 @@ class SystemMachine {
   sim::SimServices services{registry};
   NullDde dde;
   sim::SimVersions versions{files};
-  AnsweringUi ui;
+  FakeUi ui;
   platform::Machine machine{system, files, profile, registry, lz, ui, dde, versions, services};
   setup::SetupState state{machine};
 

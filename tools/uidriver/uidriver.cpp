@@ -34,6 +34,15 @@
 //
 // Exit status: 0 when the run matched the scenario, 1 when it did not (the
 // reason on standard error), 2 for a bad command line or scenario.
+//
+// Over 1,300 lines because one class, Driver, carries out every statement
+// against the real windows (the machine's set-up, the start, recognising
+// and recording windows, pressing, typing, disk swaps, screenshots) and
+// keeps the polling state they share; the meaning of the dialog statements
+// is written here a second time beside the simulated runner's
+// (tools/simrun/scenario_user.cpp). It stays whole until that meaning moves
+// into src/scenario, after which this driver keeps only finding windows and
+// pressing buttons.
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
