@@ -9,6 +9,7 @@
 
 #include "install/ownership.h"
 #include "platform/sim/sim_machine.h"
+#include "support/sim_state_test.h"
 #include "setup/state.h"
 
 namespace install {
@@ -16,24 +17,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OwnershipTest : public ::testing::Test {
+class OwnershipTest : public testsupport::SimStateTest {
  protected:
+  OwnershipTest() : SimStateTest("ownership_") {}
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("ownership_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    std::string error;
-    m_ = sim::SimMachine::Open(dir_.string(), &error);
-    ASSERT_TRUE(m_) << error;
-    state_ = std::make_unique<setup::SetupState>(m_->machine());
-    state_->windowsDir = "C:\\windows";
+    SimStateTest::SetUp();
+    if (HasFatalFailure()) return;
     state_->installDir = "C:\\TAPE";
     state_->uninstallDir = "C:\\TAPE";
-  }
-  void TearDown() override {
-    state_.reset();
-    m_.reset();
-    fs::remove_all(dir_);
   }
   void Put(const std::string& path, const std::string& data) {
     ASSERT_EQ(m_->files().PutFile(path, data), 0u) << path;
@@ -43,10 +34,6 @@ class OwnershipTest : public ::testing::Test {
     platform::ReadWholeFile(m_->files(), path, &data);
     return data;
   }
-
-  fs::path dir_;
-  std::unique_ptr<sim::SimMachine> m_;
-  std::unique_ptr<setup::SetupState> state_;
 };
 
 TEST_F(OwnershipTest, ANewDirectoryAndItsSubDirectoriesAreRecordedBesideTheEntryNumber) {

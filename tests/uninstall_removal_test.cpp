@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/sim/sim_machine.h"
+#include "support/sim_state_test.h"
 #include "setup/state.h"
 #include "simrun/product_resources.h"
 #include "uninstall/removal.h"
@@ -18,25 +19,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RemovalTest : public ::testing::Test {
+class RemovalTest : public testsupport::SimStateTest {
  protected:
+  RemovalTest() : SimStateTest("removal_") {}
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("removal_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    std::string error;
-    m_ = sim::SimMachine::Open(dir_.string(), &error);
-    ASSERT_TRUE(m_) << error;
-    state_ = std::make_unique<setup::SetupState>(m_->machine());
-    state_->windowsDir = "C:\\windows";
+    SimStateTest::SetUp();
+    if (HasFatalFailure()) return;
     state_->sourceDir = "C:\\windows";
     state_->uninstallDir = "C:\\TAPE";
     state_->defaultInstallDir = "C:\\Program Files\\Halvorn+";
-  }
-  void TearDown() override {
-    state_.reset();
-    m_.reset();
-    fs::remove_all(dir_);
   }
   void Put(const std::string& path) {
     std::string parent = path.substr(0, path.rfind('\\'));
@@ -58,10 +49,6 @@ class RemovalTest : public ::testing::Test {
       ASSERT_TRUE(profile.WriteString("Misc", "CreatedDir" + std::to_string(i + 1), dirs[i], file));
     }
   }
-
-  fs::path dir_;
-  std::unique_ptr<sim::SimMachine> m_;
-  std::unique_ptr<setup::SetupState> state_;
 };
 
 TEST_F(RemovalTest, TreeGoesDepthFirstButReadOnlyFilesAndTheirDirectoriesStay) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/machine.h"
+#include "null_machine.h"
 
 namespace testsupport {
 
@@ -113,7 +114,7 @@ class FailingLz : public platform::Lz {
   std::int64_t ExpandedLength(int) override { FailOnUse("ExpandedLength"); }
 };
 
-class FailingUi : public platform::Ui {
+class FailingUi : public NullUi {
  public:
   int boxes = 0;
   std::string lastBoxText;
@@ -127,27 +128,7 @@ class FailingUi : public platform::Ui {
   platform::WindowHandle CreateModeless(platform::WindowHandle, platform::DialogHandler&) override {
     FailOnUse("CreateModeless");
   }
-  void EndDialog(platform::WindowHandle, int) override {}
-  void DestroyWindow(platform::WindowHandle) override {}
-  void SetWindowText(platform::WindowHandle, const std::string&) override {}
-  std::string GetWindowText(platform::WindowHandle) override { return {}; }
-  void SetItemText(platform::WindowHandle, int, const std::string&) override {}
-  std::string GetItemText(platform::WindowHandle, int) override { return {}; }
-  bool EnableWindow(platform::WindowHandle, bool) override { return false; }
-  bool IsWindowEnabled(platform::WindowHandle) override { return true; }
-  void EnableItem(platform::WindowHandle, int, bool) override {}
-  void ShowWindow(platform::WindowHandle, int) override {}
-  void SetTopmostAndShow(platform::WindowHandle) override {}
-  platform::WindowHandle GetOwner(platform::WindowHandle) override { return platform::kNoWindow; }
-  platform::WindowHandle GetMainWindow() override { return platform::kNoWindow; }
-  void SetMainWindow(platform::WindowHandle) override {}
-  void OwnControlPaint(platform::WindowHandle, int) override {}
-  void InvalidateItem(platform::WindowHandle, int, bool) override {}
-  void UpdateItem(platform::WindowHandle, int) override {}
-  bool SetTimer(platform::WindowHandle, int, std::uint32_t) override { return false; }
-  void KillTimer(platform::WindowHandle, int) override {}
-  void PumpMessages(platform::WindowHandle) override {}
-  void RunMessagesUntil(const std::function<bool()>&) override {}
+  // The window calls that only change what a user would see are NullUi's.
   int ListAddString(platform::WindowHandle, int, const std::string&) override { FailOnUse("ListAddString"); }
   int ListCount(platform::WindowHandle, int) override { FailOnUse("ListCount"); }
   std::string ListText(platform::WindowHandle, int, int) override { FailOnUse("ListText"); }
