@@ -6,7 +6,9 @@
 // - every file deleted is named by a whole line of the log (a CR before the
 //   line feed dropped, the text cut at a zero byte), never by a piece of a
 //   longer line, and is an absolute drive path without "." or ".."
-//   components; apart from those only the log itself is deleted, at the end;
+//   components, below C:\TAPE or one of the files the installed SETUP.DAT
+//   puts outside it (never another driver in SYSTEM, WIN.INI, ...); apart
+//   from those only the log itself is deleted, at the end;
 // - when the log was read to its end without error, every such line has
 //   been deleted (a listed file is not passed over);
 // - every handle opened is closed, and a missing log deletes nothing.
@@ -50,6 +52,13 @@ class LogFiles : public platform::ForwardingFileSystem {
 };
 
 
+// The file list of the installed SETUP.DAT: besides the product's own files
+// a tape driver for the SYSTEM directory and the long-name backup tool for
+// the Windows directory, the only files the log may name outside C:\TAPE.
+const std::vector<std::string> kFileList = {
+    "HALVORN.EXE,/D1\n", "ZEMAQW.VXD,/D1 /P95\n", "LFNBK.EXE,/D1 /P95\n",
+};
+
 // A line of the log as a path: one CR before the line feed dropped, cut at
 // a zero byte.
 std::string AsPath(std::string line) {
@@ -71,9 +80,11 @@ std::string WritablePlace(const std::string& line) {
     }
   }
   const bool inTree = p.parts.size() >= 2 && p.parts[0] == "TAPE";
+  // Outside the install directory only the two files the installed
+  // SETUP.DAT puts there (kFileList).
   const bool backupTool = p.parts.size() == 2 && p.parts[0] == "WINDOWS" && p.parts[1] == "LFNBK.EXE";
   const bool driver = p.parts.size() == 3 && p.parts[0] == "WINDOWS" && p.parts[1] == "SYSTEM" &&
-                      p.parts[2].find(".VXD") != std::string::npos;
+                      p.parts[2] == "ZEMAQW.VXD";
   return inTree || backupTool || driver ? p.Text() : std::string();
 }
 
@@ -101,10 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   rest.lastBoxText.clear();
   state.uninstallDir = kInstallDir;
   state.windowsDir = "C:\\WINDOWS";
+  state.fileList = kFileList;
 
   static const char* const kOthers[] = {
       "C:\\TAPE\\HALVORN.EXE",   "C:\\TAPE\\HELP\\HELP.TXT", "C:\\TAPE\\UNINSTAL.EXE",
       "C:\\WINDOWS\\WIN.INI",    "C:\\WINDOWS\\SYSTEM\\ZEMAQW.VXD", "C:\\AUTOEXEC.BAT",
+      "C:\\WINDOWS\\SYSTEM\\VMM32.VXD",
       "C:\\TAPE2\\KEEP.TXT",     "D:\\DATA.DAT",
   };
   for (const char* other : kOthers) files.PutFile(other, "x");
@@ -136,9 +149,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The log itself is deleted last, once. Every other deletion is a named
-  // line as Windows resolves it, in a place the copy engine writes: below
-  // the install directory, LFNBK.EXE in the Windows directory, a ".VXD"
-  // name directly in its SYSTEM directory.
+  // line as Windows resolves it, below the install directory or one of the
+  // files the installed SETUP.DAT puts outside it; never another program's
+  // driver or file (WIN.INI, AUTOEXEC.BAT, other ".VXD" names).
   if (files.deleted.empty() || files.deleted.back() != kLogPath) Fail();
   std::set<std::string> allowed;
   for (const std::string& line : named) {
