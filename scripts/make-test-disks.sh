@@ -199,13 +199,15 @@ size=$(stat -c %s "$out/broken/disk1/BROKEN.DA_")
 truncate -s $((size / 2)) "$out/broken/disk1/BROKEN.DA_"
 "$build/tools/mkdisks/szddtool" expand "$out/broken/disk1/BROKEN.DA_" "$out/broken/BROKEN.DAT.expanded" >/dev/null
 
-# A large file, so that copying it takes many seconds under Wine even on a
-# fast run (the bars repaint only when they change; the message pump per
-# block remains): BIG.DAT becomes 600 MB of zeros, as a sparse file, so that it
-# costs no room here nor in the copies the Wine runner makes of the disk.
+# A large file, so that copying it takes seconds under Wine even on a fast,
+# idle machine (600 MB were once copied whole while the UI driver took the
+# screenshot of its wait, before it could press Cancel): BIG.DAT becomes
+# 1800 MB of zeros, as a sparse file, so that it costs no room here nor in
+# the copies the Wine runner makes of the disk. Its length stays below
+# 2 GB, what LZSeek can report.
 big=$out/cancel/disk1/BIG.DAT
 rm "$big"
-truncate -s $((600 * 1024 * 1024)) "$big"
+truncate -s $((1800 * 1024 * 1024)) "$big"
 touch -d "@$release" "$big"
 
 # A file count below the number of files: the files bar stops at 100 per
