@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/forwarding.h"
 #include "platform/sim/sim_machine.h"
 #include "scenario/scenario.h"
 #include "setup/description.h"
@@ -245,57 +246,13 @@ TEST(PlacementTest, CentreHalvesTowardsZero) {
 
 // A file system that refuses to create anything below C:\LOCKED, as a
 // directory without write permission does; the rest is the simulated one.
-class LockedFiles : public platform::FileSystem {
+class LockedFiles : public platform::ForwardingFileSystem {
  public:
-  explicit LockedFiles(platform::FileSystem& f) : f_(f) {}
-  std::uint32_t GetFileStatus(const std::string& p, platform::FileStatus* o) override {
-    return f_.GetFileStatus(p, o);
-  }
-  platform::FileHandle Open(const std::string& p, platform::OpenMode m, std::uint32_t* e) override {
-    return f_.Open(p, m, e);
-  }
-  std::uint32_t Read(platform::FileHandle h, void* b, std::uint32_t s, std::uint32_t* r) override {
-    return f_.Read(h, b, s, r);
-  }
-  std::uint32_t Write(platform::FileHandle h, const void* d, std::uint32_t s,
-                      std::uint32_t* w) override {
-    return f_.Write(h, d, s, w);
-  }
-  void Close(platform::FileHandle h) override { f_.Close(h); }
-  std::uint32_t DeleteFile(const std::string& p) override { return f_.DeleteFile(p); }
+  explicit LockedFiles(platform::FileSystem& f) : ForwardingFileSystem(f) {}
   std::uint32_t CreateDirectory(const std::string& p) override {
     if (p.rfind("C:\\LOCKED\\", 0) == 0) return platform::err::kAccessDenied;
-    return f_.CreateDirectory(p);
+    return ForwardingFileSystem::CreateDirectory(p);
   }
-  std::uint32_t RemoveDirectory(const std::string& p) override { return f_.RemoveDirectory(p); }
-  std::uint32_t MoveFile(const std::string& a, const std::string& b) override {
-    return f_.MoveFile(a, b);
-  }
-  std::uint32_t MoveFileAtReboot(const std::string& a, const std::string& b) override {
-    return f_.MoveFileAtReboot(a, b);
-  }
-  std::uint32_t GetFileAttributes(const std::string& p, std::uint32_t* a) override {
-    return f_.GetFileAttributes(p, a);
-  }
-  std::uint32_t SetFileAttributes(const std::string& p, std::uint32_t a) override {
-    return f_.SetFileAttributes(p, a);
-  }
-  std::uint32_t SetFileTimes(const std::string& p, std::int64_t t) override {
-    return f_.SetFileTimes(p, t);
-  }
-  std::uint32_t GetShortPathName(const std::string& p, std::string* o) override {
-    return f_.GetShortPathName(p, o);
-  }
-  std::uint32_t FindFiles(const std::string& p, std::vector<platform::FindData>* o) override {
-    return f_.FindFiles(p, o);
-  }
-  std::uint32_t SetCurrentDirectory(const std::string& p) override {
-    return f_.SetCurrentDirectory(p);
-  }
-  std::string GetCurrentDirectory() override { return f_.GetCurrentDirectory(); }
-
- private:
-  platform::FileSystem& f_;
 };
 
 class InstallDirDialogTest : public ::testing::Test {
