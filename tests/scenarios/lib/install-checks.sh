@@ -277,12 +277,17 @@ expect_prefix() {
 # registry in registry.reg beside C/).
 on_wine() { [ ! -f registry.reg ]; }
 
+# wine_reg ARGS: Wine's reg tool on the registry's 64-bit view. With 32-bit
+# Wine installed, "wine reg" in a 64-bit prefix is the 32-bit tool, which
+# sees only the 32-bit view, where a 64-bit SETUP.EXE writes nothing.
+wine_reg() { wine reg "$@" /reg:64; }
+
 # reg_value KEY NAME: the text of a REG_SZ value, empty when missing. On
 # Wine read with Wine's own reg tool, on the simulated machine from its
 # REGEDIT4 file.
 reg_value() {
   if on_wine; then
-    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    wine_reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
       sed -n "s/^ *$2 *REG_SZ *//p"
   else
     python3 - "$1" "$2" <<'PY'
@@ -305,7 +310,7 @@ PY
 # reg_key_exists KEY
 reg_key_exists() {
   if on_wine; then
-    wine reg query "$1" >/dev/null 2>&1
+    wine_reg query "$1" >/dev/null 2>&1
   else
     local k=${1/#HKLM\\/HKEY_LOCAL_MACHINE\\}
     tr -d '\r' <registry.reg | grep -qiF "[$k]"
@@ -462,7 +467,7 @@ expect_nothing_changed() {
 pending_renames() {
   if on_wine; then
     # No value at all is no operation waiting, not a failure.
-    { wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    { wine_reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
       /v PendingFileRenameOperations 2>/dev/null || true; } | tr -d '\r' |
       sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' |
       python3 -c '
