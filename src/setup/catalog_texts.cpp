@@ -470,7 +470,7 @@ constexpr SourceEntry kEntries[] = {
         {"&OK", "&Annuler", "O&ui", "&Non", "A&ccepter", "&Parcourir", "Par &défaut"},
         {"&OK", "&Avbryt", "&Ja", "&Nej", "&Godkänn", "&Bläddra", "&Standard"},
         {},
-        {"&Aceptar", "&Cancelar", "&Sí", "&No", "&De acuerdo", "&Examinar", "&Predeterminado"},
+        {"&Aceptar", "&Cancelar", "&Sí", "&No", "&De acuerdo", "&Examinar", "&Restablecer"},
         {"&OK", "&Annulla", "&Sì", "&No", "A&ccetto", "S&foglia", "&Predefinito"},
         {"&OK", "&Cancelar", "&Sim", "&Não", "&Aceito", "&Procurar", "Pre&definido"},
     }},
@@ -478,7 +478,7 @@ constexpr SourceEntry kEntries[] = {
     {ENTRY(MSG_UNINSTALL_STEPS), 5, {
         {"Remove Registry Accounts", "Remove Program Group", "Remove Program Files", "Check System Files", "Flush the Toilet"},
         {"Registrierungseinträge entfernen", "Programmgruppe entfernen", "Programmdateien entfernen", "Systemdateien prüfen", ""},
-        {"Supprimer les entrées du Registre", "Supprimer le groupe de programmes", "Supprimer les fichiers programme", "Vérifier les fichiers système", ""},
+        {"Supprimer les entrées du Registre", "Supprimer le groupe", "Supprimer les fichiers programme", "Vérifier les fichiers système", ""},
         {"Ta bort registerposter", "Ta bort programgrupp", "Ta bort programfiler", "Kontrollera systemfiler", ""},
         {nullptr, nullptr, nullptr, nullptr, ""},
         {"Eliminar entradas del Registro", "Eliminar grupo de programas", "Eliminar archivos de programa", "Comprobar archivos del sistema", ""},
@@ -498,7 +498,7 @@ constexpr SourceEntry kEntries[] = {
     {ENTRY(MSG_UNINSTALL_OPTION_LABELS), 3, {
         {"File Uninstall Option", "Selective - Removes only files installed", "Complete - Removes '%s'"},
         {"Deinstallationsoption für Dateien", "Selektiv - Entfernt nur installierte Dateien", "Vollständig - Entfernt '%s'"},
-        {"Option de désinstallation des fichiers", "Sélective - Supprime uniquement les fichiers installés", "Complète - Supprime '%s'"},
+        {"Option de désinstallation des fichiers", "Sélective - Supprime uniquement les fichiers installés", "Complète - Efface '%s'"},
         {"Alternativ för avinstallation av filer", "Selektiv - Tar bara bort installerade filer", "Fullständig - Tar bort '%s'"},
         {},
         {"Opción de desinstalación de archivos", "Selectiva - Elimina solo los archivos instalados", "Completa - Elimina '%s'"},
