@@ -15,7 +15,9 @@
 #
 #   wine-textfit.sh [DPI...]      (default: 96 120)
 #
-# Results in build/wine-textfit/<dpi>/textfit.txt (WINE_TEXTFIT_OUT). Builds
+# Results in build/wine-textfit/<dpi>/textfit.txt (WINE_TEXTFIT_OUT), and
+# <dpi>/shots/<dialog>-<language>.png: each dialog holding the widest texts
+# of a language, to look at. Builds
 # the mingw64 preset first unless SETUP_EXE and TEXTFIT are given. Exit
 # status 0 when every text fits at every resolution.
 set -uo pipefail
@@ -54,9 +56,20 @@ for dpi in "${resolutions[@]}"; do
         /v LogPixels /t REG_DWORD /d "$dpi" /f /reg:64 >/dev/null || exit 2
     wineserver -k >/dev/null 2>&1
     wineserver -w
-    wine_quiet "$textfit" "$(winpath "$setup_exe")" >"$result"
+    mkdir -p "$WINE_TEST_DIR/shots"
+    wine_quiet "$textfit" "$(winpath "$setup_exe")" "$(winpath "$WINE_TEST_DIR/shots")" >"$result"
+    status=$?
+    # The prefix is not needed afterwards (and large).
+    wine_env_cleanup
+    rm -rf "$WINEPREFIX"
+    exit $status
   )
   rc=$?
+  # The pictures of the dialogs with the widest texts, as PNG.
+  for bmp in "$out/$dpi"/shots/*.bmp; do
+    [ -f "$bmp" ] || continue
+    bmptopnm "$bmp" 2>/dev/null | pnmtopng >"${bmp%.bmp}.png" 2>/dev/null && rm -f "$bmp"
+  done
   [ -s "$result" ] || fail "textfit printed nothing at $dpi dpi (exit $rc)"
   seen=$(sed -n 's/^dpi \([0-9]*\)\r*$/\1/p' "$result" | head -n 1)
   [ "$seen" = "$dpi" ] || fail "the prefix was set to $dpi dpi, textfit saw '${seen}'"

@@ -1,7 +1,7 @@
 // textfit.exe: every catalog text of every language, measured in the window
 // it goes into, under the running Windows (Wine in the tests).
 //
-//   textfit.exe SETUP.EXE
+//   textfit.exe SETUP.EXE [SHOTS]
 //
 // The dialogs are created from the program's own templates (the resources
 // of the given SETUP.EXE, loaded as data), so each control has the size and
@@ -15,7 +15,9 @@
 // Prints one line per text, language and window, "FAIL" for a text that
 // does not fit (needing more width or lines than the control has), and
 // the display's resolution; exit status 0 when everything fits, 1 when a
-// text does not, 2 when the tool cannot measure.
+// text does not, 2 when the tool cannot measure. With SHOTS (a folder) it
+// also writes each dialog, holding the widest texts of a language, as a
+// bitmap SHOTS\<dialog>-<language>.bmp, for a person to look at.
 #include <windows.h>
 
 #include <cstdio>
@@ -422,11 +424,89 @@ std::string Printable(const std::string& text) {
   return out;
 }
 
+
+// Lets the windows paint for a moment.
+void RunMessages(DWORD milliseconds) {
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < milliseconds) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    ::Sleep(10);
+  }
+}
+
+// Copies `dialog` from the screen, shown there for the moment at its top
+// left corner, into a 24-bit bitmap file.
+bool SaveShot(HWND dialog, const std::string& path) {
+  ::SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  ::RedrawWindow(dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RunMessages(300);
+  RECT r;
+  ::GetWindowRect(dialog, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool saved = false;
+  if (bitmap != nullptr) {
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    ::GdiFlush();
+    ::SelectObject(memory, old);
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + rowBytes * height;
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+      saved = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+              std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+              std::fwrite(bits, rowBytes, height, out) == static_cast<std::size_t>(height);
+      saved = std::fclose(out) == 0 && saved;
+    }
+    ::DeleteObject(bitmap);
+  }
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  ::ShowWindow(dialog, SW_HIDE);
+  return saved;
+}
+
+// Puts the widest text of each placement of `dialog` into its place again
+// and writes the dialog's picture.
+bool SaveDialogShot(HWND dialog, int templateId, const std::vector<Worst>& worst,
+                    const std::string& folder, int language) {
+  for (std::size_t i = 0; i < std::size(kPlacements); ++i) {
+    const Placement& p = kPlacements[i];
+    if (p.dialog != templateId || !worst[i].measured) continue;
+    if (p.control == kCaptionBar) {
+      ::SetWindowTextA(dialog, worst[i].text.c_str());
+    } else {
+      ::SetDlgItemTextA(dialog, p.control, worst[i].text.c_str());
+      ::ShowWindow(::GetDlgItem(dialog, p.control), SW_SHOWNA);
+    }
+  }
+  const std::string path = folder + "\\" + std::to_string(templateId) + "-" +
+                           kLanguageNames[language] + ".bmp";
+  return SaveShot(dialog, path);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: textfit.exe SETUP.EXE\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: textfit.exe SETUP.EXE [SHOTS]\n");
     return 2;
   }
   HDC screen = ::GetDC(nullptr);
@@ -469,6 +549,17 @@ int main(int argc, char** argv) {
         }
         if (!worst[i].measured || Wider(fit, worst[i].fit)) {
           worst[i] = Worst{fit, text, VariantName(v), true};
+        }
+      }
+    }
+    if (argc == 3) {
+      for (int templateId : {ids::install_dir::kTemplate, ids::program_group::kTemplate,
+                             ids::copy_progress::kTemplate, ids::license::kTemplate,
+                             ids::uninstall_option::kTemplate, ids::select_group::kTemplate,
+                             ids::uninstall_progress::kTemplate}) {
+        if (!SaveDialogShot(dialogs.Get(templateId), templateId, worst, argv[2], language)) {
+          std::printf("FAIL cannot write the picture of dialog %d into %s\n", templateId, argv[2]);
+          return 2;
         }
       }
     }
