@@ -4,9 +4,9 @@
 # and 32-bit; the import table of the shipped 32-bit SETUP.EXE is checked
 # against what Windows 95 and NT 4.0 export), short fuzz runs, the LZ
 # interoperability check, and the scenarios with the real SETUP.EXE under
-# Wine (and the planted-library test); the shipped 32-bit SETUP.EXE's code
-# is checked for instructions a 486 lacks, and its size. Installs what it
-# needs first.
+# Wine (and the planted-library test, and every catalog text measured in
+# the control it goes into); the shipped 32-bit SETUP.EXE's code is checked
+# for instructions a 486 lacks, and its size. Installs what it needs first.
 #
 #   test-all.sh                 every stage (what CI runs through .ci/run)
 #   STAGES="native" test-all.sh only the named stages, in their usual order
@@ -120,8 +120,10 @@ fi
 
 if wanted wine; then
   step "scenarios with the real SETUP.EXE under Wine"
-  need scripts/wine-tests.sh scripts/wine-planted-dll.sh
+  need scripts/wine-tests.sh scripts/wine-planted-dll.sh scripts/wine-textfit.sh
   scripts/wine-tests.sh
+  # Every catalog text fits its control, at 96 and at 120 dpi.
+  scripts/wine-textfit.sh
   # A DLL of a library's name beside SETUP.EXE is never loaded.
   scripts/wine-planted-dll.sh
 fi

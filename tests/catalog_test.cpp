@@ -197,6 +197,46 @@ TEST(CatalogTest, ButtonLabelsHaveDistinctAccelerators) {
   }
 }
 
+// The translations read as localisations of their time: German in the
+// spelling before its reform ("muß", "daß"), Portuguese as Portugal wrote it
+// in the 1990s ("Seleccione", "desactivado", "efectuada", "Actual",
+// "directório", "banda") with its own words for file, user and registry,
+// not the later spelling nor the Brazilian words. No text of the slot may
+// hold one of these spellings.
+TEST(CatalogTest, TranslationsFollowTheSpellingOfTheirTime) {
+  constexpr int kPortuguese = 7;
+  struct Row {
+    int language;
+    const char* later;   // a spelling of a later time or another country
+    const char* written; // what the slot writes instead (for the message)
+  };
+  const Row rows[] = {
+      {kGerman, "muss", "muß"},           {kGerman, "dass", "daß"},
+      {kGerman, "Muss", "Muß"},           {kPortuguese, "Selecion", "Seleccion"},
+      {kPortuguese, "selecion", "seleccion"}, {kPortuguese, "desativ", "desactiv"},
+      {kPortuguese, " ativ", " activ"},   {kPortuguese, "efetu", "efectu"},
+      {kPortuguese, "Atual", "Actual"},   {kPortuguese, " atual", " actual"},
+      {kPortuguese, "Seletiv", "Selectiv"}, {kPortuguese, "seletiv", "selectiv"},
+      {kPortuguese, "iretório", "irectório"}, {kPortuguese, "Padrão", "Predefinido"},
+      {kPortuguese, "fita", "banda"},     {kPortuguese, "arquivo", "ficheiro"},
+      {kPortuguese, "usuário", "utilizador"}, {kPortuguese, "registro", "registo"},
+  };
+  Catalog catalog;
+  for (const Row& r : rows) {
+    const std::string later = text::Utf8ToCp1252(r.later);
+    for (int id = 0; id < MSG_COUNT; ++id) {
+      const MsgId msg = static_cast<MsgId>(id);
+      for (int m = 0; m < Catalog::Members(msg); ++m) {
+        const std::string text = catalog.Text(msg, r.language, m);
+        EXPECT_EQ(text.find(later), std::string::npos)
+            << Catalog::Name(msg) << " slot " << r.language << " member " << m << " writes \""
+            << r.later << "\" where its time wrote \"" << r.written
+            << "\": " << text::Cp1252ToUtf8(text);
+      }
+    }
+  }
+}
+
 // The rows whose German and French wording is fixed, and the English texts
 // other parts quote.
 TEST(CatalogTest, FixedTexts) {

@@ -25,7 +25,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Seleccione el nombre del grupo de programas"},
         {"Selezionare il nome del gruppo di programmi"},
-        {"Selecione o nome do grupo de programas"},
+        {"Seleccione o nome do grupo de programas"},
     }},
     {ENTRY(MSG_SYSINI_COMMENT_LINE), 1, {
         {"The following line was commented out by Halvorn+ Setup"},
@@ -65,7 +65,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Está a punto de eliminar estos elementos:\n\nNombre del grupo:\n%s\n\nDirectorio:\n%s\n\n"},
         {"Si stanno per rimuovere questi elementi:\n\nNome del gruppo:\n%s\n\nDirectory:\n%s\n\n"},
-        {"Está prestes a remover estes itens:\n\nNome do grupo:\n%s\n\nDiretório:\n%s\n\n"},
+        {"Está prestes a remover estes itens:\n\nNome do grupo:\n%s\n\nDirectório:\n%s\n\n"},
     }},
     {ENTRY(MSG_SELECT_GROUP_TO_REMOVE), 1, {
         {"Please select the group you wish to remove.\n\nAfter clicking OK, uninstall will be verify that\nthe group actually contains Halvorn+ program items."},
@@ -75,7 +75,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Seleccione el grupo que desea eliminar.\n\nAl hacer clic en Aceptar, la desinstalación comprobará\nque el grupo contiene realmente elementos de programa de Halvorn+."},
         {"Selezionare il gruppo da rimuovere.\n\nDopo aver fatto clic su OK, la disinstallazione verificherà\nche il gruppo contenga effettivamente elementi di programma di Halvorn+."},
-        {"Selecione o grupo que pretende remover.\n\nDepois de clicar em OK, a desinstalação verificará\nse o grupo contém realmente itens de programa do Halvorn+."},
+        {"Seleccione o grupo que pretende remover.\n\nDepois de clicar em OK, a desinstalação verificará\nse o grupo contém realmente itens de programa do Halvorn+."},
     }},
     {ENTRY(MSG_TRANSFER_COMPLETE), 1, {
         {"File Transfer Complete."},
@@ -125,7 +125,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Examinar directorios"},
         {"Sfoglia directory"},
-        {"Procurar diretórios"},
+        {"Procurar directórios"},
     }},
     {ENTRY(MSG_SETUP_TITLE), 1, {
         {"Halvorn+ Setup for Windows 95"},
@@ -156,7 +156,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Existe una instalación anterior.\n¿Desea volver a configurar la unidad de cinta?", "Nota"},
         {"Esiste un'installazione precedente.\nRiconfigurare l'unità a nastro?", "Nota"},
-        {"Existe uma instalação anterior.\nPretende reconfigurar a unidade de fita?", "Nota"},
+        {"Existe uma instalação anterior.\nPretende reconfigurar a unidade de banda?", "Nota"},
     }},
     {ENTRY(MSG_CONFIRM_UNINSTALL), 2, {
         {"This will remove the Halvorn+ application!\n\nAre you sure you wish to do this?", "Confirm Uninstall"},
@@ -176,7 +176,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Escriba una ruta completa, incluida la unidad.", "Nombre de directorio incompleto"},
         {"Immettere un percorso completo, compresa l'unità.", "Nome di directory incompleto"},
-        {"Introduza um caminho completo, incluindo a unidade.", "Nome de diretório incompleto"},
+        {"Introduza um caminho completo, incluindo a unidade.", "Nome de directório incompleto"},
     }},
     {ENTRY(MSG_DIRECTORY_EXISTS), 2, {
         {"That directory already exists.\n\nInstall to it anyway?", "Confirm Directory Choice"},
@@ -186,7 +186,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Ese directorio ya existe.\n\n¿Desea instalar en él de todos modos?", "Confirmar directorio"},
         {"La directory esiste già.\n\nInstallare comunque in questa directory?", "Conferma directory"},
-        {"Esse diretório já existe.\n\nPretende instalar nele mesmo assim?", "Confirmar diretório"},
+        {"Esse directório já existe.\n\nPretende instalar nele mesmo assim?", "Confirmar directório"},
     }},
     {ENTRY(MSG_INVALID_DIRECTORY), 2, {
         {"Cannot accept that entry", "Invalid Directory Name"},
@@ -196,7 +196,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"No se puede aceptar ese valor", "Nombre de directorio no válido"},
         {"Impossibile accettare il valore immesso", "Nome di directory non valido"},
-        {"Não é possível aceitar esse valor", "Nome de diretório inválido"},
+        {"Não é possível aceitar esse valor", "Nome de directório inválido"},
     }},
     {ENTRY(MSG_CONFIRM_CANCEL), 2, {
         {"Are you sure you wish to cancel?", "Confirm Cancel"},
@@ -217,7 +217,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Los siguientes controladores se han desactivado en el\narchivo SYSTEM.INI para evitar conflictos con Halvorn+:\n\n%s\n\nSe ha guardado una copia de seguridad del archivo SYSTEM.INI original como:\n%s\n", "Nota"},
         {"I seguenti driver sono stati disattivati nel file\nSYSTEM.INI per evitare conflitti con Halvorn+:\n\n%s\n\nUna copia di backup del file SYSTEM.INI originale è stata salvata come:\n%s\n", "Nota"},
-        {"Os seguintes controladores foram desativados no ficheiro\nSYSTEM.INI para evitar conflitos com o Halvorn+:\n\n%s\n\nFoi guardada uma cópia de segurança do ficheiro SYSTEM.INI original como:\n%s\n", "Nota"},
+        {"Os seguintes controladores foram desactivados no ficheiro\nSYSTEM.INI para evitar conflitos com o Halvorn+:\n\n%s\n\nFoi guardada uma cópia de segurança do ficheiro SYSTEM.INI original como:\n%s\n", "Nota"},
     }},
     {ENTRY(MSG_GROUP_EXISTS), 2, {
         {"The group name you have selected already exists.\n\nIf you wish to use that name anyway,\n1. Any existing Halvorn+ program items will be over written.\n2. Uninstalling Halvorn+ will delete ALL program items.\nAre you sure you wish to use that group name?", "Warning"},
@@ -227,7 +227,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"El nombre de grupo seleccionado ya existe.\n\nSi desea utilizar ese nombre de todos modos:\n1. Se sobrescribirán los elementos de programa de Halvorn+ existentes.\n2. Al desinstalar Halvorn+ se eliminarán TODOS los elementos de programa.\n¿Está seguro de que desea utilizar ese nombre de grupo?", "Advertencia"},
         {"Il nome di gruppo selezionato esiste già.\n\nSe si desidera utilizzarlo comunque:\n1. Gli elementi di programma di Halvorn+ esistenti verranno sovrascritti.\n2. La disinstallazione di Halvorn+ eliminerà TUTTI gli elementi di programma.\nUtilizzare davvero questo nome di gruppo?", "Avviso"},
-        {"O nome de grupo selecionado já existe.\n\nSe pretender utilizar esse nome mesmo assim:\n1. Os itens de programa existentes do Halvorn+ serão substituídos.\n2. A desinstalação do Halvorn+ eliminará TODOS os itens de programa.\nTem a certeza de que pretende utilizar esse nome de grupo?", "Aviso"},
+        {"O nome de grupo seleccionado já existe.\n\nSe pretender utilizar esse nome mesmo assim:\n1. Os itens de programa existentes do Halvorn+ serão substituídos.\n2. A desinstalação do Halvorn+ eliminará TODOS os itens de programa.\nTem a certeza de que pretende utilizar esse nome de grupo?", "Aviso"},
     }},
     {ENTRY(MSG_GROUP_LABELS), 2, {
         {"Group to Use", "Current Groups (double click to select)"},
@@ -237,7 +237,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Grupo que se utilizará", "Grupos existentes (doble clic para seleccionar)"},
         {"Gruppo da utilizzare", "Gruppi esistenti (doppio clic per selezionare)"},
-        {"Grupo a utilizar", "Grupos existentes (duplo clique para selecionar)"},
+        {"Grupo a utilizar", "Grupos existentes (duplo clique para seleccionar)"},
     }},
     {ENTRY(MSG_INSTALL_COMPLETE), 2, {
         {"Setup has completed successfully.", "Install Complete"},
@@ -277,7 +277,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"La instalación ha finalizado correctamente.\n\nTambién se han realizado cambios en la configuración.\nEl sistema se reiniciará para que los cambios surtan efecto.", "Instalación finalizada"},
         {"Installazione completata correttamente.\n\nSono state apportate modifiche anche alla configurazione.\nIl sistema verrà riavviato per rendere effettive le modifiche.", "Installazione completata"},
-        {"A instalação foi concluída com êxito.\n\nTambém foram efetuadas alterações à configuração.\nO sistema vai ser reiniciado para que as alterações tenham efeito.", "Instalação concluída"},
+        {"A instalação foi concluída com êxito.\n\nTambém foram efectuadas alterações à configuração.\nO sistema vai ser reiniciado para que as alterações tenham efeito.", "Instalação concluída"},
     }},
     {ENTRY(MSG_UNINSTALL_COMPLETE), 2, {
         {"UnInstall has completed successfully.", "UnInstall Complete"},
@@ -307,7 +307,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"No se realizó ninguna desinstalación.", "Desinstalación cancelada"},
         {"Nessuna disinstallazione eseguita.", "Disinstallazione annullata"},
-        {"Não foi efetuada nenhuma desinstalação.", "Desinstalação cancelada"},
+        {"Não foi efectuada nenhuma desinstalação.", "Desinstalação cancelada"},
     }},
     {ENTRY(MSG_WRITE_ERROR), 2, {
         {"There was an error writing a file.\n%s", "Program error"},
@@ -411,7 +411,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"\n¡Bienvenido a la instalación de Halvorn+ para Windows 95!\n\nEsta instalación necesita unos 10 MB de espacio en disco.\n\nElija el directorio de instalación\ny presione ENTRAR o haga clic en Aceptar"},
         {"\nBenvenuti all'installazione di Halvorn+ per Windows 95!\n\nL'installazione richiede circa 10 MB di spazio su disco.\n\nScegliere la directory di installazione,\nquindi premere INVIO o fare clic su OK"},
-        {"\nBem-vindo à instalação do Halvorn+ para Windows 95!\n\nEsta instalação necessita de cerca de 10 MB de espaço em disco.\n\nEscolha o diretório de instalação\ne prima ENTER ou clique em OK"},
+        {"\nBem-vindo à instalação do Halvorn+ para Windows 95!\n\nEsta instalação necessita de cerca de 10 MB de espaço em disco.\n\nEscolha o directório de instalação\ne prima ENTER ou clique em OK"},
     }},
     {ENTRY(MSG_INIT_FILE_ERROR), 2, {
         {"There was an error initializing a file.\n%s", "Program error"},
@@ -445,23 +445,23 @@ constexpr SourceEntry kEntries[] = {
     }},
     {ENTRY(MSG_DISABLE_QIC117), 2, {
         {"Setup must disable your qic117 tape driver to avoid conflicts with its own driver. No files will be deleted in the process.", "System Check"},
-        {"Setup muss Ihren Bandlaufwerktreiber qic117 deaktivieren, um Konflikte mit dem eigenen Treiber zu vermeiden. Dabei werden keine Dateien gelöscht.", "Systemprüfung"},
+        {"Setup muß Ihren Bandlaufwerktreiber qic117 deaktivieren, um Konflikte mit dem eigenen Treiber zu vermeiden. Dabei werden keine Dateien gelöscht.", "Systemprüfung"},
         {"L'installation doit désactiver votre pilote de bande qic117 pour éviter des conflits avec son propre pilote. Aucun fichier ne sera supprimé.", "Vérification du système"},
         {"Installationsprogrammet måste inaktivera bandstationsdrivrutinen qic117 för att undvika konflikter med sin egen drivrutin. Inga filer tas bort.", "Systemkontroll"},
         {},
         {"El programa de instalación debe desactivar el controlador de cinta qic117 para evitar conflictos con su propio controlador. No se eliminará ningún archivo.", "Comprobación del sistema"},
         {"Il programma di installazione deve disattivare il driver per nastro qic117 per evitare conflitti con il proprio driver. Non verrà eliminato alcun file.", "Verifica del sistema"},
-        {"O programa de instalação tem de desativar o controlador de fita qic117 para evitar conflitos com o seu próprio controlador. Nenhum ficheiro será eliminado.", "Verificação do sistema"},
+        {"O programa de instalação tem de desactivar o controlador de banda qic117 para evitar conflitos com o seu próprio controlador. Nenhum ficheiro será eliminado.", "Verificação do sistema"},
     }},
     {ENTRY(MSG_QIC117_STILL_ENABLED), 2, {
         {"Setup must exit because your qic117 tape driver is still enabled.", "Exiting"},
-        {"Setup muss beendet werden, weil Ihr Bandlaufwerktreiber qic117 noch aktiviert ist.", "Beenden"},
+        {"Setup muß beendet werden, weil Ihr Bandlaufwerktreiber qic117 noch aktiviert ist.", "Setup wird beendet"},
         {"L'installation doit s'arrêter car votre pilote de bande qic117 est toujours activé.", "Fermeture"},
         {"Installationsprogrammet måste avslutas eftersom bandstationsdrivrutinen qic117 fortfarande är aktiverad.", "Avslutar"},
         {},
         {"El programa de instalación debe cerrarse porque el controlador de cinta qic117 sigue activado.", "Saliendo"},
         {"Il programma di installazione deve terminare perché il driver per nastro qic117 è ancora attivo.", "Uscita"},
-        {"O programa de instalação tem de terminar porque o controlador de fita qic117 ainda está ativado.", "A sair"},
+        {"O programa de instalação tem de terminar porque o controlador de banda qic117 ainda está activado.", "A sair"},
     }},
     // OK, Cancel, Yes, No, Agree, Browse, Default.
     {ENTRY(MSG_BUTTON_LABELS), 7, {
@@ -470,15 +470,15 @@ constexpr SourceEntry kEntries[] = {
         {"&OK", "&Annuler", "O&ui", "&Non", "A&ccepter", "&Parcourir", "Par &défaut"},
         {"&OK", "&Avbryt", "&Ja", "&Nej", "&Godkänn", "&Bläddra", "&Standard"},
         {},
-        {"&Aceptar", "&Cancelar", "&Sí", "&No", "&De acuerdo", "&Examinar", "&Predeterminado"},
+        {"&Aceptar", "&Cancelar", "&Sí", "&No", "&De acuerdo", "&Examinar", "&Restablecer"},
         {"&OK", "&Annulla", "&Sì", "&No", "A&ccetto", "S&foglia", "&Predefinito"},
-        {"&OK", "&Cancelar", "&Sim", "&Não", "&Aceito", "&Procurar", "Pa&drão"},
+        {"&OK", "&Cancelar", "&Sim", "&Não", "&Aceito", "&Procurar", "Pre&definido"},
     }},
     // The fifth step exists in English only.
     {ENTRY(MSG_UNINSTALL_STEPS), 5, {
         {"Remove Registry Accounts", "Remove Program Group", "Remove Program Files", "Check System Files", "Flush the Toilet"},
         {"Registrierungseinträge entfernen", "Programmgruppe entfernen", "Programmdateien entfernen", "Systemdateien prüfen", ""},
-        {"Supprimer les entrées du Registre", "Supprimer le groupe de programmes", "Supprimer les fichiers programme", "Vérifier les fichiers système", ""},
+        {"Supprimer les entrées du Registre", "Supprimer le groupe", "Supprimer les fichiers programme", "Vérifier les fichiers système", ""},
         {"Ta bort registerposter", "Ta bort programgrupp", "Ta bort programfiler", "Kontrollera systemfiler", ""},
         {nullptr, nullptr, nullptr, nullptr, ""},
         {"Eliminar entradas del Registro", "Eliminar grupo de programas", "Eliminar archivos de programa", "Comprobar archivos del sistema", ""},
@@ -493,17 +493,17 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Copia de archivos", "Actual:", "Total:"},
         {"Copia dei file", "Corrente:", "Totale:"},
-        {"Cópia de ficheiros", "Atual:", "Total:"},
+        {"Cópia de ficheiros", "Actual:", "Total:"},
     }},
     {ENTRY(MSG_UNINSTALL_OPTION_LABELS), 3, {
         {"File Uninstall Option", "Selective - Removes only files installed", "Complete - Removes '%s'"},
         {"Deinstallationsoption für Dateien", "Selektiv - Entfernt nur installierte Dateien", "Vollständig - Entfernt '%s'"},
-        {"Option de désinstallation des fichiers", "Sélective - Supprime uniquement les fichiers installés", "Complète - Supprime '%s'"},
+        {"Option de désinstallation des fichiers", "Sélective - Supprime uniquement les fichiers installés", "Complète - Efface '%s'"},
         {"Alternativ för avinstallation av filer", "Selektiv - Tar bara bort installerade filer", "Fullständig - Tar bort '%s'"},
         {},
         {"Opción de desinstalación de archivos", "Selectiva - Elimina solo los archivos instalados", "Completa - Elimina '%s'"},
         {"Opzione di disinstallazione dei file", "Selettiva - Rimuove solo i file installati", "Completa - Rimuove '%s'"},
-        {"Opção de desinstalação de ficheiros", "Seletiva - Remove apenas os ficheiros instalados", "Completa - Remove '%s'"},
+        {"Opção de desinstalação de ficheiros", "Selectiva - Remove apenas os ficheiros instalados", "Completa - Remove '%s'"},
     }},
     // The second text is appended to the first on Windows NT only.
     {ENTRY(MSG_UNINSTALL_KEY_OPEN_FAILED), 3, {
@@ -540,7 +540,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Halvorn+ no se puede instalar en %s: el directorio raíz de una unidad, el directorio de Windows, los directorios que lo contienen y todos los que contiene, y el propio directorio de programas contienen más que Halvorn+, y al desinstalar Halvorn+ se puede eliminar todo su directorio.\n\nElija un directorio propio, por ejemplo un directorio nuevo dentro del directorio de programas.", "Directorio no permitido"},
         {"Impossibile installare Halvorn+ in %s: la directory principale di un'unità, la directory di Windows, le directory che la contengono e tutte quelle che contiene e la directory dei programmi stessa contengono più di Halvorn+, e la disinstallazione di Halvorn+ può rimuovere l'intera directory.\n\nScegliere una directory dedicata, ad esempio una nuova directory all'interno della directory dei programmi.", "Directory non consentita"},
-        {"Não é possível instalar o Halvorn+ em %s: o diretório raiz de uma unidade, o diretório do Windows, os diretórios acima dele e todos os diretórios dentro dele, e o próprio diretório de programas contêm mais do que o Halvorn+, e a desinstalação do Halvorn+ pode remover todo o seu diretório.\n\nEscolha um diretório próprio, por exemplo um novo diretório dentro do diretório de programas.", "Diretório não permitido"},
+        {"Não é possível instalar o Halvorn+ em %s: o directório raiz de uma unidade, o directório do Windows, os directórios acima dele e todos os directórios dentro dele, e o próprio directório de programas contêm mais do que o Halvorn+, e a desinstalação do Halvorn+ pode remover todo o seu directório.\n\nEscolha um directório próprio, por exemplo um novo directório dentro do directório de programas.", "Directório não permitido"},
     }},
     // Added: the option dialog refuses Complete for an install directory
     // that this installation did not create, or whose whole tree holds more
@@ -553,7 +553,7 @@ constexpr SourceEntry kEntries[] = {
         {},
         {"Halvorn+ está instalado en un directorio que contiene más que Halvorn+: un directorio que ya existía antes de instalar Halvorn+, el directorio raíz de una unidad, el directorio de Windows, un directorio que lo contiene o que está dentro de él, o el propio directorio de programas.\n\nLa desinstalación completa lo eliminaría todo. Elija Selectiva para eliminar solo los archivos que instaló Halvorn+.", "Desinstalación completa no posible"},
         {"Halvorn+ è installato in una directory che contiene più di Halvorn+: una directory che esisteva prima dell'installazione di Halvorn+, la directory principale di un'unità, la directory di Windows, una directory che la contiene o che vi è contenuta, o la directory dei programmi stessa.\n\nLa disinstallazione completa eliminerebbe tutto. Scegliere Selettiva per rimuovere solo i file installati da Halvorn+.", "Disinstallazione completa non possibile"},
-        {"O Halvorn+ está instalado num diretório que contém mais do que o Halvorn+: um diretório que já existia antes da instalação do Halvorn+, o diretório raiz de uma unidade, o diretório do Windows, um diretório acima dele ou dentro dele, ou o próprio diretório de programas.\n\nA desinstalação completa eliminaria tudo isso. Escolha Seletiva para remover apenas os ficheiros instalados pelo Halvorn+.", "Desinstalação completa não possível"},
+        {"O Halvorn+ está instalado num directório que contém mais do que o Halvorn+: um directório que já existia antes da instalação do Halvorn+, o directório raiz de uma unidade, o directório do Windows, um directório acima dele ou dentro dele, ou o próprio directório de programas.\n\nA desinstalação completa eliminaria tudo isso. Escolha Selectiva para remover apenas os ficheiros instalados pelo Halvorn+.", "Desinstalação completa não possível"},
     }},
 };
 
