@@ -331,7 +331,9 @@ TEST_F(InstallDirDialogTest, RefusedEntriesGetTheirMessage) {
       {"C:\\file.txt\\Tape", "Invalid Directory Name"},
       {"C:\\file.txt", "Invalid Directory Name"},
       {"C:\\LOCKED\\Tape", "Invalid Directory Name"},
-      {"C:\\Tape. ", "Invalid Directory Name"},
+      // A name before the last ending in a dot or blank: Windows would
+      // drop them there too, but not in the same way on every system.
+      {"C:\\Tape. \\Backup", "Invalid Directory Name"},
       {"C:\\Tape/Backup", "Invalid Directory Name"},
   };
   for (const auto& c : cases) {
@@ -349,6 +351,73 @@ TEST_F(InstallDirDialogTest, RefusedEntriesGetTheirMessage) {
   }
   EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "Tape. "));
   EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "LOCKED" / "Tape"));
+}
+
+// A text that cannot be a directory name says why; a path that could be
+// one but cannot be made keeps the design's "Cannot accept that entry".
+TEST_F(InstallDirDialogTest, ANameThatCannotBeADirectorySaysWhy) {
+  const struct {
+    const char* typed;
+    const char* text;
+  } cases[] = {
+      {"C:\\Tape/Backup", "C:\\\\Tape/Backup cannot be a directory name."},
+      {"C:\\Tape. \\Backup", "only the last may end with a dot or a blank"},
+      {"Q:\\Tape", "text=\"Cannot accept that entry\""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> records;
+    Run("dialog 102: set 1000 " + Escaped(c.typed) + "; press 1\nbox \"Invalid Directory Name\": ok\n"
+        "dialog 102: press 2\nbox \"Confirm Cancel\": yes\n",
+        &records);
+    ASSERT_GE(records.size(), 2u) << c.typed;
+    EXPECT_NE(records[1].find(c.text), std::string::npos) << records[1];
+  }
+}
+
+// The directory meant is taken, in one spelling: trailing backslashes,
+// and trailing dots and blanks of the last name, go, as Windows drops
+// them; doubled backslashes become one.
+TEST(TakeInstallDirText, Table) {
+  const struct {
+    const char* typed;
+    const char* taken;
+  } cases[] = {
+      {"C:\\TAPE\\", "C:\\TAPE"},
+      {"C:\\TAPE\\\\\\", "C:\\TAPE"},
+      {"C:\\TAPE.", "C:\\TAPE"},
+      {"C:\\TAPE . .", "C:\\TAPE"},
+      {"C:\\TAPE. \\", "C:\\TAPE"},
+      {"C:\\A\\\\B", "C:\\A\\B"},
+      {"C:\\Program Files\\Tape", "C:\\Program Files\\Tape"},
+      {"C:\\", "C:\\"},
+      {"C:\\\\", "C:\\"},
+      {"C:\\...", "C:\\"},
+      {"C:\\Tape\\.", "C:\\Tape\\."},
+      {"C:\\Tape\\..", "C:\\Tape\\.."},
+      {"C:\\Tape. \\B", "C:\\Tape. \\B"},
+      {"C:", "C:"},
+      {"", ""},
+      {" C:\\Tape", " C:\\Tape"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TakeInstallDirText(c.typed), c.taken) << c.typed;
+}
+
+TEST_F(InstallDirDialogTest, TrailingBackslashDotAndBlankAreTakenAsWindowsTakesThem) {
+  for (const char* typed : {"C:\\New\\Tape\\", "C:\\New\\Tape. ", "C:\\New\\Tape\\\\"}) {
+    std::vector<std::string> records;
+    state_->installDir.clear();
+    EXPECT_EQ(Run("dialog 102: set 1000 " + Escaped(typed) + "; press 1\n", &records), platform::cmd::kOk)
+        << typed;
+    EXPECT_EQ(state_->installDir, "C:\\New\\Tape") << typed;
+  }
+  // An existing directory with a trailing backslash is confirmed, then
+  // taken without it.
+  std::vector<std::string> records;
+  state_->installDir.clear();
+  EXPECT_EQ(Run("dialog 102: set 1000 \"C:\\\\Tape\\\\\"; press 1\nbox \"Confirm Directory Choice\": yes\n",
+                &records),
+            platform::cmd::kOk);
+  EXPECT_EQ(state_->installDir, "C:\\Tape");
 }
 
 TEST_F(InstallDirDialogTest, NewDirectoryIsCheckedAndLeftForTheRun) {
@@ -457,15 +526,21 @@ TEST_F(InstallDirDialogTest, BrowserHookHidesFileControlsAndCentres) {
   EXPECT_EQ(BrowserDirectory("C:\\Junk"), "C:");
 }
 
-TEST_F(InstallDirDialogTest, BothDialogsSitTwentyPixelsBelowTheCentre) {
+// The license agreement sits 20 pixels below the desktop's centre; the
+// install directory dialog is centred, as its template says.
+TEST_F(InstallDirDialogTest, LicenseSitsBelowTheCentreAndTheDirectoryDialogOnIt) {
   sim::SimUi& ui = sim_->ui();
   LicenseAgreementDialog license(*state_);
   InstallDirDialog dir(*state_);
-  for (platform::DialogHandler* d : std::vector<platform::DialogHandler*>{&license, &dir}) {
-    platform::WindowHandle h = ui.CreateModeless(platform::kNoWindow, *d);
+  const struct {
+    platform::DialogHandler* dialog;
+    int below;
+  } cases[] = {{&license, 20}, {&dir, 0}};
+  for (const auto& c : cases) {
+    platform::WindowHandle h = ui.CreateModeless(platform::kNoWindow, *c.dialog);
     platform::Rect r = ui.GetWindowRect(h);
-    EXPECT_EQ(r.left, (1024 - r.Width()) / 2);
-    EXPECT_EQ(r.top, (768 - r.Height()) / 2 + 20);
+    EXPECT_EQ(r.left, (1024 - r.Width()) / 2) << c.below;
+    EXPECT_EQ(r.top, (768 - r.Height()) / 2 + c.below);
     ui.DestroyWindow(h);
   }
 }

@@ -97,7 +97,7 @@ constexpr GroupCommand kDeleteGroup{"DeleteGroup", false, DeleteFailure, "", kDe
 GroupCommandResult RunGroupCommand(setup::SetupState& state, const GroupCommand& form) {
   GroupCommandResult result;
   DdeArgument name = QuoteDdeArgument(state.groupName);
-  if (CheckGroupName(state.groupName) != GroupNameCheck::kOk || !name.sendable) {
+  if (!GroupNameSendable(state.groupName)) {
     result.nameRefused = true;
     return result;
   }
@@ -177,6 +177,10 @@ GroupList ListProgramGroups(setup::SetupState& state) {
   session.Disconnect();
   if (list.answered) list.names = ParseGroupList(reply);
   return list;
+}
+
+bool GroupNameSendable(const std::string& name) {
+  return CheckGroupName(name) == GroupNameCheck::kOk && QuoteDdeArgument(name).sendable;
 }
 
 bool ProgramGroupExists(setup::SetupState& state) {
