@@ -11,6 +11,7 @@
 #include "platform/sim/sim_machine.h"
 #include "scenario/scenario.h"
 #include "setup/description.h"
+#include "setup/setup_run.h"
 #include "setup/state.h"
 #include "simrun/product_resources.h"
 #include "simrun/scenario_user.h"
@@ -543,6 +544,46 @@ TEST_F(InstallDirDialogTest, LicenseSitsBelowTheCentreAndTheDirectoryDialogOnIt)
     EXPECT_EQ(r.top, (768 - r.Height()) / 2 + c.below);
     ui.DestroyWindow(h);
   }
+}
+
+// A machine whose install directory dialog cannot be made (DialogBoxParam
+// answers -1, as for a missing template or no memory): every other dialog
+// is the simulated machine's.
+class NoInstallDirDialogUi : public platform::ForwardingUi {
+ public:
+  using ForwardingUi::ForwardingUi;
+  int RunModal(platform::WindowHandle owner, platform::DialogHandler& handler) override {
+    if (handler.TemplateId() == ids::install_dir::kTemplate) {
+      ++refused;
+      return -1;
+    }
+    return ForwardingUi::RunModal(owner, handler);
+  }
+  int refused = 0;
+};
+
+// Without the dialog no directory was chosen: the installation is
+// cancelled, as when the group dialog cannot be made, before the group
+// dialog and before anything is installed.
+TEST_F(InstallDirDialogTest, ADialogThatCannotBeMadeCancelsTheInstallation) {
+  std::string error;
+  ASSERT_TRUE(scenario::ParseScenario(
+      "run A:\\SETUP.EXE\ndialog 129: press 1\n"
+      "box \"Exiting Install\" text \"Setup canceled by user.\": ok\n",
+      "t.scn", &scenario_, &error))
+      << error;
+  simrun::ScenarioUser user(scenario_);
+  sim_->ui().SetUser(&user);
+  sim_->MapDrive('A', std::string(SETUP_SOURCE_DIR) + "/tests/scenarios/disks/halvorn_nofiles");
+  sim_->system().SetCommandLine("A:\\SETUP.EXE");
+  platform::Machine& m = sim_->machine();
+  NoInstallDirDialogUi ui(m.ui);
+  platform::Machine machine{m.system, m.files, m.profile, m.registry, m.lz,
+                            ui,       m.dde,   m.versions, m.services};
+  EXPECT_EQ(setup::RunSetup(machine), setup::exitcode::kCancelled);
+  EXPECT_EQ(ui.refused, 1);
+  EXPECT_TRUE(user.Done()) << user.UnusedError();
+  EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "Program Files" / "Halvorn+ for Windows 95 - QIC"));
 }
 
 // ---------------------------------------------------------------- license
