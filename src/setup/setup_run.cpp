@@ -93,11 +93,17 @@ int RunRestartMode(SetupState& state) {
   // deleted could be another program's, the one left behind ours.
   if (IsSilent(state) && !::uninstall::RecordedGroupVerified(state)) {
     const std::string entry = "Dastrel" + state.entryNumber;
-    state.unattended->log.Line(
-        "refused", state.groupName.empty()
-                       ? "the uninstall entry " + entry + " names no program group; nothing was removed"
-                       : "the program group " + LogText(state.groupName) + " of the uninstall entry " +
-                             entry + " does not exist with exactly that name; nothing was removed");
+    std::string why;
+    if (state.groupName.empty()) {
+      why = "the uninstall entry " + entry + " names no program group";
+    } else if (!groups::GroupNameSendable(state.groupName)) {
+      why = "the program group " + LogText(state.groupName) + " of the uninstall entry " + entry +
+            " has a name no Program Manager command can carry";
+    } else {
+      why = "the program group " + LogText(state.groupName) + " of the uninstall entry " + entry +
+            " does not exist with exactly that name";
+    }
+    state.unattended->log.Line("refused", why + "; nothing was removed");
     return kGroupNotVerified;
   }
   ::uninstall::FileRemoval option = ::uninstall::FileRemoval::kSelective;
