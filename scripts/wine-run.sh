@@ -198,6 +198,17 @@ run_chain() {  # SCENARIO TRANSCRIPT SHOTS DEPTH
     if [ -n "${AFTER_EARLIER:-}" ]; then
       "$AFTER_EARLIER" "$earlier" "$WINEPREFIX" || return 1
     fi
+    # The later scenario runs after the next start of Windows, as on the
+    # simulated machine, which carries out pending renames (WININIT.INI
+    # [rename], PendingFileRenameOperations) whenever it is opened: when
+    # the earlier run left any, its session ends and wineboot starts the
+    # prefix again (it takes a while, so only then).
+    if [ -n "$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname wininit.ini)" ] ||
+       grep -q PendingFileRenameOperations "$WINEPREFIX/system.reg" 2>/dev/null; then
+      wineserver -k >/dev/null 2>&1
+      wineserver -w >/dev/null 2>&1
+      wineboot >/dev/null 2>&1 || echo "wine-run: wineboot failed before $(basename "$scn")" >>"$out/driver.log"
+    fi
   fi
   drive_scenario "$scn" "$transcript" "$shots"
 }

@@ -167,6 +167,37 @@ TEST(GroupCommandLineTest, NotepadForTextFilesElseTheQuotedPath) {
   }
 }
 
+// The read-me's Notepad form with the directories' 8.3 forms: a path that
+// holds a parenthesis, comma or bracket is carried quoted as a whole.
+TEST(GroupCommandLineTest, ShortNotepadFormIsQuotedAsAWhole) {
+  const struct {
+    const char* windowsDir;
+    const char* installDir;
+    CommandLineCheck check;
+    const char* text;
+  } cases[] = {
+      {"C:\\WINDOWS", "C:\\TAPE(N~1", CommandLineCheck::kOk,
+       "\"C:\\WINDOWS\\NOTEPAD.EXE C:\\TAPE(N~1\\README.TXT\""},
+      {"C:\\WINDOWS", "C:\\TAPE_N~1", CommandLineCheck::kOk, "C:\\WINDOWS\\NOTEPAD.EXE C:\\TAPE_N~1\\README.TXT"},
+      {"C:\\WINDOWS", "C:\\x)][Del~1", CommandLineCheck::kOk,
+       "\"C:\\WINDOWS\\NOTEPAD.EXE C:\\x)][Del~1\\README.TXT\""},
+      // A blank or a double quote left: no form carries it.
+      {"C:\\WINDOWS", "C:\\TAPE (new)", CommandLineCheck::kUnsendable, nullptr},
+      {"C:\\WINDOWS", "C:\\TA\"PE", CommandLineCheck::kUnsendable, nullptr},
+  };
+  for (const auto& c : cases) {
+    ItemCommandLine line = FormShortNotepadCommandLine(c.windowsDir, c.installDir, "README.TXT");
+    EXPECT_EQ(line.check, c.check) << c.installDir;
+    if (c.text != nullptr) {
+      EXPECT_EQ(line.text, c.text);
+    }
+  }
+  const std::string longDir = "C:\\" + std::string(259 - 37, 'd');
+  EXPECT_EQ(FormShortNotepadCommandLine("C:\\WINDOWS", longDir, "README.TXT").check, CommandLineCheck::kOk);
+  EXPECT_EQ(FormShortNotepadCommandLine("C:\\WINDOWS", longDir + "d", "README.TXT").check,
+            CommandLineCheck::kTooLong);
+}
+
 TEST(GroupCommandLineTest, LongerThan259CharactersIsNotCut) {
   // C:\ + name + \README.TXT in quotes: 3 + n + 11 + 2 characters.
   std::string atLimit = "C:\\" + std::string(259 - 16, 'd');

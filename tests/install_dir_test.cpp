@@ -11,6 +11,7 @@
 #include "platform/sim/sim_machine.h"
 #include "scenario/scenario.h"
 #include "setup/description.h"
+#include "setup/setup_run.h"
 #include "setup/state.h"
 #include "simrun/product_resources.h"
 #include "simrun/scenario_user.h"
@@ -331,7 +332,9 @@ TEST_F(InstallDirDialogTest, RefusedEntriesGetTheirMessage) {
       {"C:\\file.txt\\Tape", "Invalid Directory Name"},
       {"C:\\file.txt", "Invalid Directory Name"},
       {"C:\\LOCKED\\Tape", "Invalid Directory Name"},
-      {"C:\\Tape. ", "Invalid Directory Name"},
+      // A name before the last ending in a dot or blank: Windows would
+      // drop them there too, but not in the same way on every system.
+      {"C:\\Tape. \\Backup", "Invalid Directory Name"},
       {"C:\\Tape/Backup", "Invalid Directory Name"},
   };
   for (const auto& c : cases) {
@@ -349,6 +352,73 @@ TEST_F(InstallDirDialogTest, RefusedEntriesGetTheirMessage) {
   }
   EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "Tape. "));
   EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "LOCKED" / "Tape"));
+}
+
+// A text that cannot be a directory name says why; a path that could be
+// one but cannot be made keeps the design's "Cannot accept that entry".
+TEST_F(InstallDirDialogTest, ANameThatCannotBeADirectorySaysWhy) {
+  const struct {
+    const char* typed;
+    const char* text;
+  } cases[] = {
+      {"C:\\Tape/Backup", "C:\\\\Tape/Backup cannot be a directory name."},
+      {"C:\\Tape. \\Backup", "only the last may end with a dot or a blank"},
+      {"Q:\\Tape", "text=\"Cannot accept that entry\""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> records;
+    Run("dialog 102: set 1000 " + Escaped(c.typed) + "; press 1\nbox \"Invalid Directory Name\": ok\n"
+        "dialog 102: press 2\nbox \"Confirm Cancel\": yes\n",
+        &records);
+    ASSERT_GE(records.size(), 2u) << c.typed;
+    EXPECT_NE(records[1].find(c.text), std::string::npos) << records[1];
+  }
+}
+
+// The directory meant is taken, in one spelling: trailing backslashes,
+// and trailing dots and blanks of the last name, go, as Windows drops
+// them; doubled backslashes become one.
+TEST(TakeInstallDirText, Table) {
+  const struct {
+    const char* typed;
+    const char* taken;
+  } cases[] = {
+      {"C:\\TAPE\\", "C:\\TAPE"},
+      {"C:\\TAPE\\\\\\", "C:\\TAPE"},
+      {"C:\\TAPE.", "C:\\TAPE"},
+      {"C:\\TAPE . .", "C:\\TAPE"},
+      {"C:\\TAPE. \\", "C:\\TAPE"},
+      {"C:\\A\\\\B", "C:\\A\\B"},
+      {"C:\\Program Files\\Tape", "C:\\Program Files\\Tape"},
+      {"C:\\", "C:\\"},
+      {"C:\\\\", "C:\\"},
+      {"C:\\...", "C:\\"},
+      {"C:\\Tape\\.", "C:\\Tape\\."},
+      {"C:\\Tape\\..", "C:\\Tape\\.."},
+      {"C:\\Tape. \\B", "C:\\Tape. \\B"},
+      {"C:", "C:"},
+      {"", ""},
+      {" C:\\Tape", " C:\\Tape"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TakeInstallDirText(c.typed), c.taken) << c.typed;
+}
+
+TEST_F(InstallDirDialogTest, TrailingBackslashDotAndBlankAreTakenAsWindowsTakesThem) {
+  for (const char* typed : {"C:\\New\\Tape\\", "C:\\New\\Tape. ", "C:\\New\\Tape\\\\"}) {
+    std::vector<std::string> records;
+    state_->installDir.clear();
+    EXPECT_EQ(Run("dialog 102: set 1000 " + Escaped(typed) + "; press 1\n", &records), platform::cmd::kOk)
+        << typed;
+    EXPECT_EQ(state_->installDir, "C:\\New\\Tape") << typed;
+  }
+  // An existing directory with a trailing backslash is confirmed, then
+  // taken without it.
+  std::vector<std::string> records;
+  state_->installDir.clear();
+  EXPECT_EQ(Run("dialog 102: set 1000 \"C:\\\\Tape\\\\\"; press 1\nbox \"Confirm Directory Choice\": yes\n",
+                &records),
+            platform::cmd::kOk);
+  EXPECT_EQ(state_->installDir, "C:\\Tape");
 }
 
 TEST_F(InstallDirDialogTest, NewDirectoryIsCheckedAndLeftForTheRun) {
@@ -457,17 +527,63 @@ TEST_F(InstallDirDialogTest, BrowserHookHidesFileControlsAndCentres) {
   EXPECT_EQ(BrowserDirectory("C:\\Junk"), "C:");
 }
 
-TEST_F(InstallDirDialogTest, BothDialogsSitTwentyPixelsBelowTheCentre) {
+// The license agreement sits 20 pixels below the desktop's centre; the
+// install directory dialog is centred, as its template says.
+TEST_F(InstallDirDialogTest, LicenseSitsBelowTheCentreAndTheDirectoryDialogOnIt) {
   sim::SimUi& ui = sim_->ui();
   LicenseAgreementDialog license(*state_);
   InstallDirDialog dir(*state_);
-  for (platform::DialogHandler* d : std::vector<platform::DialogHandler*>{&license, &dir}) {
-    platform::WindowHandle h = ui.CreateModeless(platform::kNoWindow, *d);
+  const struct {
+    platform::DialogHandler* dialog;
+    int below;
+  } cases[] = {{&license, 20}, {&dir, 0}};
+  for (const auto& c : cases) {
+    platform::WindowHandle h = ui.CreateModeless(platform::kNoWindow, *c.dialog);
     platform::Rect r = ui.GetWindowRect(h);
-    EXPECT_EQ(r.left, (1024 - r.Width()) / 2);
-    EXPECT_EQ(r.top, (768 - r.Height()) / 2 + 20);
+    EXPECT_EQ(r.left, (1024 - r.Width()) / 2) << c.below;
+    EXPECT_EQ(r.top, (768 - r.Height()) / 2 + c.below);
     ui.DestroyWindow(h);
   }
+}
+
+// A machine whose install directory dialog cannot be made (DialogBoxParam
+// answers -1, as for a missing template or no memory): every other dialog
+// is the simulated machine's.
+class NoInstallDirDialogUi : public platform::ForwardingUi {
+ public:
+  using ForwardingUi::ForwardingUi;
+  int RunModal(platform::WindowHandle owner, platform::DialogHandler& handler) override {
+    if (handler.TemplateId() == ids::install_dir::kTemplate) {
+      ++refused;
+      return -1;
+    }
+    return ForwardingUi::RunModal(owner, handler);
+  }
+  int refused = 0;
+};
+
+// Without the dialog no directory was chosen: the installation is
+// cancelled, as when the group dialog cannot be made, before the group
+// dialog and before anything is installed.
+TEST_F(InstallDirDialogTest, ADialogThatCannotBeMadeCancelsTheInstallation) {
+  std::string error;
+  ASSERT_TRUE(scenario::ParseScenario(
+      "run A:\\SETUP.EXE\ndialog 129: press 1\n"
+      "box \"Exiting Install\" text \"Setup canceled by user.\": ok\n",
+      "t.scn", &scenario_, &error))
+      << error;
+  simrun::ScenarioUser user(scenario_);
+  sim_->ui().SetUser(&user);
+  sim_->MapDrive('A', std::string(SETUP_SOURCE_DIR) + "/tests/scenarios/disks/halvorn_nofiles");
+  sim_->system().SetCommandLine("A:\\SETUP.EXE");
+  platform::Machine& m = sim_->machine();
+  NoInstallDirDialogUi ui(m.ui);
+  platform::Machine machine{m.system, m.files, m.profile, m.registry, m.lz,
+                            ui,       m.dde,   m.versions, m.services};
+  EXPECT_EQ(setup::RunSetup(machine), setup::exitcode::kCancelled);
+  EXPECT_EQ(ui.refused, 1);
+  EXPECT_TRUE(user.Done()) << user.UnusedError();
+  EXPECT_FALSE(fs::exists(root_ / "m" / "C" / "Program Files" / "Halvorn+ for Windows 95 - QIC"));
 }
 
 // ---------------------------------------------------------------- license

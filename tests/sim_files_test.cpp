@@ -330,6 +330,26 @@ TEST_F(SimFilesTest, WininitRenamesRunAtTheNextStart) {
   EXPECT_EQ(Status("C:\\windows\\WININIT.BAK"), 0u);
 }
 
+// The source as setup writes it, by its 8.3 aliases, is found again at the
+// next start; a line whose source is gone leaves the destination in place
+// (it once deleted the system copy and then had nothing to move there).
+TEST_F(SimFilesTest, WininitRenamesTakeShortSourcesAndKeepTheDestinationWithoutOne) {
+  ASSERT_EQ(files().MakeDirectories("C:\\Program Files\\Halvorn+ for Windows 98"), 0u);
+  ASSERT_EQ(Put("C:\\Program Files\\Halvorn+ for Windows 98\\LIB.DLL", "new"), 0u);
+  ASSERT_EQ(Put("C:\\windows\\system\\lib.dll", "old"), 0u);
+  ASSERT_EQ(Put("C:\\windows\\system\\other.dll", "kept"), 0u);
+  std::string alias;
+  ASSERT_EQ(files().GetShortPathName("C:\\Program Files\\Halvorn+ for Windows 98\\LIB.DLL", &alias), 0u);
+  ASSERT_EQ(alias.find(' '), std::string::npos) << alias;
+  ASSERT_TRUE(m_->profile().WriteString("rename", "C:\\windows\\system\\lib.dll", alias, "WININIT.INI"));
+  ASSERT_TRUE(m_->profile().WriteString("rename", "C:\\windows\\system\\other.dll",
+                                        "C:\\PROGRA~1\\GONE\\OTHER.DLL", "WININIT.INI"));
+  m_->ApplyPendingRenames();
+  EXPECT_EQ(Get("C:\\windows\\system\\lib.dll"), "new");
+  EXPECT_EQ(Status("C:\\Program Files\\Halvorn+ for Windows 98\\LIB.DLL"), err::kFileNotFound);
+  EXPECT_EQ(Get("C:\\windows\\system\\other.dll"), "kept");
+}
+
 // ---------------------------------------------------------------- profiles
 
 TEST_F(SimFilesTest, ProfileReadsWithWindowsRules) {

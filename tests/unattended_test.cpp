@@ -26,7 +26,13 @@ TEST(ParseSwitches, Table) {
       {" /record \"C:\\R.INI\"", "", false, "", "C:\\R.INI", ""},
       {" /restart \"C:\\TAPE\" /s /log \"C:\\L\"", "", true, "", "", "C:\\L"},
       {" word other", "", false, "", "", ""},  // words that are no switch stay ignored
-      {" /x", "Unknown switch /x", false, "", "", ""},
+      // A switch that is not setup's is ignored without /s, refused with it
+      // (wherever /s stands).
+      {" /x", "", false, "", "", ""},
+      {" /x /log \"C:\\L\"", "", false, "", "", "C:\\L"},
+      {" /x /s", "Unknown switch /x", true, "", "", ""},
+      {" /x /s /s", "Unknown switch /x", true, "", "", ""},
+      {" /x /log", "needs a file name", false, "", "", ""},
       {" /s /s", "given twice", true, "", "", ""},
       {" /log", "needs a file name", false, "", "", ""},
       {" /log /s", "needs a file name", true, "", "", ""},
@@ -53,6 +59,16 @@ TEST(ParseSwitches, Table) {
   }
 }
 
+TEST(ParseSwitches, UnknownSwitchesAreNamedInOrder) {
+  Switches got;
+  EXPECT_EQ(ParseSwitches(" /quiet word /NoRestart /log \"C:\\L\" \"/quoted\"", &got), "");
+  EXPECT_EQ(got.unknown, (std::vector<std::string>{"/quiet", "/NoRestart"}));
+  EXPECT_EQ(got.logPath, "C:\\L");
+  Switches none;
+  EXPECT_EQ(ParseSwitches(" /s /log \"C:\\L\"", &none), "");
+  EXPECT_TRUE(none.unknown.empty());
+}
+
 TEST(ParseSwitches, FileNameTooLong) {
   Switches got;
   EXPECT_NE(ParseSwitches(" /log \"C:\\" + std::string(300, 'a') + "\"", &got), "");
@@ -68,6 +84,11 @@ TEST(AnalyseStart, SwitchesKeepTheSourceAndModes) {
   EXPECT_TRUE(info.switches.silent);
   info = AnalyseStart(false, "", "\"C:\\DISK 1\\SETUP.EXE\" /log \"C:\\L.TXT\"");
   EXPECT_EQ(info.sourceDir, "C:\\DISK 1");
+  // Nor the switches it ignores, whose text may hold a backslash.
+  info = AnalyseStart(false, "", "A:\\SETUP.EXE /src=C:\\OLD");
+  EXPECT_EQ(info.sourceDir, "A:");
+  EXPECT_EQ(info.switchProblem, "");
+  EXPECT_EQ(info.switches.unknown, (std::vector<std::string>{"/src=C:\\OLD"}));
   // The temporary copy with the switches passed on.
   info = AnalyseStart(true, "C:\\windows\\UNINSTX$.EXE",
                       "C:\\windows\\UNINSTX$.EXE /restart \"C:\\TAPE\" /s /answers \"C:\\A.INI\"");

@@ -380,6 +380,66 @@ TEST_F(ProgressTest, ProgressDialogEndsByItselfAfterFiveTicks) {
   EXPECT_FALSE(Exists("C:\\TAPE"));
 }
 
+// A user who presses a key on the progress dialog as soon as it waits for
+// input, before the first step tick.
+class KeyUser : public SlowUser {
+ public:
+  explicit KeyUser(sim::SimUi::Key key) : key_(key) {}
+  bool ModalDialogWaits(sim::SimUi& ui, platform::WindowHandle dialog) override {
+    if (ui.TemplateOf(dialog) != ui::ids::uninstall_progress::kTemplate || pressed_) return false;
+    pressed_ = true;
+    int button = 0;
+    click = ui.PressKey(dialog, key_, &button);
+    return true;
+  }
+  sim::SimUi::Click click = sim::SimUi::Click::kNoControl;
+
+ private:
+  sim::SimUi::Key key_;
+  bool pressed_ = false;
+};
+
+// The progress dialog has no buttons; Enter and Escape still end it at
+// once, with 1 and 2, as the dialog manager sends OK and Cancel. Only the
+// registry step, run before the dialog is seen, has happened: the group
+// and the files are left.
+TEST_F(ProgressTest, EnterAndEscapeEndItEarly) {
+  const struct {
+    sim::SimUi::Key key;
+    int result;
+  } cases[] = {{sim::SimUi::Key::kEnter, 1}, {sim::SimUi::Key::kEscape, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.result);
+    ASSERT_EQ(m_->registry().SetString(
+                  "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dastrel00",
+                  "DisplayName", "Halvorn+"),
+              0u);
+    Record("C:\\TAPE", true);
+    ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST", "C:\\TAPE\\SETUP.DAT\r\n"), 0u);
+    m_->progman().AddGroup("Halvorn+");
+    state_->groupName = "Halvorn+";
+    KeyUser user(c.key);
+    m_->ui().SetUser(&user);
+    const std::uint64_t start = m_->ui().now();
+    UninstallProgressDialog progress(*state_, FileRemoval::kSelective);
+    EXPECT_EQ(progress.Run(), c.result);
+    EXPECT_EQ(user.click, sim::SimUi::Click::kDone);
+    // Closed at once, no step tick (2 s) came.
+    EXPECT_EQ(user.destroyed, (std::vector<std::string>{"139@" + std::to_string(start)}));
+    EXPECT_TRUE(user.boxes.empty());
+    EXPECT_TRUE(Exists("C:\\TAPE\\SETUP.DAT"));
+    EXPECT_TRUE(Exists("C:\\TAPE\\UNINST.LST"));
+    std::uint32_t type = 0;
+    std::string value;
+    EXPECT_NE(m_->registry().GetValueAt(
+                  "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dastrel00",
+                  "DisplayName", &type, &value),
+              0u);
+    EXPECT_NE(m_->progman().Export().find("group Halvorn+"), std::string::npos);
+    m_->ui().SetUser(&user_);
+  }
+}
+
 }  // namespace
 }  // namespace uninstall
 

@@ -97,7 +97,7 @@ constexpr GroupCommand kDeleteGroup{"DeleteGroup", false, DeleteFailure, "", kDe
 GroupCommandResult RunGroupCommand(setup::SetupState& state, const GroupCommand& form) {
   GroupCommandResult result;
   DdeArgument name = QuoteDdeArgument(state.groupName);
-  if (CheckGroupName(state.groupName) != GroupNameCheck::kOk || !name.sendable) {
+  if (!GroupNameSendable(state.groupName)) {
     result.nameRefused = true;
     return result;
   }
@@ -121,12 +121,31 @@ GroupCommandResult RunGroupCommand(setup::SetupState& state, const GroupCommand&
   return result;
 }
 
+// The Notepad form with the 8.3 forms of the Windows and install
+// directories; `usual` when either has none.
+ItemCommandLine ShortNotepadCommandLine(setup::SetupState& state, const std::string& fileName,
+                                        const ItemCommandLine& usual) {
+  std::string shortWindows, shortInstall;
+  if (state.machine.files.GetShortPathName(state.windowsDir, &shortWindows) != 0 ||
+      state.machine.files.GetShortPathName(state.installDir, &shortInstall) != 0 ||
+      shortWindows.empty() || shortInstall.empty()) {
+    return usual;
+  }
+  return FormShortNotepadCommandLine(shortWindows, shortInstall, fileName);
+}
+
 // ReplaceItem (which fails when there is no such item, and is ignored) and
 // AddItem for one item of the list.
 ItemOutcome AddOneItem(setup::SetupState& state, ProgmanSession& session, const ProgramItem& item) {
   if (!state.schedulerInstalled && text::Contains(item.fileName, "SCD.EXE"))
     return ItemOutcome::kSchedulerSkipped;
   ItemCommandLine line = FormItemCommandLine(state.windowsDir, state.installDir, item.fileName);
+  if (line.check == CommandLineCheck::kUnsendable && text::Contains(item.fileName, ".TXT")) {
+    // The read-me's Notepad form cannot carry a comma, parenthesis or
+    // bracket of a directory: the 8.3 forms of the directories can be sent
+    // quoted as a whole.
+    line = ShortNotepadCommandLine(state, item.fileName, line);
+  }
   if (line.check == CommandLineCheck::kTooLong) return ItemOutcome::kCommandLineTooLong;
   DdeArgument caption = QuoteDdeArgument(item.caption);
   if (line.check != CommandLineCheck::kOk || !caption.sendable) return ItemOutcome::kUnsendable;
@@ -177,6 +196,10 @@ GroupList ListProgramGroups(setup::SetupState& state) {
   session.Disconnect();
   if (list.answered) list.names = ParseGroupList(reply);
   return list;
+}
+
+bool GroupNameSendable(const std::string& name) {
+  return CheckGroupName(name) == GroupNameCheck::kOk && QuoteDdeArgument(name).sendable;
 }
 
 bool ProgramGroupExists(setup::SetupState& state) {

@@ -113,4 +113,10 @@ GroupList ListProgramGroups(setup::SetupState& state);
 // name of the state, compared with case.
 bool ProgramGroupExists(setup::SetupState& state);
 
+// Whether DeleteProgramGroup would send `name` at all (CheckGroupName and
+// QuoteDdeArgument agree). A name it refuses, such as one recorded by an
+// older installation ("Tape: Backup"), can never be removed, so it counts
+// as a group that cannot be verified.
+bool GroupNameSendable(const std::string& name);
+
 }  // namespace groups

@@ -95,4 +95,20 @@ ItemCommandLine FormItemCommandLine(const std::string& windowsDir, const std::st
   return line;
 }
 
+ItemCommandLine FormShortNotepadCommandLine(const std::string& shortWindowsDir,
+                                            const std::string& shortInstallDir,
+                                            const std::string& fileName) {
+  ItemCommandLine line;
+  const std::string text = shortWindowsDir + "\\NOTEPAD.EXE " + shortInstallDir + "\\" + fileName;
+  const std::string paths = shortWindowsDir + shortInstallDir + fileName;
+  if (paths.find_first_of(" \"") != std::string::npos || HoldsControl(paths)) {
+    line.check = CommandLineCheck::kUnsendable;
+    line.text = text;
+    return line;
+  }
+  if (text.size() > kMaxCommandLine) line.check = CommandLineCheck::kTooLong;
+  line.text = text.find_first_of(kArgumentEnds) != std::string::npos ? "\"" + text + "\"" : text;
+  return line;
+}
+
 }  // namespace groups

@@ -101,4 +101,17 @@ struct ItemCommandLine {
 ItemCommandLine FormItemCommandLine(const std::string& windowsDir, const std::string& installDir,
                                     const std::string& fileName);
 
+// The Notepad form for the 8.3 forms of the Windows and install
+// directories, used when FormItemCommandLine marks the usual form
+// unsendable (C:\TAPE (new)): without blanks the file's path needs no
+// double quotes of its own, so the whole command line can be sent as one
+// quoted argument, which may hold commas, parentheses and brackets
+// ("C:\WINDOWS\NOTEPAD.EXE C:\TAPE(N~1\README.TXT"). Unsendable when a
+// path or the file name still holds a blank, a double quote or a control
+// character; too long over kMaxCommandLine characters (without the
+// quotes).
+ItemCommandLine FormShortNotepadCommandLine(const std::string& shortWindowsDir,
+                                            const std::string& shortInstallDir,
+                                            const std::string& fileName);
+
 }  // namespace groups

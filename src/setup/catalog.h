@@ -74,6 +74,12 @@ enum MsgId : int {
   // Added: Complete removal is refused for such a directory when an older
   // installation put the product there; Selective still works.
   MSG_COMPLETE_REMOVAL_REFUSED,
+  // Added: an install directory text that cannot be a directory name at
+  // all; the text says what a directory name may be.
+  MSG_DIRECTORY_NAME_REFUSED,
+  // Added: "/restart" without the quoted directory of the installed
+  // product, in the language of a SETUP.DAT beside the program.
+  MSG_RESTART_NEEDS_DIRECTORY,
   MSG_COUNT
 };
 

@@ -555,6 +555,30 @@ constexpr SourceEntry kEntries[] = {
         {"Halvorn+ è installato in una directory che contiene più di Halvorn+: una directory che esisteva prima dell'installazione di Halvorn+, la directory principale di un'unità, la directory di Windows, una directory che la contiene o che vi è contenuta, o la directory dei programmi stessa.\n\nLa disinstallazione completa eliminerebbe tutto. Scegliere Selettiva per rimuovere solo i file installati da Halvorn+.", "Disinstallazione completa non possibile"},
         {"O Halvorn+ está instalado num directório que contém mais do que o Halvorn+: um directório que já existia antes da instalação do Halvorn+, o directório raiz de uma unidade, o directório do Windows, um directório acima dele ou dentro dele, ou o próprio directório de programas.\n\nA desinstalação completa eliminaria tudo isso. Escolha Selectiva para remover apenas os ficheiros instalados pelo Halvorn+.", "Desinstalação completa não possível"},
     }},
+    // Added: a text that cannot be a directory name at all; %s is the
+    // directory as it was taken.
+    {ENTRY(MSG_DIRECTORY_NAME_REFUSED), 2, {
+        {"%s cannot be a directory name.\n\nA directory name starts with a drive letter, a colon and a backslash (C:\\TAPE), has at most 200 characters and 11 backslashes, and holds none of the characters / : * ? \" < > | after the drive. No name in it may be \".\" or \"..\", and only the last may end with a dot or a blank.", "Invalid Directory Name"},
+        {"%s kann kein Verzeichnisname sein.\n\nEin Verzeichnisname beginnt mit einem Laufwerksbuchstaben, einem Doppelpunkt und einem umgekehrten Schrägstrich (C:\\TAPE), hat höchstens 200 Zeichen und 11 umgekehrte Schrägstriche und enthält nach dem Laufwerk keines der Zeichen / : * ? \" < > |. Kein Name darin darf \".\" oder \"..\" sein, und nur der letzte darf mit einem Punkt oder einem Leerzeichen enden.", "Ungültiger Verzeichnisname"},
+        {"%s ne peut pas être un nom de répertoire.\n\nUn nom de répertoire commence par une lettre de lecteur, deux-points et une barre oblique inverse (C:\\TAPE), compte au plus 200 caractères et 11 barres obliques inverses, et ne contient après le lecteur aucun des caractères / : * ? \" < > |. Aucun nom ne peut y être \".\" ou \"..\", et seul le dernier peut se terminer par un point ou un espace.", "Nom de répertoire non valide"},
+        {"%s kan inte vara ett katalognamn.\n\nEtt katalognamn börjar med en enhetsbokstav, ett kolon och ett omvänt snedstreck (C:\\TAPE), har högst 200 tecken och 11 omvända snedstreck och innehåller efter enheten inget av tecknen / : * ? \" < > |. Inget namn i det får vara \".\" eller \"..\", och bara det sista får sluta med en punkt eller ett blanksteg.", "Ogiltigt katalognamn"},
+        {},
+        {"%s no puede ser un nombre de directorio.\n\nUn nombre de directorio empieza por una letra de unidad, dos puntos y una barra inversa (C:\\TAPE), tiene como máximo 200 caracteres y 11 barras inversas, y no contiene después de la unidad ninguno de los caracteres / : * ? \" < > |. Ningún nombre puede ser \".\" o \"..\", y sólo el último puede terminar en un punto o un espacio.", "Nombre de directorio no válido"},
+        {"%s non può essere un nome di directory.\n\nUn nome di directory inizia con una lettera di unità, i due punti e una barra rovesciata (C:\\TAPE), ha al massimo 200 caratteri e 11 barre rovesciate e non contiene dopo l'unità nessuno dei caratteri / : * ? \" < > |. Nessun nome può essere \".\" o \"..\", e solo l'ultimo può terminare con un punto o uno spazio.", "Nome di directory non valido"},
+        {"%s não pode ser um nome de directório.\n\nUm nome de directório começa por uma letra de unidade, dois pontos e uma barra invertida (C:\\TAPE), tem no máximo 200 caracteres e 11 barras invertidas e não contém, depois da unidade, nenhum dos caracteres / : * ? \" < > |. Nenhum nome pode ser \".\" ou \"..\", e só o último pode terminar com um ponto ou um espaço.", "Nome de directório inválido"},
+    }},
+    // Added: "/restart" without the quoted directory of the installed
+    // product; the caption is that of the uninstall failure.
+    {ENTRY(MSG_RESTART_NEEDS_DIRECTORY), 2, {
+        {"UnInstall needs the directory of the installed product:\n/restart \"<directory>\"", "Exiting UnInstall"},
+        {"Die Deinstallation benötigt das Verzeichnis des installierten Produkts:\n/restart \"<Verzeichnis>\"", "Deinstallation wird beendet"},
+        {"La désinstallation a besoin du répertoire du produit installé :\n/restart \"<répertoire>\"", "Fin de la désinstallation"},
+        {"Avinstallationen behöver katalogen för den installerade produkten:\n/restart \"<katalog>\"", "Avinstallationen avslutas"},
+        {},
+        {"La desinstalación necesita el directorio del producto instalado:\n/restart \"<directorio>\"", "Saliendo de la desinstalación"},
+        {"La disinstallazione richiede la directory del prodotto installato:\n/restart \"<directory>\"", "Uscita dalla disinstallazione"},
+        {"A desinstalação necessita do directório do produto instalado:\n/restart \"<directório>\"", "A sair da desinstalação"},
+    }},
 };
 
 #undef ENTRY

@@ -93,11 +93,17 @@ int RunRestartMode(SetupState& state) {
   // deleted could be another program's, the one left behind ours.
   if (IsSilent(state) && !::uninstall::RecordedGroupVerified(state)) {
     const std::string entry = "Dastrel" + state.entryNumber;
-    state.unattended->log.Line(
-        "refused", state.groupName.empty()
-                       ? "the uninstall entry " + entry + " names no program group; nothing was removed"
-                       : "the program group " + LogText(state.groupName) + " of the uninstall entry " +
-                             entry + " does not exist with exactly that name; nothing was removed");
+    std::string why;
+    if (state.groupName.empty()) {
+      why = "the uninstall entry " + entry + " names no program group";
+    } else if (!groups::GroupNameSendable(state.groupName)) {
+      why = "the program group " + LogText(state.groupName) + " of the uninstall entry " + entry +
+            " has a name no Program Manager command can carry";
+    } else {
+      why = "the program group " + LogText(state.groupName) + " of the uninstall entry " + entry +
+            " does not exist with exactly that name";
+    }
+    state.unattended->log.Line("refused", why + "; nothing was removed");
     return kGroupNotVerified;
   }
   ::uninstall::FileRemoval option = ::uninstall::FileRemoval::kSelective;
@@ -192,7 +198,9 @@ int ApplyAnswers(SetupState& state) {
     log.Line("refused", "the response file does not accept the license (AcceptLicense=yes)");
     return exitcode::kLicenseNotAccepted;
   }
-  const std::string dir = answers.installDir.empty() ? state.defaultInstallDir : answers.installDir;
+  // The directory meant, spelt as the dialog would keep it.
+  const std::string dir = ui::TakeInstallDirText(
+      answers.installDir.empty() ? state.defaultInstallDir : answers.installDir);
   const char* dirProblem = nullptr;
   switch (ui::CheckInstallDirText(state.machine.files, dir, state.windowsDir,
                                   ui::ProgramFilesDirOf(state))) {
@@ -264,12 +272,12 @@ int RunInstallMode(SetupState& state) {
     }
     LogStep(state, "program group " + LogText(state.groupName));
   } else {
+    // Cancel cancels the installation; so does a dialog that could not be
+    // made, since no directory, or no group name, was chosen.
     ui::InstallDirDialog installDir(state);
-    if (ui.RunModal(ui.GetMainWindow(), installDir) == platform::cmd::kCancel) {
+    if (ui.RunModal(ui.GetMainWindow(), installDir) != platform::cmd::kOk) {
       return status::kCancelled;
     }
-    // Cancel cancels the installation; so does a dialog that could not be
-    // made, since no group name was chosen.
     groups::ProgramGroupDialog groupDialog(state);
     if (groupDialog.Run() != platform::cmd::kOk) return status::kCancelled;
     RecordDialogAnswers(state);
@@ -297,6 +305,17 @@ int RunInstallMode(SetupState& state) {
   return restart ? status::kRestartNeeded : status::kInstalled;
 }
 
+// "/restart" without the quoted directory: no installed SETUP.DAT names
+// the language, so the one beside the program does when it is there (read
+// quietly: its absence is no error here); else the message is English.
+void RefuseRestartWithoutDirectory(SetupState& state) {
+  if (ReadSetupDatFile(state) == kDescriptionRead) state.language = LanguageFromCode(state.values.lng);
+  state.fileList.clear();
+  state.machine.ui.MessageBox(platform::kNoWindow, Msg(state, MSG_RESTART_NEEDS_DIRECTORY, kText),
+                              Msg(state, MSG_RESTART_NEEDS_DIRECTORY, kCaption),
+                              platform::mb::kIconError);
+}
+
 // A run's steps on a machine (the machine's own parts, or the logged and
 // windowless ones of a run with switches).
 int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run) {
@@ -311,10 +330,7 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
   state.windowsDir = Truncate(machine.system.GetWindowsDirectory(), kPathCapacity);
   if (start.mode == Mode::kRestart) {
     if (start.commandLineRefused) {
-      machine.ui.MessageBox(platform::kNoWindow,
-                            "UnInstall needs the directory of the installed product:\n"
-                            "/restart \"<directory>\"",
-                            "Exiting UnInstall", platform::mb::kIconError);
+      RefuseRestartWithoutDirectory(state);
       return exitcode::kBadCommandLine;
     }
     state.uninstallDir = start.uninstallDir;
@@ -417,6 +433,11 @@ int RunWithSwitches(platform::Machine& machine, const StartInfo& start) {
     }
     LogEnd(log, exitcode::kBadCommandLine);
     return exitcode::kBadCommandLine;
+  }
+
+  // A run with windows ignores what is not setup's; the log names it.
+  for (const std::string& ignored : switches.unknown) {
+    log.Line("ignored", "the switch " + ignored + " is not one of setup's");
   }
 
   Unattended run(log);

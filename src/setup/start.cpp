@@ -52,11 +52,15 @@ std::string* FileSwitch(const std::string& name, Switches* out) {
 std::string ParseSwitches(const std::string& args, Switches* out) {
   const std::vector<Word> words = SplitWords(args);
   // The first problem is the one reported; the words after it are still
-  // read, so that a /log further on still gets the refusal.
-  std::string problem;
-  auto note = [&problem](const std::string& text) {
-    if (problem.empty()) problem = text;
+  // read, so that a /log further on still gets the refusal. An unknown
+  // switch is a problem only once /s is known to be given, which may come
+  // after it.
+  struct Problem {
+    std::string text;
+    bool unknownSwitch = false;
   };
+  std::vector<Problem> problems;
+  auto note = [&problems](const std::string& text) { problems.push_back(Problem{text, false}); };
   bool silentSeen = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const Word& word = words[i];
@@ -72,7 +76,8 @@ std::string ParseSwitches(const std::string& args, Switches* out) {
     }
     std::string* path = FileSwitch(word.text, out);
     if (path == nullptr) {
-      note("Unknown switch " + word.text + ".");
+      out->unknown.push_back(word.text);
+      problems.push_back(Problem{"Unknown switch " + word.text + ".", true});
       continue;
     }
     if (i + 1 >= words.size() || words[i + 1].text.empty() ||
@@ -91,7 +96,10 @@ std::string ParseSwitches(const std::string& args, Switches* out) {
       *path = value;
     }
   }
-  return problem;
+  for (const Problem& problem : problems) {
+    if (!problem.unknownSwitch || out->silent) return problem.text;
+  }
+  return std::string();
 }
 
 std::string ArgumentPart(const std::string& commandLine) {
@@ -126,9 +134,9 @@ StartInfo AnalyseStart(bool windowsNt, const std::string& moduleFileName,
   std::string args = ArgumentPart(commandLine);
   info.switchProblem = ParseSwitches(args, &info.switches);
   // On Windows 95 the source is the command line; the file names of the
-  // unattended-run switches must not become part of it. Command lines
-  // without them keep their old reading.
-  if (!windowsNt && info.switches.Any()) {
+  // unattended-run switches, and the switches it ignores, must not become
+  // part of it. Command lines without them keep their old reading.
+  if (!windowsNt && (info.switches.Any() || !info.switches.unknown.empty())) {
     source.resize(source.size() - std::min(source.size(), args.size()));
     if (!source.empty() && source.back() == '"') source.pop_back();
   }
@@ -167,6 +175,9 @@ void SetDefaultInstallDir(SetupState& state) {
     if (reg.QueryValue(key, "ProgramFilesDir", &type, &value, 128) == 0) {
       std::size_t nul = value.find('\0');
       if (nul != std::string::npos) value.resize(nul);
+      // "C:\Program Files\" names the same directory: one backslash
+      // joins it to the folder name.
+      while (!value.empty() && value.back() == '\\') value.pop_back();
       if (!value.empty()) dir = value;
     }
     reg.CloseKey(key);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "setup/state.h"
 
@@ -15,6 +16,11 @@ struct Switches {
   std::string answersPath;  // /answers "<file>": the response file
   std::string recordPath;   // /record "<file>": where an interactive run writes its answers
   std::string logPath;      // /log "<file>": the plain-text log of the run
+  // Switches that are not setup's (an old shortcut's, an autorun line's),
+  // in command-line order. A run with windows ignores them (its log names
+  // them); a silent run refuses them, since a mistyped switch must not
+  // install with defaults.
+  std::vector<std::string> unknown;
   bool Any() const {
     return silent || !answersPath.empty() || !recordPath.empty() || !logPath.empty();
   }
@@ -26,9 +32,9 @@ struct StartInfo {
   std::string uninstallDir;  // restart mode only
   bool commandLineRefused = false;  // "/restart" without a usable directory
   Switches switches;
-  // Not empty when the arguments hold a switch the program does not know,
-  // a file switch without its file or with one too long, or a switch given
-  // twice: the run ends before anything is changed.
+  // Not empty when the arguments hold a file switch without its file or
+  // with one too long, a switch given twice, or, with /s, a switch the
+  // program does not know: the run ends before anything is changed.
   std::string switchProblem;
 };
 
@@ -36,7 +42,9 @@ struct StartInfo {
 // Switch names are compared without regard to case. A word containing
 // "/restart" and the quoted directory after it belong to the restart mode
 // and are passed over; words that are not switches are ignored, as they
-// always were. Returns the problem, or an empty text.
+// always were. A switch the program does not know goes to out->unknown; it
+// is a problem only when /s is given too. Returns the problem, or an empty
+// text.
 std::string ParseSwitches(const std::string& args, Switches* out);
 
 // The arguments of a command line: what follows the program name (quoted or

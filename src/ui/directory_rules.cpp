@@ -71,6 +71,31 @@ int CreateDirectoryPath(platform::FileSystem& files, const std::string& path) {
 
 // ---------------------------------------------------------------- checks
 
+std::string TakeInstallDirText(const std::string& typed) {
+  std::string dir;
+  dir.reserve(typed.size());
+  // Runs of backslashes become one once the "X:\" start is past.
+  for (std::size_t i = 0; i < typed.size(); ++i) {
+    if (typed[i] == '\\' && i > 2 && !dir.empty() && dir.back() == '\\') continue;
+    dir.push_back(typed[i]);
+  }
+  const bool driveStart = dir.size() >= 3 && dir[1] == ':' && dir[2] == '\\';
+  const std::size_t keep = driveStart ? 3 : 1;  // "X:\" stays; so does a lone "\"
+  for (;;) {
+    const std::size_t before = dir.size();
+    while (dir.size() > keep && dir.back() == '\\') dir.pop_back();
+    const std::size_t cut = dir.rfind('\\');
+    const std::string last = cut == std::string::npos ? dir : dir.substr(cut + 1);
+    if (last != "." && last != "..") {
+      while (dir.size() > keep && (dir.back() == '.' || dir.back() == ' ') &&
+             (cut == std::string::npos || dir.size() > cut + 1)) {
+        dir.pop_back();
+      }
+    }
+    if (dir.size() == before) return dir;
+  }
+}
+
 namespace {
 
 bool IsNameCharacter(unsigned char c) {

@@ -27,6 +27,15 @@ constexpr int kDirectoryEditLimit = 255;
 // a level could not be made).
 int CreateDirectoryPath(platform::FileSystem& files, const std::string& path);
 
+// The directory a typed text means, in the one spelling the run keeps
+// (install directory, uninstall log, registry): runs of backslashes after
+// "X:\" become one, trailing backslashes go (a drive's root keeps its
+// "X:\"), and so do the trailing dots and blanks of the last name, as
+// Windows drops them ("C:\TAPE\", "C:\TAPE. " -> "C:\TAPE"). A last name
+// "." or ".." is left as it is: it names another directory, which the
+// checks then judge. Leading blanks and everything else stay.
+std::string TakeInstallDirText(const std::string& typed);
+
 // The verdict on the text of the directory box before anything is created.
 enum class DirText {
   kAcceptable,  // may be created or confirmed

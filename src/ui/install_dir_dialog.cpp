@@ -56,7 +56,8 @@ void InstallDirDialog::PutProposal() {
 bool InstallDirDialog::OnInitDialog(platform::WindowHandle dialog) {
   platform::Ui& ui = state_.machine.ui;
   window_ = platform::Dialog(ui, dialog);
-  CenterWindowOnDesktop(ui, dialog, false);
+  // Centred by its template (DS_CENTER); the license agreement alone is
+  // placed below the centre.
   ui.LimitItemText(dialog, ctl::kDirectory, kDirectoryEditLimit);
   PutProposal();
   window_.SetItemText(ctl::kWelcomeText, setup::Msg(state_, setup::MSG_WELCOME));
@@ -130,7 +131,8 @@ void InstallDirDialog::Browse() {
 
 void InstallDirDialog::Accept() {
   platform::FileSystem& files = state_.machine.files;
-  const std::string dir = window_.GetItemText(ctl::kDirectory);
+  // The directory meant, in the spelling the run keeps from here on.
+  const std::string dir = TakeInstallDirText(window_.GetItemText(ctl::kDirectory));
   const std::string remembered = files.GetCurrentDirectory();
 
   switch (CheckInstallDirText(files, dir, state_.windowsDir, ProgramFilesDirOf(state_))) {
@@ -141,7 +143,11 @@ void InstallDirDialog::Accept() {
       RefuseDirectory(dir);
       return;
     case DirText::kInvalid:
-      Box(setup::MSG_INVALID_DIRECTORY, platform::mb::kIconError);
+      // Not a directory name at all: the message says what a name may be.
+      window_.MessageBox(
+          install::FillPlaceholder(setup::Msg(state_, setup::MSG_DIRECTORY_NAME_REFUSED, setup::kText), dir),
+          setup::Msg(state_, setup::MSG_DIRECTORY_NAME_REFUSED, setup::kCaption),
+          platform::mb::kIconError);
       return;
     case DirText::kAcceptable:
       break;

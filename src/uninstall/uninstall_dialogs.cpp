@@ -25,7 +25,8 @@ std::string FolderName(const std::string& dir) {
 }  // namespace
 
 bool RecordedGroupVerified(setup::SetupState& state) {
-  return !state.groupName.empty() && groups::ProgramGroupExists(state);
+  return !state.groupName.empty() && groups::GroupNameSendable(state.groupName) &&
+         groups::ProgramGroupExists(state);
 }
 
 // ---------------------------------------------------------------- group selection
@@ -36,8 +37,9 @@ int SelectGroupDialog::Run(platform::WindowHandle owner) {
 
 bool SelectGroupDialog::OnInitDialog(platform::WindowHandle dialog) {
   window_ = platform::Dialog(state_.machine.ui, dialog);
+  // A group whose name cannot be sent could be chosen but never removed.
   for (const std::string& name : groups::ListProgramGroups(state_).names) {
-    window_.ListAddString(select_ctl::kGroupList, name);
+    if (groups::GroupNameSendable(name)) window_.ListAddString(select_ctl::kGroupList, name);
   }
   window_.SetItemText(select_ctl::kPrompt, Msg(state_, setup::MSG_SELECT_GROUP_TO_REMOVE));
   window_.SetItemText(select_ctl::kOk, Msg(state_, setup::MSG_BUTTON_LABELS, 0));

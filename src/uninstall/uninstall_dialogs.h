@@ -31,7 +31,9 @@ namespace uninstall {
 // Whether the group name of the uninstall entry names a group Program
 // Manager has, exactly so spelled (letter case included). The option
 // dialog offers OK only then (or for a group the user chose with Browse);
-// a silent removal removes nothing without it.
+// a silent removal removes nothing without it. A name the Program Manager
+// client refuses to send (groups::GroupNameSendable) is never verified:
+// it could be listed, but not removed.
 bool RecordedGroupVerified(setup::SetupState& state);
 
 class SelectGroupDialog : public platform::DialogHandler {

@@ -419,6 +419,11 @@ void SimMachine::RenameFromWininit() {
     std::size_t eq = line.find('=');
     if (!inRename || eq == std::string::npos) continue;
     std::string to = line.substr(0, eq), from = line.substr(eq + 1);
+    // The source is looked up first (by its 8.3 alias, as setup writes
+    // it): a line whose source is not there leaves the destination alone,
+    // rather than deleting it and then having nothing to move.
+    platform::FileStatus source;
+    if (files_.GetFileStatus(from, &source) != 0) continue;
     files_.SetFileAttributes(from, platform::attr::kNormal);
     if (FoldCase(to) == "NUL") {
       files_.DeleteFile(from);

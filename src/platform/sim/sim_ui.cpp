@@ -520,10 +520,16 @@ SimUi::Click SimUi::PressButton(WindowHandle h, int controlId) {
   if (it == w->controls.end() && w->knownTemplate) return Click::kNoControl;
   if (it != w->controls.end() && !it->second.enabled) return Click::kControlDisabled;
   if (it != w->controls.end()) ClickCheckButton(*w, it->second);
+  SendCommand(h, controlId);
+  return Click::kDone;
+}
+
+void SimUi::SendCommand(WindowHandle h, int controlId) {
+  Window* w = Find(h);
+  if (w == nullptr) return;
   bool handled = w->handler != nullptr && w->handler->OnCommand(h, controlId, 0);
   w = Find(h);
   if (!handled && w != nullptr) platform::DefaultCommand(*this, h, w->modal, controlId);
-  return Click::kDone;
 }
 
 void SimUi::ClickCheckButton(Window& w, Control& c) {
@@ -674,14 +680,21 @@ SimUi::Click SimUi::PressKey(WindowHandle h, Key key, int* button) {
   int& target = *button;
   target = key == Key::kEscape ? platform::cmd::kCancel : platform::cmd::kOk;
   if (w == nullptr) return Click::kDone;
-  if (key == Key::kEscape) return PressButton(h, target);
-  auto focused = w->controls.find(w->focus);
-  if (focused != w->controls.end() && focused->second.pushButton) {
-    target = focused->first;
-  } else {
-    for (const auto& [id, c] : w->controls) {
-      if (c.defaultButton) target = id;
+  if (key == Key::kEnter) {
+    auto focused = w->controls.find(w->focus);
+    if (focused != w->controls.end() && focused->second.pushButton) {
+      target = focused->first;
+    } else {
+      for (const auto& [id, c] : w->controls) {
+        if (c.defaultButton) target = id;
+      }
     }
+  }
+  // Without such a button the dialog manager sends the command all the
+  // same (IDOK for Enter, IDCANCEL for Escape).
+  if (w->enabled && w->controls.count(target) == 0) {
+    SendCommand(h, target);
+    return Click::kDone;
   }
   return PressButton(h, target);
 }

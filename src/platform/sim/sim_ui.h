@@ -93,6 +93,9 @@ class SimUi : public platform::Ui {
   // A key pressed on a dialog, as the dialog manager handles it: Enter
   // clicks the push button with the focus, else the default push button,
   // else OK (1); Escape clicks Cancel (2). *button: the button clicked.
+  // A dialog without that button (the uninstall progress dialog has none)
+  // still gets its command, as the dialog manager sends it; a disabled
+  // button is not clicked.
   Click PressKey(platform::WindowHandle dialog, Key key, int* button);
   enum class ListOpen { kDone, kNoList, kNoItem };
   // Double-clicks the item of a list with exactly that text. The machine
@@ -218,6 +221,9 @@ class SimUi : public platform::Ui {
   bool ItemFlag(platform::WindowHandle dialog, int controlId, bool Control::*flag) const;
   // The automatic click of a radio button or check box.
   void ClickCheckButton(Window& w, Control& c);
+  // The dialog's WM_COMMAND for `controlId`: its handler first, else the
+  // default handling (a modal dialog's OK and Cancel end it).
+  void SendCommand(platform::WindowHandle h, int controlId);
   platform::WindowHandle Create(platform::WindowHandle owner, platform::DialogHandler& handler,
                                 bool modal);
   [[noreturn]] void Abort(const std::string& message);
