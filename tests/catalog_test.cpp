@@ -95,6 +95,7 @@ TEST(CatalogTest, EveryEntryHasItsLayout) {
       {MSG_GROUP_NAME_REFUSED, 2},
       {MSG_DIRECTORY_NOT_ALLOWED, 2},
       {MSG_COMPLETE_REMOVAL_REFUSED, 2},
+      {MSG_NOT_RESTORED, 2},
   };
   ASSERT_EQ(std::size(layouts), static_cast<std::size_t>(MSG_COUNT));
   for (const Layout& l : layouts) {

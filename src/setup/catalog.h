@@ -74,6 +74,9 @@ enum MsgId : int {
   // Added: Complete removal is refused for such a directory when an older
   // installation put the product there; Selective still works.
   MSG_COMPLETE_REMOVAL_REFUSED,
+  // Added: an installation that stopped was taken back, but some files
+  // could not be put back as they were; shown after the completion message.
+  MSG_NOT_RESTORED,
   MSG_COUNT
 };
 

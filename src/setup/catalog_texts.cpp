@@ -555,6 +555,18 @@ constexpr SourceEntry kEntries[] = {
         {"Halvorn+ è installato in una directory che contiene più di Halvorn+: una directory che esisteva prima dell'installazione di Halvorn+, la directory principale di un'unità, la directory di Windows, una directory che la contiene o che vi è contenuta, o la directory dei programmi stessa.\n\nLa disinstallazione completa eliminerebbe tutto. Scegliere Selettiva per rimuovere solo i file installati da Halvorn+.", "Disinstallazione completa non possibile"},
         {"O Halvorn+ está instalado num diretório que contém mais do que o Halvorn+: um diretório que já existia antes da instalação do Halvorn+, o diretório raiz de uma unidade, o diretório do Windows, um diretório acima dele ou dentro dele, ou o próprio diretório de programas.\n\nA desinstalação completa eliminaria tudo isso. Escolha Seletiva para remover apenas os ficheiros instalados pelo Halvorn+.", "Desinstalação completa não possível"},
     }},
+    // Added: a cancelled or failed installation is taken back; the files
+    // that could not be put back as they were are named, one per line.
+    {ENTRY(MSG_NOT_RESTORED), 2, {
+        {"Setup has taken back what the installation changed, but could not put back these files as they were before:\n\n%s", "Files Not Restored"},
+        {"Setup hat die Änderungen der Installation zurückgenommen, konnte diese Dateien aber nicht so wiederherstellen, wie sie vorher waren:\n\n%s", "Dateien nicht wiederhergestellt"},
+        {"Le programme d'installation a annulé les modifications de l'installation, mais n'a pas pu rétablir ces fichiers tels qu'ils étaient auparavant :\n\n%s", "Fichiers non rétablis"},
+        {"Installationsprogrammet har tagit tillbaka installationens ändringar, men kunde inte återställa de här filerna som de var förut:\n\n%s", "Filer inte återställda"},
+        {},
+        {"El programa de instalación ha deshecho los cambios de la instalación, pero no ha podido restaurar estos archivos tal como estaban antes:\n\n%s", "Archivos no restaurados"},
+        {"Il programma di installazione ha annullato le modifiche dell'installazione, ma non ha potuto ripristinare questi file com'erano prima:\n\n%s", "File non ripristinati"},
+        {"O programa de instalação anulou as alterações da instalação, mas não conseguiu repor estes ficheiros como estavam antes:\n\n%s", "Ficheiros não repostos"},
+    }},
 };
 
 #undef ENTRY

@@ -5,11 +5,13 @@
 #include "groups/progman_text.h"
 #include "install/copy_engine.h"
 #include "install/ownership.h"
+#include "install/rollback.h"
 #include "install/shared_libraries.h"
 #include "setup/completion.h"
 #include "setup/description.h"
 #include "setup/logged_parts.h"
 #include "setup/response_file.h"
+#include "setup/rollback.h"
 #include "setup/run_log.h"
 #include "setup/start.h"
 #include "setup/state.h"
@@ -151,6 +153,7 @@ int RegistrationFailed(SetupState& state, int registered) {
   }
   LogStep(state, "no uninstall entry was registered (entry number " + state.entryNumber + ")");
   state.entryNumber = "xx";
+  install::KeepBeforeChanging(state, state.installDir + "\\SETUP.DAT");
   state.machine.profile.WriteString("Misc", "SeqID", state.entryNumber,
                                     state.installDir + "\\SETUP.DAT");
   return status::kFailed;
@@ -254,7 +257,9 @@ int RunInstallMode(SetupState& state) {
     // have made its missing parents.
     LogStep(state, "install directory " + state.installDir);
     install::NoteInstallDirBefore(state);
-    ui::CreateDirectoryPath(state.machine.files, state.installDir);
+    std::vector<std::string> created;
+    ui::CreateDirectoryPath(state.machine.files, state.installDir, &created);
+    for (const std::string& level : created) install::NoteCreatedDirectory(state, level);
     platform::FileStatus made;
     if (state.machine.files.GetFileStatus(state.installDir, &made) != 0 ||
         !(made.attributes & platform::attr::kDirectory)) {
@@ -276,18 +281,18 @@ int RunInstallMode(SetupState& state) {
     install::NoteInstallDirBefore(state);
   }
 
-  state.machine.files.CreateDirectory(state.installDir);
-  if (!DeactivateConflictingDrivers(state, reasons)) {
-    // Nothing was installed: the directory made for it goes again (only
-    // when it was not there before the dialogs or the silent run).
-    if (state.ownership.installDirCreated) state.machine.files.RemoveDirectory(state.installDir);
-    return status::kFailed;
+  if (state.machine.files.CreateDirectory(state.installDir) == platform::err::kSuccess) {
+    install::NoteCreatedDirectory(state, state.installDir);
   }
+  // Nothing was installed: the directories made for it go again with the
+  // rest of the rollback.
+  if (!DeactivateConflictingDrivers(state, reasons)) return status::kFailed;
 
   int copied = install::CopyProductFiles(state, state.installDir);
   if (copied != install::kCopyDone) return copied;
   // What this installation created, kept with it (an installation that
   // stopped has none: its directories count as there before).
+  install::KeepBeforeChanging(state, state.installDir + "\\SETUP.DAT");
   install::WriteOwnershipRecord(state);
   int registered = RegisterInstallation(state, reasons);
   if (registered != status::kInstalled) return registered;
@@ -364,6 +369,16 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
   if (!refused) {
     reached = state.mode == Mode::kRestart ? RunRestartMode(state) : RunInstallMode(state);
   }
+  // An installation that ends cancelled or failed is taken back before the
+  // user is told; one that completed drops the backups it kept.
+  std::vector<std::string> notRestored;
+  if (!refused && state.mode == Mode::kInstall) {
+    if (reached == status::kFailed || reached == status::kCancelled || reached == kEndedAtOnce) {
+      notRestored = RollBackInstallation(state);
+    } else {
+      install::DiscardBackups(state);
+    }
+  }
   if (reached != kEndedAtOnce) {
     if (refused) {
       // The steps did not run: nothing to take from them.
@@ -374,6 +389,7 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
     }
     FinishSetup(state, static_cast<int>(state.mode), setupStatus, uninstallResult);
   }
+  ShowNotRestored(state, notRestored);
 
   state.fileList.clear();
   machine.ui.DestroyWindow(window);
