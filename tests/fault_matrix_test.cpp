@@ -8,11 +8,13 @@
 // After each run the machine is checked from outside the program: the exit
 // code and the last message, the uninstall log against the files the run
 // made, SYSTEM.INI old or complete with its backup, nothing changed outside
-// what the design touches; then the uninstaller (Selective) must leave the
-// machine as it was but for the documented leftovers, and every file and
-// directory that was there before the installation (other programs'
-// folders, empty ones too, among them) is there after the uninstallation
-// with its content (PreExistingKept). The uninstall side
+// what the design touches. A run that stopped (cancelled or failed) must
+// have been taken back: the machine is as it was before the run
+// (CheckTakenBack). After a completed run the uninstaller (Selective) must
+// leave the machine as it was but for the documented leftovers, and every
+// file and directory that was there before the installation (other
+// programs' folders, empty ones too, among them) is there after the
+// uninstallation with its content (PreExistingKept). The uninstall side
 // gets a file in use, a read-only file and a fault at every point of its
 // own run. Needs the test disks (scripts/make-test-disks.sh).
 #include <gtest/gtest.h>
@@ -534,6 +536,26 @@ bool IsLeftover(const std::string& change, bool nt) {
          StartsWith(line, "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117");
 }
 
+// What a stopped installation leaves, once taken back: nothing but the
+// qic117 driver service that "System Check" removed on Windows NT (it is
+// not registered again).
+bool StaysAfterRollback(const std::string& change, bool nt) {
+  std::string line = Upper(change.substr(1));
+  return nt && change[0] == '-' &&
+         StartsWith(line, "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117");
+}
+
+// A cancelled or failed installation was taken back: the machine is as it
+// was before the run, file by file (content and attributes), registry key
+// by key and value by value, group by group. "" when it is.
+std::string CheckTakenBack(const Snapshot& before, const Snapshot& after, bool nt) {
+  std::string out;
+  for (const std::string& d : Diff(before, after)) {
+    if (!StaysAfterRollback(d, nt)) out += "  not taken back: " + d.substr(0, 160) + "\n";
+  }
+  return out;
+}
+
 // The machine invariant of a removal: every file and directory that was
 // there before the installation is there after the uninstallation, with
 // the same content, but for what the design changes on purpose
@@ -583,6 +605,8 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
   Tally tally;
   std::map<std::string, int> codes;
   std::map<int, int> uninstallRefused;
+  int takenBack = 0;
+  int roundTrips = 0;
   int failed = 0;
   std::map<std::string, int> kindsOfFailure;
   std::map<std::string, std::uint64_t> firstOf;
@@ -606,17 +630,31 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
     problems += CheckLog(*run, diff, p.installDir);
     problems += CheckSystemIni(before, after, installed);
     ++codes[std::to_string(o.code)];
-    // The uninstaller afterwards (nothing to run when nothing changed).
-    if (!diff.empty() && o.aborted.empty()) {
+    const bool completed = o.code == 0 || o.code == 3;
+    // A run that stopped (cancelled, failed, or before it began) leaves the
+    // machine as it was; nothing is left for the uninstaller.
+    if (!completed && o.aborted.empty()) {
+      problems += CheckTakenBack(before, after, nt);
+      ++takenBack;
+    }
+    // After a completed run, the uninstaller's round trip.
+    if (completed && o.aborted.empty()) {
+      ++roundTrips;
       Outcome u = Uninstall(*run);
       uninstallBoxes = u.boxes;
       std::string uend = CheckUninstallEnd(u);
       if (!uend.empty()) problems += "  " + uend + "\n";
       Snapshot removed = Take(*run);
       problems += PreExistingKept(before, removed);
+      if (u.code == 10 || u.code == 13) {
+        problems += "  the uninstaller refused the installed SETUP.DAT of a completed installation\n";
+      }
+      if (u.code == 2 && after.count("group " + p.group) != 0) {
+        problems += "  the uninstaller did nothing though the installation's group is there\n";
+      }
       if (u.code == 2 || u.code == 10 || u.code == 13) {
-        // Refused (no whole SETUP.DAT, or the group is unknown): the
-        // uninstaller changed nothing.
+        // Refused (the group Program Manager did not create is unknown):
+        // the uninstaller changed nothing.
         ++uninstallRefused[u.code];
         for (const std::string& d : Diff(after, removed)) {
           if (!StartsWith(d.substr(1), "file C/windows/UNINSTX$.EXE"))
@@ -652,9 +690,10 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
 
   std::string codeText;
   for (const auto& [c, n] : codes) codeText += " exit " + c + ": " + std::to_string(n) + ";";
-  std::printf("fault matrix, install on %s: %s;%s the uninstaller afterwards refused: %d times "
+  std::printf("fault matrix, install on %s: %s;%s taken back, the machine as before: %d runs; "
+              "the uninstaller's round trip after %d completed runs, refused: %d times "
               "for lack of the installed SETUP.DAT (exit 10, 13), %d for an unknown group (exit 2)\n",
-              p.name, tally.Text().c_str(), codeText.c_str(),
+              p.name, tally.Text().c_str(), codeText.c_str(), takenBack, roundTrips,
               uninstallRefused[10] + uninstallRefused[13], uninstallRefused[2]);
   std::string summary;
   for (const auto& [k, n] : kindsOfFailure)

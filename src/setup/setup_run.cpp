@@ -159,6 +159,20 @@ int RegistrationFailed(SetupState& state, int registered) {
   return status::kFailed;
 }
 
+// The installed SETUP.DAT could not be written (the disk is full): its
+// uninstaller would refuse it, and the product could never be removed, so
+// the installation fails (and is taken back) with the write error named.
+int DescriptionNotWritten(SetupState& state) {
+  const std::string path = state.installDir + "\\SETUP.DAT";
+  std::string text = Msg(state, MSG_WRITE_ERROR, kText);
+  const std::size_t placeholder = text.find("%s");
+  if (placeholder != std::string::npos) text.replace(placeholder, 2, path);
+  state.machine.ui.MessageBox(state.backgroundWindow, text, Msg(state, MSG_WRITE_ERROR, kCaption),
+                              platform::mb::kOk | platform::mb::kIconError);
+  LogStep(state, "the installed " + path + " could not be written");
+  return status::kFailed;
+}
+
 // After copying: the uninstall entry, the shared run-time libraries, and
 // the entry number in the installed SETUP.DAT. Returns the setup status.
 int RegisterInstallation(SetupState& state, RestartReasons& reasons) {
@@ -170,8 +184,10 @@ int RegisterInstallation(SetupState& state, RestartReasons& reasons) {
     case install::SharedLibrariesResult::kRestartNeeded: reasons.restartNeeded = true; break;
     default: return status::kFailed;
   }
-  state.machine.profile.WriteString("Misc", "SeqID", state.entryNumber,
-                                    state.installDir + "\\SETUP.DAT");
+  if (!state.machine.profile.WriteString("Misc", "SeqID", state.entryNumber,
+                                         state.installDir + "\\SETUP.DAT")) {
+    return DescriptionNotWritten(state);
+  }
   return status::kInstalled;
 }
 
@@ -292,8 +308,11 @@ int RunInstallMode(SetupState& state) {
   if (copied != install::kCopyDone) return copied;
   // What this installation created, kept with it (an installation that
   // stopped has none: its directories count as there before).
-  install::KeepBeforeChanging(state, state.installDir + "\\SETUP.DAT");
-  install::WriteOwnershipRecord(state);
+  const std::string description = state.installDir + "\\SETUP.DAT";
+  install::KeepBeforeChanging(state, description);
+  platform::FileStatus found;
+  const bool installed = state.machine.files.GetFileStatus(description, &found) == platform::err::kSuccess;
+  if (!install::WriteOwnershipRecord(state) && installed) return DescriptionNotWritten(state);
   int registered = RegisterInstallation(state, reasons);
   if (registered != status::kInstalled) return registered;
   CompleteInstallation(state);
