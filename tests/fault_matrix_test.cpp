@@ -76,6 +76,8 @@ class RoadUser : public sim::User {
     using namespace platform::answer;
     if (caption == "Confirm Cancel" || caption == "Confirm Uninstall") return kYes;
     if (caption == "System Check") return kOk;  // the qic117 service may go
+    // Installing again: into the directory and the group of before.
+    if (caption == "Confirm Directory Choice" || caption == "Warning") return kYes;
     if (caption == "Next Diskette Needed") {
       std::size_t hash = text.find('#');
       std::string disk = hash == std::string::npos ? "" : text.substr(hash + 1, 1);
@@ -701,6 +703,65 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
   EXPECT_EQ(failed, 0) << "the failures, by kind:\n"
                        << summary << "the first of the failed runs:\n"
                        << failures;
+}
+
+// Installing again over a whole installation, and stopping: a confirmed
+// Cancel at every cancel point, a full disk from every write on. Each
+// stopped run must leave the earlier installation exactly as it was: its
+// files (every one replaced and put back from its backup), UNINST.LST,
+// the installed SETUP.DAT with its "SeqID" and record, its uninstall entry
+// and group; and its uninstaller then still removes it all.
+TEST_P(FaultMatrix, ReinstallStoppedAtEveryPointKeepsTheEarlierInstallation) {
+  const Platform& p = GetParam();
+  const bool nt = p.platform == sim::Platform::kNt;
+  std::unique_ptr<sim::SimMachine> m = Fresh();
+  ASSERT_NE(m, nullptr);
+  const Snapshot before = Take(*m);
+  ASSERT_EQ(Install(*m).code, 3);
+  const Snapshot installed = Take(*m);
+  int cancelPoints = 0;
+  m->MapDrive('A', (kDisks / "disk1").string());  // disk 2 is still in the drive
+  Outcome again = Install(*m, 0, &cancelPoints);
+  ASSERT_EQ(CheckInstallEnd(again), "");
+  ASSERT_EQ(again.code, 0) << "nothing left to deactivate: no restart needed";
+  const std::uint64_t writes = m->faults().Count(sim::FaultKind::kWrite);
+  ASSERT_GT(writes, 0u);
+  ASSERT_GT(cancelPoints, 3);
+
+  Tally tally;
+  int failed = 0;
+  std::string failures;
+  auto one = [&](const std::string& what, std::uint64_t nth, int cancelAt) {
+    std::unique_ptr<sim::SimMachine> run = Fresh();
+    if (!run) return;
+    std::string problems;
+    if (Install(*run).code != 3) problems += "  the first installation did not complete\n";
+    if (nth > 0) run->faults().Fail(sim::FaultKind::kWrite, nth);
+    run->MapDrive('A', (kDisks / "disk1").string());
+    Outcome o = Install(*run, cancelAt);
+    std::string end = CheckInstallEnd(o);
+    if (!end.empty()) problems += "  " + end + "\n";
+    const Snapshot after = Take(*run);
+    if (o.code == 1 || o.code == 2) {
+      for (const std::string& d : Diff(installed, after)) {
+        problems += "  the earlier installation changed: " + d.substr(0, 160) + "\n";
+      }
+    }
+    Outcome u = Uninstall(*run);
+    if (u.code != 0) problems += "  " + CheckUninstallEnd(u) + " (exit " + std::to_string(u.code) + ")\n";
+    for (const std::string& d : Diff(before, Take(*run))) {
+      if (!IsLeftover(d, nt)) problems += "  left after uninstall: " + d.substr(0, 160) + "\n";
+    }
+    tally.Add(what);
+    if (!problems.empty() && ++failed <= 6) {
+      failures += what + " " + std::to_string(nth > 0 ? nth : static_cast<std::uint64_t>(cancelAt)) +
+                  " (exit " + std::to_string(o.code) + ", last '" + o.lastBox.substr(0, 80) + "'):\n" + problems;
+    }
+  };
+  for (int c = 1; c <= cancelPoints; ++c) one("cancel", 0, c);
+  for (std::uint64_t n = 1; n <= writes; ++n) one("write", n, 0);
+  std::printf("fault matrix, installing again on %s: %s\n", p.name, tally.Text().c_str());
+  EXPECT_EQ(failed, 0) << "the first of the failed runs:\n" << failures;
 }
 
 // The uninstaller after a whole installation, with a file in use, a
