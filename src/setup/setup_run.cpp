@@ -307,7 +307,7 @@ int RunInstallMode(SetupState& state) {
   int copied = install::CopyProductFiles(state, state.installDir);
   if (copied != install::kCopyDone) return copied;
   // What this installation created, kept with it (an installation that
-  // stopped has none: its directories count as there before).
+  // stops later is taken back, this record with it).
   const std::string description = state.installDir + "\\SETUP.DAT";
   install::KeepBeforeChanging(state, description);
   platform::FileStatus found;
