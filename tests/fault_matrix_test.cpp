@@ -14,7 +14,9 @@
 // leave the machine as it was but for the documented leftovers, and every
 // file and directory that was there before the installation (other
 // programs' folders, empty ones too, among them) is there after the
-// uninstallation with its content (PreExistingKept). The uninstall side
+// uninstallation with its content (PreExistingKept). Installing again over
+// a whole installation and stopping must leave that installation as it
+// was. The uninstall side
 // gets a file in use, a read-only file and a fault at every point of its
 // own run. Needs the test disks (scripts/make-test-disks.sh).
 #include <gtest/gtest.h>
