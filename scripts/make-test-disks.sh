@@ -210,6 +210,17 @@ rm "$big"
 truncate -s $((1800 * 1024 * 1024)) "$big"
 touch -d "@$release" "$big"
 
+# The two-disk set with CATALOG.DAT, the first file of disk 2, made as
+# large as BIG.DAT (sparse zeros, its time kept): the user presses Cancel
+# while disk 2 is being copied, whatever the machine's speed.
+derive full cancel_disk2
+catalog=$out/cancel_disk2/disk2/CATALOG.DAT
+touch -r "$catalog" "$out/cancel_disk2/CATALOG.DAT.time"
+rm "$catalog"
+truncate -s $((1800 * 1024 * 1024)) "$catalog"
+touch -r "$out/cancel_disk2/CATALOG.DAT.time" "$catalog"
+rm "$out/cancel_disk2/CATALOG.DAT.time"
+
 # A file count below the number of files: the files bar stops at 100 per
 # cent while the last files are copied.
 derive small small_count

@@ -64,8 +64,11 @@ run_one() {  # SCENARIO TRANSCRIPT DEPTH
 # A chain of scenarios starts from a fresh machine; its snapshot, taken
 # before the first scenario's set-up, is what the last scenario's check
 # compares the machine with (expect_machine_as_before).
+# A scenario of its own whose check compares the machine with it gets one
+# too, taken before its set-up.
 snapshots=""
-if [ -n "$(earlier_scenario "$scenario")" ]; then
+if [ -n "$(earlier_scenario "$scenario")" ] ||
+  grep -qs expect_machine_as_before "${scenario%.scn}.check"; then
   "$simrun" --machine "$out/machine" --init || { echo "cannot make a fresh machine"; exit 1; }
   "$(dirname "$0")/machine-snapshot.sh" sim "$out/machine" "$out/snapshot/before" || exit 1
   snapshots=$out/snapshot

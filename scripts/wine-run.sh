@@ -215,8 +215,11 @@ run_chain() {  # SCENARIO TRANSCRIPT SHOTS DEPTH
 # A chain of scenarios starts from the fresh prefix; its snapshot, taken
 # before the first scenario's set-up, is what the last scenario's check
 # compares the machine with (expect_machine_as_before).
+# A scenario of its own whose check compares the machine with it gets one
+# too, taken before its set-up.
 snapshots=""
-if [ -n "$(earlier_scenario "$scenario")" ]; then
+if [ -n "$(earlier_scenario "$scenario")" ] ||
+  grep -qs expect_machine_as_before "${scenario%.scn}.check"; then
   snapshots=$WINE_TEST_DIR/snapshot
   "$root/scripts/machine-snapshot.sh" wine "$WINEPREFIX" "$snapshots/before" || exit 2
 fi

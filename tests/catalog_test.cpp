@@ -97,6 +97,7 @@ TEST(CatalogTest, EveryEntryHasItsLayout) {
       {MSG_COMPLETE_REMOVAL_REFUSED, 2},
       {MSG_DIRECTORY_NAME_REFUSED, 2},
       {MSG_RESTART_NEEDS_DIRECTORY, 2},
+      {MSG_NOT_RESTORED, 2},
   };
   ASSERT_EQ(std::size(layouts), static_cast<std::size_t>(MSG_COUNT));
   for (const Layout& l : layouts) {

@@ -8,11 +8,15 @@
 // After each run the machine is checked from outside the program: the exit
 // code and the last message, the uninstall log against the files the run
 // made, SYSTEM.INI old or complete with its backup, nothing changed outside
-// what the design touches; then the uninstaller (Selective) must leave the
-// machine as it was but for the documented leftovers, and every file and
-// directory that was there before the installation (other programs'
-// folders, empty ones too, among them) is there after the uninstallation
-// with its content (PreExistingKept). The uninstall side
+// what the design touches. A run that stopped (cancelled or failed) must
+// have been taken back: the machine is as it was before the run
+// (CheckTakenBack). After a completed run the uninstaller (Selective) must
+// leave the machine as it was but for the documented leftovers, and every
+// file and directory that was there before the installation (other
+// programs' folders, empty ones too, among them) is there after the
+// uninstallation with its content (PreExistingKept). Installing again over
+// a whole installation and stopping must leave that installation as it
+// was. The uninstall side
 // gets a file in use, a read-only file and a fault at every point of its
 // own run. Needs the test disks (scripts/make-test-disks.sh).
 #include <gtest/gtest.h>
@@ -74,6 +78,8 @@ class RoadUser : public sim::User {
     using namespace platform::answer;
     if (caption == "Confirm Cancel" || caption == "Confirm Uninstall") return kYes;
     if (caption == "System Check") return kOk;  // the qic117 service may go
+    // Installing again: into the directory and the group of before.
+    if (caption == "Confirm Directory Choice" || caption == "Warning") return kYes;
     if (caption == "Next Diskette Needed") {
       std::size_t hash = text.find('#');
       std::string disk = hash == std::string::npos ? "" : text.substr(hash + 1, 1);
@@ -534,6 +540,26 @@ bool IsLeftover(const std::string& change, bool nt) {
          StartsWith(line, "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117");
 }
 
+// What a stopped installation leaves, once taken back: nothing but the
+// qic117 driver service that "System Check" removed on Windows NT (it is
+// not registered again).
+bool StaysAfterRollback(const std::string& change, bool nt) {
+  std::string line = Upper(change.substr(1));
+  return nt && change[0] == '-' &&
+         StartsWith(line, "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117");
+}
+
+// A cancelled or failed installation was taken back: the machine is as it
+// was before the run, file by file (content and attributes), registry key
+// by key and value by value, group by group. "" when it is.
+std::string CheckTakenBack(const Snapshot& before, const Snapshot& after, bool nt) {
+  std::string out;
+  for (const std::string& d : Diff(before, after)) {
+    if (!StaysAfterRollback(d, nt)) out += "  not taken back: " + d.substr(0, 160) + "\n";
+  }
+  return out;
+}
+
 // The machine invariant of a removal: every file and directory that was
 // there before the installation is there after the uninstallation, with
 // the same content, but for what the design changes on purpose
@@ -583,6 +609,8 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
   Tally tally;
   std::map<std::string, int> codes;
   std::map<int, int> uninstallRefused;
+  int takenBack = 0;
+  int roundTrips = 0;
   int failed = 0;
   std::map<std::string, int> kindsOfFailure;
   std::map<std::string, std::uint64_t> firstOf;
@@ -606,17 +634,31 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
     problems += CheckLog(*run, diff, p.installDir);
     problems += CheckSystemIni(before, after, installed);
     ++codes[std::to_string(o.code)];
-    // The uninstaller afterwards (nothing to run when nothing changed).
-    if (!diff.empty() && o.aborted.empty()) {
+    const bool completed = o.code == 0 || o.code == 3;
+    // A run that stopped (cancelled, failed, or before it began) leaves the
+    // machine as it was; nothing is left for the uninstaller.
+    if (!completed && o.aborted.empty()) {
+      problems += CheckTakenBack(before, after, nt);
+      ++takenBack;
+    }
+    // After a completed run, the uninstaller's round trip.
+    if (completed && o.aborted.empty()) {
+      ++roundTrips;
       Outcome u = Uninstall(*run);
       uninstallBoxes = u.boxes;
       std::string uend = CheckUninstallEnd(u);
       if (!uend.empty()) problems += "  " + uend + "\n";
       Snapshot removed = Take(*run);
       problems += PreExistingKept(before, removed);
+      if (u.code == 10 || u.code == 13) {
+        problems += "  the uninstaller refused the installed SETUP.DAT of a completed installation\n";
+      }
+      if (u.code == 2 && after.count("group " + p.group) != 0) {
+        problems += "  the uninstaller did nothing though the installation's group is there\n";
+      }
       if (u.code == 2 || u.code == 10 || u.code == 13) {
-        // Refused (no whole SETUP.DAT, or the group is unknown): the
-        // uninstaller changed nothing.
+        // Refused (the group Program Manager did not create is unknown):
+        // the uninstaller changed nothing.
         ++uninstallRefused[u.code];
         for (const std::string& d : Diff(after, removed)) {
           if (!StartsWith(d.substr(1), "file C/windows/UNINSTX$.EXE"))
@@ -652,9 +694,10 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
 
   std::string codeText;
   for (const auto& [c, n] : codes) codeText += " exit " + c + ": " + std::to_string(n) + ";";
-  std::printf("fault matrix, install on %s: %s;%s the uninstaller afterwards refused: %d times "
+  std::printf("fault matrix, install on %s: %s;%s taken back, the machine as before: %d runs; "
+              "the uninstaller's round trip after %d completed runs, refused: %d times "
               "for lack of the installed SETUP.DAT (exit 10, 13), %d for an unknown group (exit 2)\n",
-              p.name, tally.Text().c_str(), codeText.c_str(),
+              p.name, tally.Text().c_str(), codeText.c_str(), takenBack, roundTrips,
               uninstallRefused[10] + uninstallRefused[13], uninstallRefused[2]);
   std::string summary;
   for (const auto& [k, n] : kindsOfFailure)
@@ -662,6 +705,65 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
   EXPECT_EQ(failed, 0) << "the failures, by kind:\n"
                        << summary << "the first of the failed runs:\n"
                        << failures;
+}
+
+// Installing again over a whole installation, and stopping: a confirmed
+// Cancel at every cancel point, a full disk from every write on. Each
+// stopped run must leave the earlier installation exactly as it was: its
+// files (every one replaced and put back from its backup), UNINST.LST,
+// the installed SETUP.DAT with its "SeqID" and record, its uninstall entry
+// and group; and its uninstaller then still removes it all.
+TEST_P(FaultMatrix, ReinstallStoppedAtEveryPointKeepsTheEarlierInstallation) {
+  const Platform& p = GetParam();
+  const bool nt = p.platform == sim::Platform::kNt;
+  std::unique_ptr<sim::SimMachine> m = Fresh();
+  ASSERT_NE(m, nullptr);
+  const Snapshot before = Take(*m);
+  ASSERT_EQ(Install(*m).code, 3);
+  const Snapshot installed = Take(*m);
+  int cancelPoints = 0;
+  m->MapDrive('A', (kDisks / "disk1").string());  // disk 2 is still in the drive
+  Outcome again = Install(*m, 0, &cancelPoints);
+  ASSERT_EQ(CheckInstallEnd(again), "");
+  ASSERT_EQ(again.code, 0) << "nothing left to deactivate: no restart needed";
+  const std::uint64_t writes = m->faults().Count(sim::FaultKind::kWrite);
+  ASSERT_GT(writes, 0u);
+  ASSERT_GT(cancelPoints, 3);
+
+  Tally tally;
+  int failed = 0;
+  std::string failures;
+  auto one = [&](const std::string& what, std::uint64_t nth, int cancelAt) {
+    std::unique_ptr<sim::SimMachine> run = Fresh();
+    if (!run) return;
+    std::string problems;
+    if (Install(*run).code != 3) problems += "  the first installation did not complete\n";
+    if (nth > 0) run->faults().Fail(sim::FaultKind::kWrite, nth);
+    run->MapDrive('A', (kDisks / "disk1").string());
+    Outcome o = Install(*run, cancelAt);
+    std::string end = CheckInstallEnd(o);
+    if (!end.empty()) problems += "  " + end + "\n";
+    const Snapshot after = Take(*run);
+    if (o.code == 1 || o.code == 2) {
+      for (const std::string& d : Diff(installed, after)) {
+        problems += "  the earlier installation changed: " + d.substr(0, 160) + "\n";
+      }
+    }
+    Outcome u = Uninstall(*run);
+    if (u.code != 0) problems += "  " + CheckUninstallEnd(u) + " (exit " + std::to_string(u.code) + ")\n";
+    for (const std::string& d : Diff(before, Take(*run))) {
+      if (!IsLeftover(d, nt)) problems += "  left after uninstall: " + d.substr(0, 160) + "\n";
+    }
+    tally.Add(what);
+    if (!problems.empty() && ++failed <= 6) {
+      failures += what + " " + std::to_string(nth > 0 ? nth : static_cast<std::uint64_t>(cancelAt)) +
+                  " (exit " + std::to_string(o.code) + ", last '" + o.lastBox.substr(0, 80) + "'):\n" + problems;
+    }
+  };
+  for (int c = 1; c <= cancelPoints; ++c) one("cancel", 0, c);
+  for (std::uint64_t n = 1; n <= writes; ++n) one("write", n, 0);
+  std::printf("fault matrix, installing again on %s: %s\n", p.name, tally.Text().c_str());
+  EXPECT_EQ(failed, 0) << "the first of the failed runs:\n" << failures;
 }
 
 // The uninstaller after a whole installation, with a file in use, a

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "install/rollback.h"
 #include "install/shared_libraries.h"
 #include "platform/sim/sim_versions.h"
 #include "support/pe_image.h"
@@ -201,6 +202,38 @@ TEST(SharedLibraries, FailedCopyStopsAndPutsTheSystemCopyBack) {
   EXPECT_EQ(r.m.Read(kSys + "MSVCRT20.DLL"), kOld);
   EXPECT_FALSE(r.m.Exists(kSys + "MFC40.DLL"));  // later libraries are not handled
   EXPECT_EQ(r.m.files.OpenHandleCount(), 0u);
+}
+
+// An installation that stops after the libraries were brought up to date
+// puts them back: a replaced one from its ".000" backup (which goes), one
+// moved into the system directory removed, and WININIT.INI, written for
+// one in use, as it was (here: missing).
+TEST(SharedLibraries, StoppedInstallationPutsThemBack) {
+  Libraries r(false);
+  r.m.state.windowsDir = "C:\\windows";
+  r.Have("MSVCRT20.DLL", kOld);
+  r.Ship("MSVCRT20.DLL", kNew);
+  r.Ship("MSVCRT40.DLL", kNew);
+  r.Have("MFC40.DLL", kOld);
+  r.Ship("MFC40.DLL", kNew);
+  std::uint32_t e = 0;
+  platform::FileHandle held = r.m.files.Open(kSys + "MFC40.DLL", platform::OpenMode::kAppend, &e);
+  ASSERT_NE(held, platform::kInvalidFile) << e;
+  ASSERT_EQ(ReplaceSharedLibraries(r.m.state), SharedLibrariesResult::kRestartNeeded);
+  r.m.files.Close(held);
+  ASSERT_EQ(r.m.Read(kSys + "MSVCRT20.DLL"), kNew);
+  ASSERT_TRUE(r.m.Exists(kSys + "MSVCRT40.DLL"));
+  ASSERT_TRUE(r.m.Exists("C:\\windows\\WININIT.INI"));
+
+  std::vector<std::string> notRestored;
+  RollBackFiles(r.m.state, &notRestored);
+  EXPECT_TRUE(notRestored.empty());
+  EXPECT_EQ(r.m.Read(kSys + "MSVCRT20.DLL"), kOld);
+  EXPECT_FALSE(r.m.Exists(kSys + "MSVCRT20.000"));
+  EXPECT_FALSE(r.m.Exists(kSys + "MSVCRT40.DLL"));
+  EXPECT_EQ(r.m.Read(kSys + "MFC40.DLL"), kOld);
+  EXPECT_FALSE(r.m.Exists(kSys + "MFC40.000"));
+  EXPECT_FALSE(r.m.Exists("C:\\windows\\WININIT.INI"));
 }
 
 TEST(PlainCopy, ResultsAndMessages) {

@@ -9,6 +9,7 @@
 #include "install/file_list.h"
 #include "install/install_text.h"
 #include "install/ownership.h"
+#include "install/rollback.h"
 #include "install/uninstall_log.h"
 #include "text/text.h"
 
@@ -342,6 +343,7 @@ bool CopyRun::MakeSubDirectory(const std::string& directory) {
   if (machine_.files.CreateDirectory(directory) == platform::err::kSuccess) {
     // Made now: the product's, to be removed with it.
     NoteCreatedSubDirectory(state_, directory.substr(installDir_.size() + 1));
+    NoteCreatedDirectory(state_, directory);
     return true;
   }
   dialog_.Refresh();
@@ -361,6 +363,7 @@ std::string CopyRun::TargetDirectory(const DiskEntry& entry, const std::string& 
       std::uint32_t attributes = 0;
       if (machine_.files.GetFileAttributes(existing, &attributes) == platform::err::kSuccess &&
           (attributes & platform::attr::kReadOnly) != 0) {
+        NoteAttributesBefore(state_, existing, attributes);
         attributes &= ~platform::attr::kReadOnly;
         machine_.files.SetFileAttributes(existing, attributes != 0 ? attributes : platform::attr::kNormal);
       }
@@ -382,8 +385,11 @@ FileResult CopyRun::CopyFile(const DiskEntry& entry, LzFile& source, const std::
     ShowFileErrorNow(setup::MSG_WRITE_ERROR, log_.path);
     return FileResult::kNotCreated;
   }
+  // What is there now is kept, to be put back should the installation stop.
+  const Kept kept = KeepBeforeReplacing(state_, target);
   OutputFile out(machine_.files, target);
   if (!out.IsOpen()) {
+    ReplacementFailed(state_, target, kept);
     ShowFileErrorNow(setup::MSG_WRITE_ERROR, target);
     return FileResult::kNotCreated;
   }
@@ -482,7 +488,10 @@ int CopyProductFiles(setup::SetupState& state, const std::string& installDir) {
   // Without the uninstall log nothing is copied: a file the log does not
   // name could never be found again by the uninstaller.
   UninstallLog log;
+  const std::string logPath = installDir + "\\" + kUninstallLogName;
+  const Kept kept = KeepBeforeReplacing(state, logPath);
   if (OpenUninstallLog(state.machine.files, installDir, &log) != platform::err::kSuccess) {
+    ReplacementFailed(state, logPath, kept);
     ShowFileError(state, state.backgroundWindow, setup::MSG_WRITE_ERROR, log.path);
     return kCopyFailed;
   }

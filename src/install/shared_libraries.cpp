@@ -4,6 +4,7 @@
 
 #include "install/copy_buffer.h"
 #include "install/install_text.h"
+#include "install/rollback.h"
 
 namespace install {
 namespace {
@@ -123,8 +124,12 @@ LibraryOutcome ReplaceWithNewer(setup::SetupState& state, BackupNames& backups,
   std::string backup = backups.Next(files, systemCopy);
   if (backup.empty() || CopyPlainFile(state, systemCopy, backup) != CopyResult::kCopied)
     return LibraryOutcome::kFailed;
+  // The backup is this run's file; once the system copy is replaced, it
+  // holds what a stopped installation puts back.
+  NoteCreatedFile(state, backup);
   switch (CopyPlainFile(state, shippedCopy, systemCopy)) {
     case CopyResult::kCopied:
+      NoteReplacedWithBackup(state, systemCopy, backup);
       files.DeleteFile(shippedCopy);
       return LibraryOutcome::kDone;
     case CopyResult::kDestinationInUse:
@@ -148,7 +153,7 @@ LibraryOutcome BringLibraryUpToDate(setup::SetupState& state, BackupNames& backu
   std::string shippedCopy = state.installDir + name;
   if (!Exists(files, shippedCopy)) return LibraryOutcome::kDone;
   if (!Exists(files, systemCopy)) {
-    files.MoveFile(shippedCopy, systemCopy);
+    if (files.MoveFile(shippedCopy, systemCopy) == err::kSuccess) NoteCreatedFile(state, systemCopy);
     return LibraryOutcome::kDone;
   }
   if (state.windowsNt) return LibraryOutcome::kDone;
@@ -219,8 +224,9 @@ void ReplaceAtNextStart(setup::SetupState& state, const std::string& systemCopy,
   std::string shortShipped = ShortInstallDirPath(state);
   shortShipped.push_back('\\');
   shortShipped.append(ShortNameOf(state.machine.files, shippedCopy, LastComponent(shippedCopy)));
-  state.machine.profile.WriteString("rename", systemCopy, shortShipped,
-                                    state.windowsDir + "\\WININIT.INI");
+  const std::string wininit = state.windowsDir + "\\WININIT.INI";
+  KeepBeforeChanging(state, wininit);
+  state.machine.profile.WriteString("rename", systemCopy, shortShipped, wininit);
 }
 
 SharedLibrariesResult ReplaceSharedLibraries(setup::SetupState& state) {

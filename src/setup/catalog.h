@@ -80,6 +80,9 @@ enum MsgId : int {
   // Added: "/restart" without the quoted directory of the installed
   // product, in the language of a SETUP.DAT beside the program.
   MSG_RESTART_NEEDS_DIRECTORY,
+  // Added: an installation that stopped was taken back, but some files
+  // could not be put back as they were; shown after the completion message.
+  MSG_NOT_RESTORED,
   MSG_COUNT
 };
 

@@ -579,6 +579,18 @@ constexpr SourceEntry kEntries[] = {
         {"La disinstallazione richiede la directory del prodotto installato:\n/restart \"<directory>\"", "Uscita dalla disinstallazione"},
         {"A desinstalação necessita do directório do produto instalado:\n/restart \"<directório>\"", "A sair da desinstalação"},
     }},
+    // Added: a cancelled or failed installation is taken back; the files
+    // that could not be put back as they were are named, one per line.
+    {ENTRY(MSG_NOT_RESTORED), 2, {
+        {"Setup has taken back what the installation changed, but could not put back these files as they were before:\n\n%s", "Files Not Restored"},
+        {"Setup hat die Änderungen der Installation zurückgenommen, konnte diese Dateien aber nicht so wiederherstellen, wie sie vorher waren:\n\n%s", "Dateien nicht wiederhergestellt"},
+        {"Le programme d'installation a annulé les modifications de l'installation, mais n'a pas pu rétablir ces fichiers tels qu'ils étaient auparavant :\n\n%s", "Fichiers non rétablis"},
+        {"Installationsprogrammet har tagit tillbaka installationens ändringar, men kunde inte återställa de här filerna som de var förut:\n\n%s", "Filer inte återställda"},
+        {},
+        {"El programa de instalación ha deshecho los cambios de la instalación, pero no ha podido restaurar estos archivos tal como estaban antes:\n\n%s", "Archivos no restaurados"},
+        {"Il programma di installazione ha annullato le modifiche dell'installazione, ma non ha potuto ripristinare questi file com'erano prima:\n\n%s", "File non ripristinati"},
+        {"O programa de instalação anulou as alterações da instalação, mas não conseguiu repor estes ficheiros como estavam antes:\n\n%s", "Ficheiros não repostos"},
+    }},
 };
 
 #undef ENTRY

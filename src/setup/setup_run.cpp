@@ -5,11 +5,13 @@
 #include "groups/progman_text.h"
 #include "install/copy_engine.h"
 #include "install/ownership.h"
+#include "install/rollback.h"
 #include "install/shared_libraries.h"
 #include "setup/completion.h"
 #include "setup/description.h"
 #include "setup/logged_parts.h"
 #include "setup/response_file.h"
+#include "setup/rollback.h"
 #include "setup/run_log.h"
 #include "setup/start.h"
 #include "setup/state.h"
@@ -157,8 +159,23 @@ int RegistrationFailed(SetupState& state, int registered) {
   }
   LogStep(state, "no uninstall entry was registered (entry number " + state.entryNumber + ")");
   state.entryNumber = "xx";
+  install::KeepBeforeChanging(state, state.installDir + "\\SETUP.DAT");
   state.machine.profile.WriteString("Misc", "SeqID", state.entryNumber,
                                     state.installDir + "\\SETUP.DAT");
+  return status::kFailed;
+}
+
+// The installed SETUP.DAT could not be written (the disk is full): its
+// uninstaller would refuse it, and the product could never be removed, so
+// the installation fails (and is taken back) with the write error named.
+int DescriptionNotWritten(SetupState& state) {
+  const std::string path = state.installDir + "\\SETUP.DAT";
+  std::string text = Msg(state, MSG_WRITE_ERROR, kText);
+  const std::size_t placeholder = text.find("%s");
+  if (placeholder != std::string::npos) text.replace(placeholder, 2, path);
+  state.machine.ui.MessageBox(state.backgroundWindow, text, Msg(state, MSG_WRITE_ERROR, kCaption),
+                              platform::mb::kOk | platform::mb::kIconError);
+  LogStep(state, "the installed " + path + " could not be written");
   return status::kFailed;
 }
 
@@ -173,8 +190,10 @@ int RegisterInstallation(SetupState& state, RestartReasons& reasons) {
     case install::SharedLibrariesResult::kRestartNeeded: reasons.restartNeeded = true; break;
     default: return status::kFailed;
   }
-  state.machine.profile.WriteString("Misc", "SeqID", state.entryNumber,
-                                    state.installDir + "\\SETUP.DAT");
+  if (!state.machine.profile.WriteString("Misc", "SeqID", state.entryNumber,
+                                         state.installDir + "\\SETUP.DAT")) {
+    return DescriptionNotWritten(state);
+  }
   return status::kInstalled;
 }
 
@@ -262,7 +281,9 @@ int RunInstallMode(SetupState& state) {
     // have made its missing parents.
     LogStep(state, "install directory " + state.installDir);
     install::NoteInstallDirBefore(state);
-    ui::CreateDirectoryPath(state.machine.files, state.installDir);
+    std::vector<std::string> created;
+    ui::CreateDirectoryPath(state.machine.files, state.installDir, &created);
+    for (const std::string& level : created) install::NoteCreatedDirectory(state, level);
     platform::FileStatus made;
     if (state.machine.files.GetFileStatus(state.installDir, &made) != 0 ||
         !(made.attributes & platform::attr::kDirectory)) {
@@ -284,19 +305,22 @@ int RunInstallMode(SetupState& state) {
     install::NoteInstallDirBefore(state);
   }
 
-  state.machine.files.CreateDirectory(state.installDir);
-  if (!DeactivateConflictingDrivers(state, reasons)) {
-    // Nothing was installed: the directory made for it goes again (only
-    // when it was not there before the dialogs or the silent run).
-    if (state.ownership.installDirCreated) state.machine.files.RemoveDirectory(state.installDir);
-    return status::kFailed;
+  if (state.machine.files.CreateDirectory(state.installDir) == platform::err::kSuccess) {
+    install::NoteCreatedDirectory(state, state.installDir);
   }
+  // Nothing was installed: the directories made for it go again with the
+  // rest of the rollback.
+  if (!DeactivateConflictingDrivers(state, reasons)) return status::kFailed;
 
   int copied = install::CopyProductFiles(state, state.installDir);
   if (copied != install::kCopyDone) return copied;
   // What this installation created, kept with it (an installation that
-  // stopped has none: its directories count as there before).
-  install::WriteOwnershipRecord(state);
+  // stops later is taken back, this record with it).
+  const std::string description = state.installDir + "\\SETUP.DAT";
+  install::KeepBeforeChanging(state, description);
+  platform::FileStatus found;
+  const bool installed = state.machine.files.GetFileStatus(description, &found) == platform::err::kSuccess;
+  if (!install::WriteOwnershipRecord(state) && installed) return DescriptionNotWritten(state);
   int registered = RegisterInstallation(state, reasons);
   if (registered != status::kInstalled) return registered;
   CompleteInstallation(state);
@@ -380,6 +404,16 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
   if (!refused) {
     reached = state.mode == Mode::kRestart ? RunRestartMode(state) : RunInstallMode(state);
   }
+  // An installation that ends cancelled or failed is taken back before the
+  // user is told; one that completed drops the backups it kept.
+  std::vector<std::string> notRestored;
+  if (!refused && state.mode == Mode::kInstall) {
+    if (reached == status::kFailed || reached == status::kCancelled || reached == kEndedAtOnce) {
+      notRestored = RollBackInstallation(state);
+    } else {
+      install::DiscardBackups(state);
+    }
+  }
   if (reached != kEndedAtOnce) {
     if (refused) {
       // The steps did not run: nothing to take from them.
@@ -390,6 +424,7 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
     }
     FinishSetup(state, static_cast<int>(state.mode), setupStatus, uninstallResult);
   }
+  ShowNotRestored(state, notRestored);
 
   state.fileList.clear();
   machine.ui.DestroyWindow(window);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/machine.h"
@@ -75,6 +76,46 @@ struct OwnershipRecord {
   std::vector<std::string> createdDirs;  // sub-directories below it, as the file list names them
 };
 
+// What this installation changed on the machine, in the order it changed
+// it, so that an installation that ends cancelled or failed can be taken
+// back (install/rollback.h, setup/rollback.h). Kept in memory only.
+struct RollbackRecord {
+  // A file this run created, or one that was there and that it replaced or
+  // changed.
+  struct File {
+    std::string path;
+    bool existed = false;           // there before the run
+    std::string backup;             // where its earlier content is kept ("": nowhere)
+    bool backupIsCopy = false;      // the backup is a copy (the file itself was changed in place)
+    bool keepBackup = false;        // a backup of the design's own (a library's .000), kept after success
+    std::uint32_t attributes = 0;   // its attributes before the run
+    std::int64_t lastWriteUnix = 0; // its time before the run (given back to a copied backup)
+  };
+  // A value of the uninstall entry before this run rewrote it.
+  struct Value {
+    std::string name;
+    bool present = false;
+    std::uint32_t type = 0;
+    std::string data;
+  };
+  std::vector<File> files;
+  // Directories this run created (full paths), in the order made.
+  std::vector<std::string> createdDirs;
+  // The hidden folder in the install directory that holds the backups of
+  // replaced files, once this run made it.
+  std::string backupDir;
+  // Attributes of files this run changed before replacing them (LFNBK.EXE
+  // loses its read-only attribute), as they were.
+  std::vector<std::pair<std::string, std::uint32_t>> attributesBefore;
+  // This run's backup of SYSTEM.INI, once it changed SYSTEM.INI.
+  std::string systemIniBackup;
+  // The uninstall entry key (below HKLM) this run created, or the one of
+  // the same group whose commands it rewrote, with their values before.
+  std::string createdEntryKey;
+  std::string reusedEntryKey;
+  std::vector<Value> reusedEntryValues;
+};
+
 struct SetupState {
   explicit SetupState(platform::Machine& m) : machine(m) {}
   platform::Machine& machine;
@@ -115,6 +156,8 @@ struct SetupState {
   // Install mode: what this installation (and an earlier one of the product
   // in the same directory) created.
   OwnershipRecord ownership;
+  // Install mode: what this run changed, to be taken back if it stops.
+  RollbackRecord rollback;
   platform::WindowHandle backgroundWindow = platform::kNoWindow;
   // The response file, log and record of a run with those switches; null
   // in a run without them.

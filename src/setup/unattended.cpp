@@ -63,6 +63,10 @@ void LogStep(SetupState& state, const std::string& text) {
   if (state.unattended != nullptr) state.unattended->log.Line("step", text);
 }
 
+void LogRollback(SetupState& state, const std::string& text) {
+  if (state.unattended != nullptr) state.unattended->log.Line("rollback", text);
+}
+
 int SilentAnswer(const Answers& answers, Question question, std::uint32_t flags) {
   using platform::answer::kCancel;
   using platform::answer::kNo;

@@ -51,6 +51,8 @@ inline bool IsSilent(const SetupState& state) {
 
 // A line in the run's log, when there is one.
 void LogStep(SetupState& state, const std::string& text);
+// A step of taking back a stopped installation, in the run's log.
+void LogRollback(SetupState& state, const std::string& text);
 
 // The answer a silent run gives to a message box: the response file's for
 // a question, else the safe one of its buttons (OK alone: OK; OK/Cancel:

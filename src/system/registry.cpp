@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "setup/unattended.h"
+
 namespace integration {
 namespace {
 
@@ -24,9 +26,9 @@ class ScopedKey {
     Close();
     return registry_.OpenKey(root, path, access, &key_);
   }
-  std::uint32_t Create(RegKey root, const std::string& path) {
+  std::uint32_t Create(RegKey root, const std::string& path, std::uint32_t* disposition = nullptr) {
     Close();
-    return registry_.CreateKey(root, path, platform::kKeyAllAccess, &key_, nullptr);
+    return registry_.CreateKey(root, path, platform::kKeyAllAccess, &key_, disposition);
   }
   void Close() {
     if (key_ != 0) registry_.CloseKey(key_);
@@ -86,6 +88,24 @@ bool WriteEntryValues(setup::SetupState& state, RegKey key) {
          registry.SetValue(key, "GroupName", platform::regtype::kSz, state.groupName) == 0;
 }
 
+// The commands of an existing entry of the same group, as they are before
+// this installation rewrites them.
+void KeepEntryValues(setup::SetupState& state, RegKey key, const std::string& path) {
+  setup::RollbackRecord& record = state.rollback;
+  record.reusedEntryKey = path;
+  record.reusedEntryValues.clear();
+  for (const char* name : {"UninstallString", "QuietUninstallString"}) {
+    setup::RollbackRecord::Value value;
+    value.name = name;
+    value.present = state.machine.registry.QueryValue(key, name, &value.type, &value.data,
+                                                      kEntryValueCapacity) == err::kSuccess;
+    if (value.present && (value.type == platform::regtype::kSz || value.type == platform::regtype::kExpandSz)) {
+      value.data = value.data.substr(0, value.data.find('\0'));
+    }
+    record.reusedEntryValues.push_back(value);
+  }
+}
+
 // What an existing entry key means for the group being registered.
 enum class Candidate { kFree, kOurs, kOthers };
 
@@ -95,7 +115,9 @@ Candidate ExamineCandidate(setup::SetupState& state, const std::string& path) {
   std::string group;
   if (!ReadGroupNameValue(state.machine.registry, key.get(), &group) || group != state.groupName)
     return Candidate::kOthers;
-  // The same group again: only the uninstall commands are brought up to date.
+  // The same group again: only the uninstall commands are brought up to date
+  // (what they held is kept, should this installation stop).
+  KeepEntryValues(state, key.get(), path);
   state.machine.registry.SetValue(key.get(), "UninstallString", platform::regtype::kSz,
                                   UninstallCommand(state.installDir));
   state.machine.registry.SetValue(key.get(), "QuietUninstallString", platform::regtype::kSz,
@@ -105,7 +127,11 @@ Candidate ExamineCandidate(setup::SetupState& state, const std::string& path) {
 
 EntryResult CreateEntry(setup::SetupState& state, const std::string& path) {
   ScopedKey key(state.machine.registry);
-  if (key.Create(kHklm, path) != err::kSuccess) return EntryResult::kNotWritten;
+  std::uint32_t disposition = 0;
+  if (key.Create(kHklm, path, &disposition) != err::kSuccess) return EntryResult::kNotWritten;
+  // Made now: it goes again should this installation stop. A key that was
+  // there after all (it did not open a moment ago) is not this run's.
+  if (disposition == platform::kRegCreatedNewKey) state.rollback.createdEntryKey = path;
   return WriteEntryValues(state, key.get()) ? EntryResult::kWritten : EntryResult::kNotWritten;
 }
 
@@ -247,6 +273,35 @@ std::uint32_t DeleteRegistryTree(platform::Registry& registry, RegKey root,
     e = DeleteRegistryTree(registry, key.get(), child);
     if (e != err::kSuccess) return e;
   }
+}
+
+bool TakeBackUninstallEntry(setup::SetupState& state) {
+  setup::RollbackRecord& record = state.rollback;
+  platform::Registry& registry = state.machine.registry;
+  bool done = true;
+  if (!record.createdEntryKey.empty()) {
+    done = DeleteRegistryTree(registry, kHklm, record.createdEntryKey) == err::kSuccess;
+    setup::LogRollback(state, (done ? "removed the uninstall entry " : "could not remove the uninstall entry ") +
+                                  record.createdEntryKey);
+  }
+  if (!record.reusedEntryKey.empty()) {
+    ScopedKey key(registry);
+    bool restored = key.Open(kHklm, record.reusedEntryKey, platform::kKeyAllAccess) == err::kSuccess;
+    for (const setup::RollbackRecord::Value& value : record.reusedEntryValues) {
+      if (!restored) break;
+      const std::uint32_t e = value.present ? registry.SetValue(key.get(), value.name, value.type, value.data)
+                                            : registry.DeleteValue(key.get(), value.name);
+      restored = e == err::kSuccess || (!value.present && e == err::kFileNotFound);
+    }
+    setup::LogRollback(state, (restored ? "restored the commands of the uninstall entry "
+                                        : "could not restore the commands of the uninstall entry ") +
+                                  record.reusedEntryKey);
+    done = done && restored;
+  }
+  record.createdEntryKey.clear();
+  record.reusedEntryKey.clear();
+  record.reusedEntryValues.clear();
+  return done;
 }
 
 bool FamilyEntryExists(platform::Registry& registry) {

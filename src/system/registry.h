@@ -35,6 +35,8 @@ enum class AccessResult {
 inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr int kEntryNumbers = 99;  // "00" to "98"
 inline constexpr std::uint32_t kGroupNameCapacity = 128;
+// The most bytes of an uninstall command kept to be put back.
+inline constexpr std::uint32_t kEntryValueCapacity = 1024;
 
 // Runs one operation and returns its result as a number (0 success).
 int UpdateRegistryEntries(setup::SetupState& state, RegistryOperation operation);
@@ -66,5 +68,11 @@ std::uint32_t DeleteRegistryTree(platform::Registry& registry, platform::RegKey 
 // Whether some subkey of the Uninstall key has "Dastrel" in its name
 // (case-sensitive). False also when the Uninstall key cannot be opened.
 bool FamilyEntryExists(platform::Registry& registry);
+
+// A stopped installation: the uninstall entry this run created is removed
+// (with any subkeys), and the commands this run rewrote in an entry of the
+// same group get their earlier values back (the rollback record of the
+// setup state says which). False when some of it could not be done.
+bool TakeBackUninstallEntry(setup::SetupState& state);
 
 }  // namespace integration

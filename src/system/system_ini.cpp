@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "setup/unattended.h"
+
 namespace integration {
 namespace {
 
@@ -177,8 +179,25 @@ SystemIniResult DeactivateSystemIniDrivers(setup::SetupState& state) {
     TellWriteError(state, path);
     return SystemIniResult::kFailed;
   }
+  // This run's backup: put back should the installation stop.
+  state.rollback.systemIniBackup = backup;
   TellUser(state, plan.driverList, backup);
   return SystemIniResult::kChanged;
+}
+
+bool RestoreSystemIni(setup::SetupState& state) {
+  std::string& backup = state.rollback.systemIniBackup;
+  if (backup.empty()) return true;
+  platform::FileSystem& files = state.machine.files;
+  const std::string path = state.windowsDir + "\\SYSTEM.INI";
+  // The backup moves back in one step; where replacing means deleting
+  // first and the rename then fails, it is moved once more.
+  bool restored = files.MoveFileReplacing(backup, path) == err::kSuccess;
+  if (!restored && !Exists(files, path)) restored = files.MoveFile(backup, path) == err::kSuccess;
+  setup::LogRollback(state, restored ? path + " put back from " + backup
+                                     : "could not put " + path + " back from " + backup);
+  if (restored) backup.clear();
+  return restored;
 }
 
 }  // namespace integration

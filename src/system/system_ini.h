@@ -53,4 +53,9 @@ std::string FreeSystemIniBackupName(platform::FileSystem& files, const std::stri
 
 SystemIniResult DeactivateSystemIniDrivers(setup::SetupState& state);
 
+// A stopped installation: SYSTEM.INI gets back the content this run's
+// backup holds, and the backup goes (moved back). True when there was
+// nothing to do or it was done.
+bool RestoreSystemIni(setup::SetupState& state);
+
 }  // namespace integration

@@ -20,16 +20,19 @@ bool IsExistingDirectory(platform::FileSystem& files, const std::string& path) {
 // ..., the whole path last. True when the whole path was created now; false
 // at the first level that fails (the levels below it cannot be made).
 bool CreateLevelsAbove(platform::FileSystem& files, const std::vector<std::string>& prefixes,
-                       int from) {
+                       int from, std::vector<std::string>* created) {
   for (int position = from; position >= 0; --position) {
-    if (files.CreateDirectory(prefixes[static_cast<std::size_t>(position)]) != 0) return false;
+    const std::string& level = prefixes[static_cast<std::size_t>(position)];
+    if (files.CreateDirectory(level) != 0) return false;
+    if (created != nullptr) created->push_back(level);
   }
   return true;
 }
 
 }  // namespace
 
-int CreateDirectoryPath(platform::FileSystem& files, const std::string& path) {
+int CreateDirectoryPath(platform::FileSystem& files, const std::string& path,
+                        std::vector<std::string>* created) {
   // The prefixes, whole path first, then the text before each backslash
   // scanning from the end towards the colon, ending with the drive.
   std::vector<std::string> prefixes;
@@ -53,7 +56,10 @@ int CreateDirectoryPath(platform::FileSystem& files, const std::string& path) {
     const std::string& prefix = prefixes[static_cast<std::size_t>(position)];
     if (prefix.size() == 2 && prefix[1] == ':') return 1;  // just the drive
     const std::uint32_t error = files.CreateDirectory(prefix);
-    if (error == 0) break;
+    if (error == 0) {
+      if (created != nullptr) created->push_back(prefix);
+      break;
+    }
     if (error == platform::err::kPathNotFound) {
       ++position;  // the parent is missing: the next shorter prefix
       continue;
@@ -63,10 +69,10 @@ int CreateDirectoryPath(platform::FileSystem& files, const std::string& path) {
     // directory): nothing was created at this level.
     if (position == 0) return 1;
     --position;
-    return CreateLevelsAbove(files, prefixes, position) ? 0 : 1;
+    return CreateLevelsAbove(files, prefixes, position, created) ? 0 : 1;
   }
   if (position == 0) return 0;
-  return CreateLevelsAbove(files, prefixes, position - 1) ? 0 : 1;
+  return CreateLevelsAbove(files, prefixes, position - 1, created) ? 0 : 1;
 }
 
 // ---------------------------------------------------------------- checks

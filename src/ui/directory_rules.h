@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/machine.h"
 #include "setup/state.h"
@@ -24,8 +25,10 @@ constexpr int kDirectoryEditLimit = 255;
 
 // Creates every missing level of a full path ("X:\..." ) from the top
 // down. 0 when the last level was created now, 1 otherwise (it existed, or
-// a level could not be made).
-int CreateDirectoryPath(platform::FileSystem& files, const std::string& path);
+// a level could not be made). `created`, when given, gets each level made
+// now, the top one first.
+int CreateDirectoryPath(platform::FileSystem& files, const std::string& path,
+                        std::vector<std::string>* created = nullptr);
 
 // The directory a typed text means, in the one spelling the run keeps
 // (install directory, uninstall log, registry): runs of backslashes after

@@ -2,6 +2,7 @@
 
 #include "install/install_text.h"
 #include "install/ownership.h"
+#include "install/rollback.h"
 #include "ui/directory_rules.h"
 
 namespace ui {
@@ -153,7 +154,14 @@ void InstallDirDialog::Accept() {
       break;
   }
 
-  if (CreateDirectoryPath(files, dir) == 0) {
+  std::vector<std::string> created;
+  const int made = CreateDirectoryPath(files, dir, &created);
+  // The levels above the directory made now are this run's: a stopped
+  // installation removes them again when they are empty.
+  for (const std::string& level : created) {
+    if (level.size() < dir.size()) install::NoteCreatedDirectory(state_, level);
+  }
+  if (made == 0) {
     // The setup run creates the last level again when it installs.
     files.RemoveDirectory(dir);
     state_.installDir = dir;

@@ -40,7 +40,7 @@ class MemoryFiles : public platform::FileSystem {
  public:
   std::map<std::string, Node> nodes;  // upper-case path
   std::vector<std::string> touched;   // every path changed, as given
-  std::vector<std::string> created;   // every kWriteCreate open asked for
+  std::vector<std::string> created;   // every open for writing that may create, asked for
   std::vector<std::string> deleted;   // every DeleteFile asked for, as given
   std::vector<std::string> stampedByName;  // every SetFileTimes asked for
   std::int64_t freeOnC = -1;          // -1: unlimited
@@ -105,6 +105,13 @@ class MemoryFiles : public platform::FileSystem {
         *e = n ? platform::err::kAccessDenied : platform::err::kFileNotFound;
         return platform::kInvalidFile;
       }
+    } else if (mode == platform::OpenMode::kAppend && n != nullptr) {
+      // OPEN_ALWAYS on a file that is there: nothing is created or cut.
+      if (failCreate || n->directory || (n->attributes & platform::attr::kReadOnly)) {
+        *e = platform::err::kAccessDenied;
+        return platform::kInvalidFile;
+      }
+      touched.push_back(p);
     } else {
       created.push_back(p);
       if (failCreate) {

@@ -246,6 +246,9 @@ const Elsewhere kElsewhere[] = {
     {setup::MSG_GROUP_NAME_REFUSED, -1},
     {setup::MSG_DIRECTORY_NOT_ALLOWED, -1},
     {setup::MSG_COMPLETE_REMOVAL_REFUSED, -1},
+    {setup::MSG_DIRECTORY_NAME_REFUSED, -1},
+    {setup::MSG_RESTART_NEEDS_DIRECTORY, -1},
+    {setup::MSG_NOT_RESTORED, -1},
     {setup::MSG_BUTTON_LABELS, 2},
     {setup::MSG_BUTTON_LABELS, 3},
 };
