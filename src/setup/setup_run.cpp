@@ -114,15 +114,28 @@ struct RestartReasons {
   bool configurationChanged = false;  // SYSTEM.INI was changed
 };
 
-// Windows NT, QIC products: the conflicting qic117 driver service is
-// removed with the user's consent. False when the user refused: setup
-// ends at once.
-bool CheckQic117Service(SetupState& state, RestartReasons& reasons) {
+// The conflicting qic117 driver service (Windows NT, QIC products): asked
+// about before the install dialogs, removed only after them, so that a
+// cancel in them leaves it registered; an installation that stops after
+// the removal registers it again.
+struct Qic117Service {
+  bool agreed = false;                  // "System Check" was answered OK
+  integration::RemovedService removed;  // what was removed, as it was
+};
+
+// The question. False when the user refused: setup ends at once.
+bool CheckQic117Service(SetupState& state, Qic117Service& qic117) {
   if (!state.windowsNt || state.scsi) return true;
-  integration::Qic117Result result = integration::DisableQic117Service(state);
+  integration::Qic117Result result = integration::AskToDisableQic117Service(state);
   if (result == integration::Qic117Result::kUserRefused) return false;
-  reasons.restartNeeded = result == integration::Qic117Result::kRemoved;
+  qic117.agreed = result == integration::Qic117Result::kAgreed;
   return true;
+}
+
+// Once the dialogs are past: the removal the user agreed to.
+void RemoveAgreedQic117Service(SetupState& state, Qic117Service& qic117, RestartReasons& reasons) {
+  if (!qic117.agreed) return;
+  reasons.restartNeeded = integration::RemoveQic117Service(state, &qic117.removed);
 }
 
 // QIC products: conflicting tape drivers in SYSTEM.INI are commented out
@@ -233,8 +246,8 @@ void RecordDialogAnswers(SetupState& state) {
   recorded.groupName = state.groupName;
 }
 
-// Install mode. Returns the setup status, or kEndedAtOnce.
-int RunInstallMode(SetupState& state) {
+// The steps of install mode. Returns the setup status, or kEndedAtOnce.
+int RunInstallSteps(SetupState& state, Qic117Service& qic117) {
   platform::Ui& ui = state.machine.ui;
   const bool silent = IsSilent(state);
   // English installations (slot 0 only) agree to the license first; a
@@ -247,7 +260,7 @@ int RunInstallMode(SetupState& state) {
   }
 
   RestartReasons reasons;
-  if (!CheckQic117Service(state, reasons)) return kEndedAtOnce;
+  if (!CheckQic117Service(state, qic117)) return kEndedAtOnce;
 
   if (silent) {
     // The directory was checked as the dialog checks it; the dialog would
@@ -275,6 +288,7 @@ int RunInstallMode(SetupState& state) {
     RecordDialogAnswers(state);
     install::NoteInstallDirBefore(state);
   }
+  RemoveAgreedQic117Service(state, qic117, reasons);
 
   state.machine.files.CreateDirectory(state.installDir);
   if (!DeactivateConflictingDrivers(state, reasons)) {
@@ -295,6 +309,18 @@ int RunInstallMode(SetupState& state) {
 
   bool restart = reasons.restartNeeded || reasons.configurationChanged;
   return restart ? status::kRestartNeeded : status::kInstalled;
+}
+
+// Install mode. Returns the setup status, or kEndedAtOnce. An installation
+// that stopped (cancelled or failed) after removing the qic117 service
+// registers it again as it was.
+int RunInstallMode(SetupState& state) {
+  Qic117Service qic117;
+  const int result = RunInstallSteps(state, qic117);
+  if (result == status::kCancelled || result == status::kFailed) {
+    integration::RegisterServiceAgain(state, qic117.removed);
+  }
+  return result;
 }
 
 // A run's steps on a machine (the machine's own parts, or the logged and
