@@ -523,6 +523,26 @@ std::string CheckSystemIni(const Snapshot& before, const Snapshot& after, const 
   return out;
 }
 
+// An installation that stopped (cancelled or failed) after removing the
+// qic117 service has registered it again: its key and subkeys hold what
+// they held before the run, value for value. "" when they do.
+std::string CheckQic117Kept(const Snapshot& before, const Snapshot& after) {
+  const std::string key = "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117";
+  auto ofService = [&](const Snapshot& snapshot) {
+    Snapshot lines;
+    for (const auto& [k, v] : snapshot) {
+      const std::string upper = Upper(k);
+      if (StartsWith(upper, key + "]") || StartsWith(upper, key + "\\")) lines[k] = v;
+    }
+    return lines;
+  };
+  const Snapshot was = ofService(before);
+  if (was.empty()) return "  the machine had no qic117 service before the run\n";
+  std::string out;
+  for (const std::string& d : Diff(was, ofService(after))) out += "  qic117 not as before: " + d.substr(0, 160) + "\n";
+  return out;
+}
+
 bool IsLeftover(const std::string& change, bool nt) {
   std::string line = Upper(change.substr(1));
   if (StartsWith(line, "FILE C/WINDOWS/UNINSTX$.EXE") || StartsWith(line, "FILE C/WINDOWS/SYSTEM.INI") ||
@@ -605,6 +625,7 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
     problems += Problems(diff, Design());
     problems += CheckLog(*run, diff, p.installDir);
     problems += CheckSystemIni(before, after, installed);
+    if (nt && (o.code == 1 || o.code == 2)) problems += CheckQic117Kept(before, after);
     ++codes[std::to_string(o.code)];
     // The uninstaller afterwards (nothing to run when nothing changed).
     if (!diff.empty() && o.aborted.empty()) {
