@@ -543,6 +543,35 @@ std::string CheckQic117Kept(const Snapshot& before, const Snapshot& after) {
   return out;
 }
 
+// How a run left the installation: "" with its uninstall entry (or
+// nothing to remove), "unregistered" with its uninstall log but no entry
+// number in the installed SETUP.DAT, "failed registration" with the number
+// "xx" (no entry could be registered).
+std::string RegistrationOf(sim::SimMachine& m, const std::string& dir) {
+  platform::FileStatus status;
+  if (m.files().GetFileStatus(dir + "\\UNINST.LST", &status) != 0) return "";
+  const std::string number = m.profile().GetString("Misc", "SeqID", "", 3, dir + "\\SETUP.DAT");
+  if (number == "xx") return "failed registration";
+  return number.empty() ? "unregistered" : "";
+}
+
+// What the removal of an installation without its uninstall entry leaves
+// besides the leftovers of every removal: with no ownership record it
+// removes files only, so the directories the run made stay (empty, since
+// every file left there would show up on its own); after a failed
+// registration, the part of the entry the run had written (only the run
+// itself could know its number: the uninstaller takes no entry it cannot
+// tell is this installation's).
+bool IsUnregisteredLeftover(const std::string& change, const std::string& installDir,
+                            const std::string& registration) {
+  if (registration.empty() || change[0] != '+') return false;
+  const std::string line = Upper(change.substr(1));
+  const std::string dir = "DIR " + installDir;
+  if (line == dir || StartsWith(line, dir + "/")) return true;
+  return registration == "failed registration" &&
+         StartsWith(line, "REG [HKEY_LOCAL_MACHINE\\SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\DASTREL");
+}
+
 bool IsLeftover(const std::string& change, bool nt) {
   std::string line = Upper(change.substr(1));
   if (StartsWith(line, "FILE C/WINDOWS/UNINSTX$.EXE") || StartsWith(line, "FILE C/WINDOWS/SYSTEM.INI") ||
@@ -603,6 +632,7 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
   Tally tally;
   std::map<std::string, int> codes;
   std::map<int, int> uninstallRefused;
+  std::map<std::string, int> unregisteredRemoved;
   int failed = 0;
   std::map<std::string, int> kindsOfFailure;
   std::map<std::string, std::uint64_t> firstOf;
@@ -629,6 +659,7 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
     ++codes[std::to_string(o.code)];
     // The uninstaller afterwards (nothing to run when nothing changed).
     if (!diff.empty() && o.aborted.empty()) {
+      const std::string registration = RegistrationOf(*run, p.installDir);
       Outcome u = Uninstall(*run);
       uninstallBoxes = u.boxes;
       std::string uend = CheckUninstallEnd(u);
@@ -644,8 +675,10 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
             problems += "  the refused uninstall changed: " + d.substr(0, 160) + "\n";
         }
       } else {
+        if (!registration.empty()) ++unregisteredRemoved[registration];
         for (const std::string& d : Diff(before, removed)) {
-          if (!IsLeftover(d, nt)) problems += "  left after uninstall: " + d.substr(0, 160) + "\n";
+          if (!IsLeftover(d, nt) && !IsUnregisteredLeftover(d, Design().installDir, registration))
+            problems += "  left after uninstall: " + d.substr(0, 160) + "\n";
         }
       }
     }
@@ -674,9 +707,12 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
   std::string codeText;
   for (const auto& [c, n] : codes) codeText += " exit " + c + ": " + std::to_string(n) + ";";
   std::printf("fault matrix, install on %s: %s;%s the uninstaller afterwards refused: %d times "
-              "for lack of the installed SETUP.DAT (exit 10, 13), %d for an unknown group (exit 2)\n",
+              "for lack of the installed SETUP.DAT (exit 10, 13), %d for an unknown group (exit 2); "
+              "it removed the files of %d installations without an entry number and %d after a "
+              "failed registration\n",
               p.name, tally.Text().c_str(), codeText.c_str(),
-              uninstallRefused[10] + uninstallRefused[13], uninstallRefused[2]);
+              uninstallRefused[10] + uninstallRefused[13], uninstallRefused[2],
+              unregisteredRemoved["unregistered"], unregisteredRemoved["failed registration"]);
   std::string summary;
   for (const auto& [k, n] : kindsOfFailure)
     summary += std::to_string(n) + " x " + k + " (first " + std::to_string(firstOf[k]) + ")\n";

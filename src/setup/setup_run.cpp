@@ -72,6 +72,17 @@ bool ChooseRemoval(SetupState& state, ::uninstall::FileRemoval* option) {
   return true;
 }
 
+// An installation that stopped before its uninstall entry was registered
+// (so before its group was made): the removal steps take only the files
+// its log names where its file list puts them; there is no entry, group
+// or choice of removal. Returns the uninstall result.
+int RemoveUnregisteredInstallation(SetupState& state) {
+  LogStep(state, "the installation in " + state.uninstallDir +
+                     " has no uninstall entry: only the logged files its SETUP.DAT installs are removed");
+  ::uninstall::UninstallProgressDialog progress(state, ::uninstall::FileRemoval::kUnregistered);
+  return progress.Run();
+}
+
 // Restart mode: confirmation, the entry number and group name of the
 // installed product, the choice of how files are removed, the removal
 // steps, and on Windows NT the product's driver service. Returns the
@@ -83,6 +94,7 @@ int RunRestartMode(SetupState& state) {
   int answer = state.machine.ui.MessageBox(state.backgroundWindow, text, caption,
                                            platform::mb::kYesNo | platform::mb::kIconQuestion);
   if (answer != platform::answer::kYes) return uninstall::kNothingDone;
+  if (::uninstall::IsUnregisteredInstallation(state)) return RemoveUnregisteredInstallation(state);
 
   state.entryNumber = state.machine.profile.GetString("Misc", "SeqID", "00", 3,
                                                       state.restartDescriptionPath);
