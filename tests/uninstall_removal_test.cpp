@@ -203,6 +203,52 @@ TEST_F(RemovalTest, UnregisteredOnlyWithALogAndWithoutAnEntryNumber) {
   }
 }
 
+// The disk's SETUP.DAT stands in for an installed one that cannot be
+// read, only beside an uninstall log and only when it is a disk's (no
+// entry number): an installed one of another product never does.
+TEST_F(RemovalTest, DiskDescriptionStandsInOnlyForAnUnreadableOneBesideALog) {
+  const std::string disk =
+      "[Setup]\r\nmct=1\r\nfct=1\r\nlng=GER\r\nprd=Halvorn\r\naux=N\r\nver=7.0\r\nplt=95/NT\r\nifc=QIC\r\n"
+      "[Filelist]\r\nREADME.TXT,/D1\r\n";
+  struct Case {
+    const char* name;
+    const char* installed;  // null: none
+    bool log;
+    bool diskNumbered;
+    bool standsIn;
+  } cases[] = {
+      {"cut short", "[Setup]\r\nmct=1\r\n", true, false, true},
+      {"missing", nullptr, true, false, true},
+      {"readable", nullptr, true, false, false},  // the disk's text, installed
+      {"no log", nullptr, false, false, false},
+      {"another installation's", nullptr, true, true, false},
+  };
+  // The program runs from the disk (on Windows 95 the source directory
+  // would be cut from the whole command line).
+  m_->system().SetCommandLine("C:\\DISK1\\SETUP.EXE /restart \"C:\\TAPE\"");
+  for (const Case& c : cases) {
+    state_->restartDescriptionPath = "C:\\TAPE\\SETUP.DAT";
+    ASSERT_EQ(m_->files().MakeDirectories("C:\\DISK1"), 0u);
+    ASSERT_EQ(m_->files().MakeDirectories("C:\\TAPE"), 0u);
+    ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\DISK1\\SETUP.DAT", disk), 0u);
+    if (c.diskNumbered) {
+      ASSERT_TRUE(m_->profile().WriteString("Misc", "SeqID", "04", "C:\\DISK1\\SETUP.DAT"));
+    }
+    m_->files().DeleteFile("C:\\TAPE\\SETUP.DAT");
+    if (c.installed) {
+      ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\SETUP.DAT", c.installed), 0u);
+    }
+    if (std::string(c.name) == "readable") {
+      ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\SETUP.DAT", disk), 0u);
+    }
+    m_->files().DeleteFile("C:\\TAPE\\UNINST.LST");
+    if (c.log) Put("C:\\TAPE\\UNINST.LST");
+    EXPECT_EQ(UseDiskDescription(*state_), c.standsIn) << c.name;
+    EXPECT_EQ(state_->restartDescriptionPath, c.standsIn ? "C:\\DISK1\\SETUP.DAT" : "C:\\TAPE\\SETUP.DAT")
+        << c.name;
+  }
+}
+
 TEST_F(RemovalTest, CompleteRemovesTheDirectoryWithTheUsersFilesAndTheLoggedOnesOutside) {
   Record("C:\\TAPE", true);
   state_->fileList = {"LFNBK.EX_,/D1\n"};

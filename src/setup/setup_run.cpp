@@ -357,6 +357,12 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
     }
     state.uninstallDir = start.uninstallDir;
     state.restartDescriptionPath = start.uninstallDir + "\\SETUP.DAT";
+    // An installation that stopped before its SETUP.DAT was whole: the
+    // disk's description, when the uninstaller runs from the disk.
+    if (::uninstall::UseDiskDescription(state)) {
+      LogStep(state, "the installed SETUP.DAT cannot be read; " + state.restartDescriptionPath +
+                         " stands in for it");
+    }
   }
 
   int loaded = LoadSetupDescription(state);

@@ -4,7 +4,10 @@
 
 #include "install/ownership.h"
 #include "install/uninstall_log.h"
+#include "setup/description.h"
+#include "setup/start.h"
 #include "setup/unattended.h"
+#include "text/text.h"
 #include "text/windows_path.h"
 
 namespace uninstall {
@@ -121,6 +124,30 @@ bool IsUnregisteredInstallation(setup::SetupState& state) {
   const std::string number =
       state.machine.profile.GetString("Misc", "SeqID", "", 3, state.restartDescriptionPath);
   return number.empty() || number == "xx";
+}
+
+bool UseDiskDescription(setup::SetupState& state) {
+  platform::FileStatus log;
+  if (state.machine.files.GetFileStatus(state.uninstallDir + "\\" + install::kUninstallLogName, &log) !=
+          platform::err::kSuccess ||
+      (log.attributes & platform::attr::kDirectory) != 0) {
+    return false;
+  }
+  if (setup::ReadSetupDatFile(state) == setup::kDescriptionRead) return false;
+  const std::string installed = state.restartDescriptionPath;
+  // The program's own directory: on Windows 95 the source directory is
+  // cut from the whole command line, which in restart mode ends in the
+  // quoted directory.
+  const std::string disk = setup::CutToDirectory(state.machine.system.GetModuleFileName()) + "\\SETUP.DAT";
+  state.restartDescriptionPath = disk;
+  // An installed SETUP.DAT (one with an entry number) beside the program
+  // is another installation's: it never stands in.
+  if (!text::EqualsIgnoreCase(disk, installed) && setup::ReadSetupDatFile(state) == setup::kDescriptionRead &&
+      state.machine.profile.GetString("Misc", "SeqID", "", 3, disk).empty()) {
+    return true;
+  }
+  state.restartDescriptionPath = installed;
+  return false;
 }
 
 void RemoveUnregisteredFiles(setup::SetupState& state) {

@@ -28,6 +28,15 @@ enum class FileRemoval { kSelective = 0, kComplete = 1, kUnregistered = 2 };
 // be registered). Such an installation made no program group either.
 bool IsUnregisteredInstallation(setup::SetupState& state);
 
+// Restart mode, before the description is read: when the installed
+// SETUP.DAT cannot be read (the installation stopped before it was copied
+// whole) but the uninstall log is there, the SETUP.DAT beside the running
+// program (its module's directory) stands in for it, if it reads and is a distribution disk's (it
+// holds no entry number): the uninstaller started from the first disk,
+// `A:\SETUP.EXE /restart "<dir>"`, then knows the product's file list and
+// language. True when the restart description path now names it.
+bool UseDiskDescription(setup::SetupState& state);
+
 // The files of an unregistered installation: a line of its uninstall log
 // is deleted only when the file list of the SETUP.DAT read puts a file of
 // that name at that place (install::InstallsFileAt: the uninstall
