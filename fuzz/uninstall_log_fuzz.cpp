@@ -1,6 +1,9 @@
 // Fuzz target of the uninstall log reader: any bytes as UNINST.LST of the
 // installation in C:\TAPE, read by RemoveLoggedFiles on an in-memory
-// machine whose reads come in pieces of varying size and may fail midway.
+// machine whose reads come in pieces of varying size and may fail midway,
+// and then the same by the removal of an installation without its entry
+// (uninstall::RemoveUnregisteredFiles), whose rule is narrower: only the
+// places its file list installs to.
 //
 // What must hold, besides no crash and no out-of-bounds access:
 // - every file deleted is named by a whole line of the log (a CR before the
@@ -23,6 +26,7 @@
 
 #include "failing_machine.h"
 #include "install/uninstall_log.h"
+#include "uninstall/removal.h"
 #include "memory_files.h"
 #include "platform/forwarding.h"
 #include "setup/state.h"
@@ -88,6 +92,18 @@ std::string WritablePlace(const std::string& line) {
   return inTree || backupTool || driver ? p.Text() : std::string();
 }
 
+// The same for an installation without its entry: only where the file
+// list puts a file of that name (kFileList: HALVORN.EXE in C:\TAPE, the
+// driver in SYSTEM, the backup tool in the Windows directory).
+std::string ListedPlace(const std::string& line) {
+  const std::string place = WritablePlace(line);
+  for (const char* listed : {"C:\\TAPE\\HALVORN.EXE", "C:\\WINDOWS\\SYSTEM\\ZEMAQW.VXD",
+                             "C:\\WINDOWS\\LFNBK.EXE"}) {
+    if (place == listed) return place;
+  }
+  return {};
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -105,68 +121,74 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   rest.moduleFileName = "C:\\TAPE\\UNINSTAL.EXE";
   static platform::Machine machine{rest, guarded, rest, rest, rest, rest, rest};
   static setup::SetupState& state = *new setup::SetupState(machine);
-  testsupport::MemoryFiles& files = guarded.memory;
-  files = testsupport::MemoryFiles();
-  files.failCreate = true;  // the reader writes no file
-  rest.boxes = 0;
-  rest.lastBoxText.clear();
-  state.uninstallDir = kInstallDir;
-  state.windowsDir = "C:\\WINDOWS";
-  state.fileList = kFileList;
+  for (const bool unregistered : {false, true}) {
+    testsupport::MemoryFiles& files = guarded.memory;
+    files = testsupport::MemoryFiles();
+    files.failCreate = true;  // the reader writes no file
+    rest.boxes = 0;
+    rest.lastBoxText.clear();
+    state.uninstallDir = kInstallDir;
+    state.windowsDir = "C:\\WINDOWS";
+    state.fileList = kFileList;
 
-  static const char* const kOthers[] = {
-      "C:\\TAPE\\HALVORN.EXE",   "C:\\TAPE\\HELP\\HELP.TXT", "C:\\TAPE\\UNINSTAL.EXE",
-      "C:\\WINDOWS\\WIN.INI",    "C:\\WINDOWS\\SYSTEM\\ZEMAQW.VXD", "C:\\AUTOEXEC.BAT",
-      "C:\\WINDOWS\\SYSTEM\\VMM32.VXD",
-      "C:\\TAPE2\\KEEP.TXT",     "D:\\DATA.DAT",
-  };
-  for (const char* other : kOthers) files.PutFile(other, "x");
-  const bool logPresent = (control & 0x80) == 0;
-  if (logPresent) files.PutFile(kLogPath, log);
-  files.pieceSize = 1 + (control & 0x0F) * 37u;
-  if (control & 0x40) files.failReadAfter = static_cast<std::uint32_t>(log.size() * (control & 0x30) / 64);
+    static const char* const kOthers[] = {
+        "C:\\TAPE\\HALVORN.EXE",   "C:\\TAPE\\HELP\\HELP.TXT", "C:\\TAPE\\UNINSTAL.EXE",
+        "C:\\WINDOWS\\WIN.INI",    "C:\\WINDOWS\\SYSTEM\\ZEMAQW.VXD", "C:\\AUTOEXEC.BAT",
+        "C:\\WINDOWS\\SYSTEM\\VMM32.VXD",
+        "C:\\TAPE2\\KEEP.TXT",     "D:\\DATA.DAT",
+    };
+    for (const char* other : kOthers) files.PutFile(other, "x");
+    const bool logPresent = (control & 0x80) == 0;
+    if (logPresent) files.PutFile(kLogPath, log);
+    files.pieceSize = 1 + (control & 0x0F) * 37u;
+    if (control & 0x40) files.failReadAfter = static_cast<std::uint32_t>(log.size() * (control & 0x30) / 64);
 
-  install::RemoveLoggedFiles(state);
-
-  if (files.OpenHandles() != 0) Fail();
-  if (!logPresent) {
-    if (!files.deleted.empty() || rest.boxes != 1 || rest.lastBoxText != kLogPath) Fail();
-    return 0;
-  }
-  if (rest.boxes != 0) Fail();
-
-  // The paths the log names, line by line.
-  std::set<std::string> named;
-  std::size_t begin = 0;
-  while (begin < log.size()) {
-    std::size_t end = log.find('\n', begin);
-    if (end == std::string::npos) {
-      named.insert(AsPath(log.substr(begin)));
-      break;
+    if (unregistered) {
+      uninstall::RemoveUnregisteredFiles(state);
+    } else {
+      install::RemoveLoggedFiles(state);
     }
-    named.insert(AsPath(log.substr(begin, end - begin)));
-    begin = end + 1;
-  }
 
-  // The log itself is deleted last, once. Every other deletion is a named
-  // line as Windows resolves it, below the install directory or one of the
-  // files the installed SETUP.DAT puts outside it; never another program's
-  // driver or file (WIN.INI, AUTOEXEC.BAT, other ".VXD" names).
-  if (files.deleted.empty() || files.deleted.back() != kLogPath) Fail();
-  std::set<std::string> allowed;
-  for (const std::string& line : named) {
-    const std::string resolved = WritablePlace(line);
-    if (!resolved.empty()) allowed.insert(resolved);
-  }
-  std::set<std::string> deleted;
-  for (std::size_t i = 0; i + 1 < files.deleted.size(); ++i) {
-    const std::string& path = files.deleted[i];
-    if (allowed.count(path) == 0) Fail();
-    deleted.insert(path);
-  }
-  if (!files.readFailed) {
-    for (const std::string& path : allowed) {
-      if (deleted.count(path) == 0) Fail();
+    if (files.OpenHandles() != 0) Fail();
+    if (!logPresent) {
+      if (!files.deleted.empty() || rest.boxes != 1 || rest.lastBoxText != kLogPath) Fail();
+      continue;
+    }
+    if (rest.boxes != 0) Fail();
+
+    // The paths the log names, line by line.
+    std::set<std::string> named;
+    std::size_t begin = 0;
+    while (begin < log.size()) {
+      std::size_t end = log.find('\n', begin);
+      if (end == std::string::npos) {
+        named.insert(AsPath(log.substr(begin)));
+        break;
+      }
+      named.insert(AsPath(log.substr(begin, end - begin)));
+      begin = end + 1;
+    }
+
+    // The log itself is deleted last, once. Every other deletion is a named
+    // line as Windows resolves it, below the install directory or one of the
+    // files the installed SETUP.DAT puts outside it; never another program's
+    // driver or file (WIN.INI, AUTOEXEC.BAT, other ".VXD" names).
+    if (files.deleted.empty() || files.deleted.back() != kLogPath) Fail();
+    std::set<std::string> allowed;
+    for (const std::string& line : named) {
+      const std::string resolved = unregistered ? ListedPlace(line) : WritablePlace(line);
+      if (!resolved.empty()) allowed.insert(resolved);
+    }
+    std::set<std::string> deleted;
+    for (std::size_t i = 0; i + 1 < files.deleted.size(); ++i) {
+      const std::string& path = files.deleted[i];
+      if (allowed.count(path) == 0) Fail();
+      deleted.insert(path);
+    }
+    if (!files.readFailed) {
+      for (const std::string& path : allowed) {
+        if (deleted.count(path) == 0) Fail();
+      }
     }
   }
   return 0;

@@ -7,7 +7,8 @@
 # runs on the machine OTHER left behind: OTHER runs first on the same
 # machine folder (and so on down its own "# after:" line), its transcript
 # compared with its own expected one; only the last scenario's NAME.check
-# runs.
+# runs. With a line "# snapshot: previous" as well, the machine is also
+# snapshot between the earlier scenarios and the last one.
 set -uo pipefail
 if [ $# -ne 3 ]; then
   echo "usage: sim-scenario.sh SIMRUN SCENARIO OUTDIR" >&2
@@ -28,6 +29,12 @@ earlier_scenario() {
   [ -n "$after" ] && printf '%s/%s\n' "$(dirname "$1")" "$after"
 }
 
+# Whether the scenario asks for a snapshot between the earlier scenarios
+# and its own run ("# snapshot: previous").
+wants_previous_snapshot() {
+  grep -q '^# *snapshot: *previous *$' "$1"
+}
+
 # Runs SCENARIO (after its earlier ones) on the machine folder; the
 # transcript of a scenario named NAME goes to OUTDIR/NAME.transcript for
 # earlier ones and OUTDIR/transcript for the last.
@@ -41,6 +48,11 @@ run_one() {  # SCENARIO TRANSCRIPT DEPTH
     fi
     [ -f "$earlier" ] || { echo "$scn: no scenario $earlier to run after"; return 1; }
     run_one "$earlier" "$out/$(basename "$earlier" .scn).transcript" $((depth + 1)) || return 1
+    # "# snapshot: previous": the machine as the earlier scenarios left it,
+    # before this one's set-up (expect_machine_as_previous).
+    if [ "$depth" -eq 0 ] && wants_previous_snapshot "$scn"; then
+      "$(dirname "$0")/machine-snapshot.sh" sim "$out/machine" "$out/snapshot/previous" || return 1
+    fi
   fi
   "$simrun" --machine "$out/machine" --scenario "$scn" --transcript "$transcript" >"$out/stdout" 2>"$out/stderr"
   rc=$?

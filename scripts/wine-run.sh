@@ -209,6 +209,15 @@ run_chain() {  # SCENARIO TRANSCRIPT SHOTS DEPTH
       wineserver -w >/dev/null 2>&1
       wineboot >/dev/null 2>&1 || echo "wine-run: wineboot failed before $(basename "$scn")" >>"$out/driver.log"
     fi
+    # "# snapshot: previous": the machine as the earlier scenarios left it,
+    # before this one's set-up (expect_machine_as_previous). The registry
+    # files are whole only once the prefix's server has stopped; the next
+    # program starts it again.
+    if [ "$depth" -eq 0 ] && grep -q '^# *snapshot: *previous *$' "$scn"; then
+      wineserver -k >/dev/null 2>&1
+      wineserver -w >/dev/null 2>&1
+      "$root/scripts/machine-snapshot.sh" wine "$WINEPREFIX" "$snapshots/previous" || return 2
+    fi
   fi
   drive_scenario "$scn" "$transcript" "$shots"
 }

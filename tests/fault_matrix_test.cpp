@@ -529,6 +529,26 @@ std::string CheckSystemIni(const Snapshot& before, const Snapshot& after, const 
   return out;
 }
 
+// An installation that stopped (cancelled or failed) after removing the
+// qic117 service has registered it again: its key and subkeys hold what
+// they held before the run, value for value. "" when they do.
+std::string CheckQic117Kept(const Snapshot& before, const Snapshot& after) {
+  const std::string key = "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117";
+  auto ofService = [&](const Snapshot& snapshot) {
+    Snapshot lines;
+    for (const auto& [k, v] : snapshot) {
+      const std::string upper = Upper(k);
+      if (StartsWith(upper, key + "]") || StartsWith(upper, key + "\\")) lines[k] = v;
+    }
+    return lines;
+  };
+  const Snapshot was = ofService(before);
+  if (was.empty()) return "  the machine had no qic117 service before the run\n";
+  std::string out;
+  for (const std::string& d : Diff(was, ofService(after))) out += "  qic117 not as before: " + d.substr(0, 160) + "\n";
+  return out;
+}
+
 bool IsLeftover(const std::string& change, bool nt) {
   std::string line = Upper(change.substr(1));
   if (StartsWith(line, "FILE C/WINDOWS/UNINSTX$.EXE") || StartsWith(line, "FILE C/WINDOWS/SYSTEM.INI") ||
@@ -540,23 +560,12 @@ bool IsLeftover(const std::string& change, bool nt) {
          StartsWith(line, "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117");
 }
 
-// What a stopped installation leaves, once taken back: nothing but the
-// qic117 driver service that "System Check" removed on Windows NT (it is
-// not registered again).
-bool StaysAfterRollback(const std::string& change, bool nt) {
-  std::string line = Upper(change.substr(1));
-  return nt && change[0] == '-' &&
-         StartsWith(line, "REG [HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117");
-}
-
 // A cancelled or failed installation was taken back: the machine is as it
 // was before the run, file by file (content and attributes), registry key
 // by key and value by value, group by group. "" when it is.
-std::string CheckTakenBack(const Snapshot& before, const Snapshot& after, bool nt) {
+std::string CheckTakenBack(const Snapshot& before, const Snapshot& after) {
   std::string out;
-  for (const std::string& d : Diff(before, after)) {
-    if (!StaysAfterRollback(d, nt)) out += "  not taken back: " + d.substr(0, 160) + "\n";
-  }
+  for (const std::string& d : Diff(before, after)) out += "  not taken back: " + d.substr(0, 160) + "\n";
   return out;
 }
 
@@ -633,12 +642,13 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
     problems += Problems(diff, Design());
     problems += CheckLog(*run, diff, p.installDir);
     problems += CheckSystemIni(before, after, installed);
+    if (nt && (o.code == 1 || o.code == 2)) problems += CheckQic117Kept(before, after);
     ++codes[std::to_string(o.code)];
     const bool completed = o.code == 0 || o.code == 3;
     // A run that stopped (cancelled, failed, or before it began) leaves the
     // machine as it was; nothing is left for the uninstaller.
     if (!completed && o.aborted.empty()) {
-      problems += CheckTakenBack(before, after, nt);
+      problems += CheckTakenBack(before, after);
       ++takenBack;
     }
     // After a completed run, the uninstaller's round trip.
@@ -666,7 +676,8 @@ TEST_P(FaultMatrix, InstallWithAFaultAtEveryPoint) {
         }
       } else {
         for (const std::string& d : Diff(before, removed)) {
-          if (!IsLeftover(d, nt)) problems += "  left after uninstall: " + d.substr(0, 160) + "\n";
+          if (!IsLeftover(d, nt))
+            problems += "  left after uninstall: " + d.substr(0, 160) + "\n";
         }
       }
     }

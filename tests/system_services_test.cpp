@@ -2,6 +2,9 @@
 // configuration reset, on the simulated machine.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "support/system_machine.h"
@@ -68,6 +71,174 @@ TEST(Qic117Service, CancelEndsWithExitingAndTouchesNothing) {
   EXPECT_TRUE(m.services.IsRunning("qic117"));
   EXPECT_TRUE(m.registry.KeyExists(kServices + "qic117\\Parameters"));
   EXPECT_EQ(m.services.OpenHandleCount(), 0u);
+}
+
+// The qic117 key and its subkeys as the registry export holds them, one
+// line per key and per value ("<key> <value line>"), sorted as a
+// registry editor lists them.
+std::string Qic117KeyText(SystemMachine& m) {
+  std::set<std::string> lines;
+  std::string line, key;
+  std::istringstream text(m.registry.Export());
+  while (std::getline(text, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] == '[') {
+      std::string upper = line;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      const bool inside =
+          upper.rfind("[HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\QIC117", 0) == 0;
+      key = inside ? line : "";
+      if (inside) lines.insert(key);
+    } else if (!key.empty() && !line.empty()) {
+      lines.insert(key + " " + line);
+    }
+  }
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+// A qic117 driver as an administrator may have it: boot-time group, a
+// tag, a dependency, a display name, values the manager does not know and
+// a subkey with its own.
+void RegisterRichQic117(SystemMachine& m, std::uint32_t start) {
+  m.files.PutFile(kQicFile, "sys");
+  ASSERT_EQ(m.services.Register("qic117", platform::service::kKernelDriver, start,
+                                "System32\\DRIVERS\\qic117.sys"),
+            0u);
+  const std::string key = kServices + "qic117";
+  m.registry.SetString(key, "Group", "Extended Base");
+  m.registry.SetString(key, "DisplayName", "QIC-117 Tape Driver");
+  m.registry.SetString(key + "\\Parameters", "Port", "0x3F0");
+  m.registry.SetString(key + "\\Parameters\\Device0", "Drive", "1");
+  platform::RegKey k = 0;
+  ASSERT_EQ(m.registry.OpenKey(platform::hkey::kLocalMachine, "SYSTEM\\CurrentControlSet\\Services\\qic117",
+                               platform::kKeyAllAccess, &k),
+            0u);
+  m.registry.SetValue(k, "Tag", platform::regtype::kDword, std::string("\x05\0\0\0", 4));
+  m.registry.SetValue(k, "DependOnService", platform::regtype::kMultiSz, std::string("Floppy\0ParPort\0\0", 16));
+  m.registry.CloseKey(k);
+}
+
+TEST(Qic117Service, AskingRemovesNothingUntilTheRemoval) {
+  SystemMachine m(true);
+  RegisterRichQic117(m, 1);
+  const std::string before = Qic117KeyText(m);
+  m.ui.answers = {platform::answer::kOk};
+  EXPECT_EQ(AskToDisableQic117Service(m.state), Qic117Result::kAgreed);
+  ASSERT_EQ(m.ui.boxes.size(), 1u);
+  EXPECT_EQ(m.ui.boxes[0].caption, "System Check");
+  EXPECT_TRUE(m.services.IsRunning("qic117"));
+  EXPECT_EQ(Qic117KeyText(m), before);
+  EXPECT_EQ(m.services.OpenHandleCount(), 0u);
+
+  RemovedService saved;
+  EXPECT_TRUE(RemoveQic117Service(m.state, &saved));
+  EXPECT_FALSE(m.services.IsRegistered("qic117"));
+  EXPECT_FALSE(m.registry.KeyExists(kServices + "qic117"));
+  EXPECT_EQ(m.services.OpenHandleCount(), 0u);
+  // What was read before the deletion.
+  ASSERT_TRUE(saved.Removed());
+  ASSERT_TRUE(saved.configRead);
+  EXPECT_EQ(saved.config.serviceType, platform::service::kKernelDriver);
+  EXPECT_EQ(saved.config.startType, 1u);
+  EXPECT_EQ(saved.config.binaryPathName, "System32\\DRIVERS\\qic117.sys");
+  EXPECT_EQ(saved.config.loadOrderGroup, "Extended Base");
+  EXPECT_EQ(saved.config.tagId, 5u);
+  EXPECT_EQ(saved.config.dependencies, std::string("Floppy\0ParPort\0", 15));
+  EXPECT_EQ(saved.config.displayName, "QIC-117 Tape Driver");
+  ASSERT_EQ(saved.keys.size(), 3u);  // the key, Parameters, Parameters\Device0
+  EXPECT_EQ(saved.keys[0].path, "SYSTEM\\CurrentControlSet\\Services\\qic117");
+}
+
+TEST(Qic117Service, RegisteredAgainExactlyAsBefore) {
+  // Demand start (not running), and system start (running, stopped by
+  // the removal): either way the key comes back value for value.
+  for (std::uint32_t start : {3u, 1u}) {
+    SystemMachine m(true);
+    RegisterRichQic117(m, start);
+    const std::string before = Qic117KeyText(m);
+    ASSERT_NE(before.find("Device0"), std::string::npos);
+    RemovedService saved;
+    m.ui.answers = {platform::answer::kOk};
+    ASSERT_EQ(AskToDisableQic117Service(m.state), Qic117Result::kAgreed);
+    ASSERT_TRUE(RemoveQic117Service(m.state, &saved));
+    ASSERT_EQ(Qic117KeyText(m), "");
+
+    EXPECT_EQ(RegisterServiceAgain(m.state, saved), ReRegistration::kRegistered) << start;
+    EXPECT_TRUE(m.services.IsRegistered("qic117")) << start;
+    EXPECT_EQ(Qic117KeyText(m), before) << start;
+    EXPECT_EQ(m.services.OpenHandleCount(), 0u);
+    // The manager knows it as it was.
+    platform::ServiceHandle manager = 0, service = 0;
+    ASSERT_EQ(m.services.OpenSCManager(platform::kScManagerAllAccess, &manager), 0u);
+    ASSERT_EQ(m.services.OpenService(manager, "qic117", platform::kServiceAllAccess, &service), 0u);
+    platform::ServiceConfig now;
+    ASSERT_EQ(m.services.QueryServiceConfig(service, &now), 0u);
+    EXPECT_EQ(now.startType, start);
+    EXPECT_EQ(now.dependencies, saved.config.dependencies);
+    m.services.CloseServiceHandle(service);
+    m.services.CloseServiceHandle(manager);
+  }
+}
+
+TEST(Qic117Service, KeyWrittenBackWhereTheManagerRefuses) {
+  SystemMachine m(true);
+  RegisterRichQic117(m, 3);
+  const std::string before = Qic117KeyText(m);
+  RemovedService saved;
+  m.ui.answers = {platform::answer::kOk};
+  ASSERT_EQ(AskToDisableQic117Service(m.state), Qic117Result::kAgreed);
+  ASSERT_TRUE(RemoveQic117Service(m.state, &saved));
+  // Another service of the name now holds the manager's entry, marked for
+  // deletion and kept by an open handle: CreateService answers 1072.
+  ASSERT_EQ(m.services.Register("qic117", platform::service::kKernelDriver, 3, "other.sys"), 0u);
+  platform::ServiceHandle manager = 0, other = 0;
+  ASSERT_EQ(m.services.OpenSCManager(platform::kScManagerAllAccess, &manager), 0u);
+  ASSERT_EQ(m.services.OpenService(manager, "qic117", platform::kServiceAllAccess, &other), 0u);
+  ASSERT_EQ(m.services.DeleteService(other), 0u);
+  platform::ServiceHandle made = 0;
+  EXPECT_EQ(m.services.CreateService(manager, "qic117", saved.config, platform::kServiceAllAccess, &made),
+            platform::err::kServiceMarkedForDelete);
+
+  EXPECT_EQ(RegisterServiceAgain(m.state, saved), ReRegistration::kKeyWritten);
+  m.services.CloseServiceHandle(other);
+  m.services.CloseServiceHandle(manager);
+  // The deletion mark went with the rest of what was not there before.
+  EXPECT_EQ(Qic117KeyText(m), before);
+  EXPECT_TRUE(m.services.IsRegistered("qic117"));
+}
+
+TEST(Qic117Service, NothingRegisteredWhenNothingWasRemoved) {
+  SystemMachine m(true);
+  m.files.PutFile(kQicFile, "sys");
+  RemovedService saved;
+  EXPECT_FALSE(RemoveQic117Service(m.state, &saved));  // no such service
+  EXPECT_FALSE(saved.Removed());
+  EXPECT_EQ(RegisterServiceAgain(m.state, saved), ReRegistration::kNothingRemoved);
+  EXPECT_FALSE(m.services.IsRegistered("qic117"));
+  EXPECT_FALSE(m.registry.KeyExists(kServices + "qic117"));
+}
+
+TEST(ServiceManager, CreateServiceRefusesAnExistingNameAndBadInput) {
+  SystemMachine m(true);
+  RegisterDriver(m, "qic117");
+  platform::ServiceHandle manager = 0, made = 0;
+  ASSERT_EQ(m.services.OpenSCManager(platform::kScManagerAllAccess, &manager), 0u);
+  platform::ServiceConfig config;
+  config.serviceType = platform::service::kKernelDriver;
+  config.startType = 3;
+  config.binaryPathName = "x.sys";
+  EXPECT_EQ(m.services.CreateService(manager, "QIC117", config, platform::kServiceAllAccess, &made),
+            platform::err::kServiceExists);
+  EXPECT_EQ(made, platform::kNoService);
+  EXPECT_EQ(m.services.CreateService(manager, "bad\\name", config, platform::kServiceAllAccess, &made),
+            platform::err::kInvalidParameter);
+  config.binaryPathName.clear();
+  EXPECT_EQ(m.services.CreateService(manager, "fresh", config, platform::kServiceAllAccess, &made),
+            platform::err::kInvalidParameter);
+  EXPECT_FALSE(m.services.IsRegistered("fresh"));
+  m.services.CloseServiceHandle(manager);
 }
 
 TEST(ZemaqwntService, RemovedWithKeyAndFileOnlyWhenTheFileIsThere) {

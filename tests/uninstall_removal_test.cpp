@@ -126,6 +126,129 @@ TEST_F(RemovalTest, SelectiveKeepsEveryDirectoryOfADirectoryThatWasThere) {
   }
 }
 
+// An installation that stopped before its uninstall entry: only a logged
+// file its file list installs at that place goes; a logged file of
+// another name (the user's, or a tampered line), one of the list's names
+// at another place, one outside the directory the list does not put
+// there, and every directory stay.
+TEST_F(RemovalTest, UnregisteredInstallationLosesOnlyTheFilesItsListInstalls) {
+  state_->fileList = {"SETUP.EXE,/D1", "SETUP.DAT,/D1", "HALVORN.EX_,/D1", "HELP.TX_,/D1 /XHELP",
+                      "ZEMAQW.VXD,/D1", "LFNBK.EXE,/D1", "README.TXT,/D1"};
+  const std::vector<std::string> gone = {
+      "C:\\TAPE\\UNINSTAL.EXE", "C:\\TAPE\\SETUP.DAT", "C:\\TAPE\\HALVORN.EXE",
+      "C:\\TAPE\\HELP\\HELP.TXT", "C:\\windows\\system\\ZEMAQW.VXD", "C:\\windows\\LFNBK.EXE"};
+  const std::vector<std::string> keptLogged = {
+      "C:\\TAPE\\NOTES.TXT",          // not a name of the list
+      "C:\\TAPE\\HELP.TXT",           // a name of the list, not at its place
+      "C:\\TAPE\\HELP\\HALVORN.EXE",  // the same
+      "C:\\windows\\system\\VMM32.VXD", "C:\\AUTOEXEC.BAT"};
+  std::string log;
+  for (const std::string& f : gone) log += f + "\r\n";
+  for (const std::string& f : keptLogged) log += f + "\r\n";
+  // Spelt as Windows still finds it, the last line without a line end.
+  log += "c:/tape/./README.TXT";
+  for (const std::string& f : gone) Put(f);
+  for (const std::string& f : keptLogged) Put(f);
+  Put("C:\\TAPE\\README.TXT");
+  Put("C:\\TAPE\\MINE.TXT");  // the user's, not logged
+  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST", log), 0u);
+
+  RemoveProgramFiles(*state_, FileRemoval::kUnregistered);
+  for (const std::string& f : gone) EXPECT_FALSE(Exists(f)) << f;
+  for (const std::string& f : keptLogged) EXPECT_TRUE(Exists(f)) << f;
+  EXPECT_FALSE(Exists("C:\\TAPE\\README.TXT"));
+  EXPECT_TRUE(Exists("C:\\TAPE\\MINE.TXT"));
+  EXPECT_FALSE(Exists("C:\\TAPE\\UNINST.LST"));
+  // No record: no directory goes, not even an emptied one.
+  EXPECT_TRUE(Exists("C:\\TAPE\\HELP"));
+  EXPECT_TRUE(Exists("C:\\TAPE"));
+}
+
+// With a record (copying ended, the registration failed) the directories
+// it names go when empty, as for Selective.
+TEST_F(RemovalTest, UnregisteredInstallationWithARecordRemovesItsEmptiedDirectories) {
+  state_->fileList = {"SETUP.DAT,/D1", "HELP.TX_,/D1 /XHELP"};
+  Put("C:\\TAPE\\HELP\\HELP.TXT");
+  Record("C:\\TAPE", true, {"HELP"});
+  ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\UNINST.LST",
+                                     "C:\\TAPE\\SETUP.DAT\r\nC:\\TAPE\\HELP\\HELP.TXT\r\n"),
+            0u);
+  RemoveProgramFiles(*state_, FileRemoval::kUnregistered);
+  EXPECT_FALSE(Exists("C:\\TAPE\\HELP"));
+  EXPECT_FALSE(Exists("C:\\TAPE"));
+}
+
+TEST_F(RemovalTest, UnregisteredOnlyWithALogAndWithoutAnEntryNumber) {
+  struct Case {
+    const char* name;
+    bool log;
+    const char* seqId;  // null: none
+    bool unregistered;
+  } cases[] = {
+      {"log, no number", true, nullptr, true},
+      {"log, failed registration", true, "xx", true},
+      {"log, registered", true, "03", false},
+      {"no log, no number", false, nullptr, false},
+  };
+  state_->restartDescriptionPath = "C:\\TAPE\\SETUP.DAT";
+  for (const Case& c : cases) {
+    m_->files().DeleteFile("C:\\TAPE\\UNINST.LST");
+    m_->files().DeleteFile("C:\\TAPE\\SETUP.DAT");
+    Put("C:\\TAPE\\SETUP.DAT");
+    if (c.log) Put("C:\\TAPE\\UNINST.LST");
+    if (c.seqId) {
+      ASSERT_TRUE(m_->profile().WriteString("Misc", "SeqID", c.seqId, "C:\\TAPE\\SETUP.DAT"));
+    }
+    EXPECT_EQ(IsUnregisteredInstallation(*state_), c.unregistered) << c.name;
+  }
+}
+
+// The disk's SETUP.DAT stands in for an installed one that cannot be
+// read, only beside an uninstall log and only when it is a disk's (no
+// entry number): an installed one of another product never does.
+TEST_F(RemovalTest, DiskDescriptionStandsInOnlyForAnUnreadableOneBesideALog) {
+  const std::string disk =
+      "[Setup]\r\nmct=1\r\nfct=1\r\nlng=GER\r\nprd=Halvorn\r\naux=N\r\nver=7.0\r\nplt=95/NT\r\nifc=QIC\r\n"
+      "[Filelist]\r\nREADME.TXT,/D1\r\n";
+  struct Case {
+    const char* name;
+    const char* installed;  // null: none
+    bool log;
+    bool diskNumbered;
+    bool standsIn;
+  } cases[] = {
+      {"cut short", "[Setup]\r\nmct=1\r\n", true, false, true},
+      {"missing", nullptr, true, false, true},
+      {"readable", nullptr, true, false, false},  // the disk's text, installed
+      {"no log", nullptr, false, false, false},
+      {"another installation's", nullptr, true, true, false},
+  };
+  // The program runs from the disk (on Windows 95 the source directory
+  // would be cut from the whole command line).
+  m_->system().SetCommandLine("C:\\DISK1\\SETUP.EXE /restart \"C:\\TAPE\"");
+  for (const Case& c : cases) {
+    state_->restartDescriptionPath = "C:\\TAPE\\SETUP.DAT";
+    ASSERT_EQ(m_->files().MakeDirectories("C:\\DISK1"), 0u);
+    ASSERT_EQ(m_->files().MakeDirectories("C:\\TAPE"), 0u);
+    ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\DISK1\\SETUP.DAT", disk), 0u);
+    if (c.diskNumbered) {
+      ASSERT_TRUE(m_->profile().WriteString("Misc", "SeqID", "04", "C:\\DISK1\\SETUP.DAT"));
+    }
+    m_->files().DeleteFile("C:\\TAPE\\SETUP.DAT");
+    if (c.installed) {
+      ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\SETUP.DAT", c.installed), 0u);
+    }
+    if (std::string(c.name) == "readable") {
+      ASSERT_EQ(platform::WriteWholeFile(m_->files(), "C:\\TAPE\\SETUP.DAT", disk), 0u);
+    }
+    m_->files().DeleteFile("C:\\TAPE\\UNINST.LST");
+    if (c.log) Put("C:\\TAPE\\UNINST.LST");
+    EXPECT_EQ(UseDiskDescription(*state_), c.standsIn) << c.name;
+    EXPECT_EQ(state_->restartDescriptionPath, c.standsIn ? "C:\\DISK1\\SETUP.DAT" : "C:\\TAPE\\SETUP.DAT")
+        << c.name;
+  }
+}
+
 TEST_F(RemovalTest, CompleteRemovesTheDirectoryWithTheUsersFilesAndTheLoggedOnesOutside) {
   Record("C:\\TAPE", true);
   state_->fileList = {"LFNBK.EX_,/D1\n"};

@@ -34,6 +34,15 @@ class AbsentServices : public Services {
   std::uint32_t QueryServiceStatus(ServiceHandle /*service*/, ServiceStatus* /*status*/) override {
     return err::kInvalidHandle;
   }
+  std::uint32_t QueryServiceConfig(ServiceHandle /*service*/, ServiceConfig* /*config*/) override {
+    return err::kInvalidHandle;
+  }
+  std::uint32_t CreateService(ServiceHandle /*manager*/, const std::string& /*name*/,
+                              const ServiceConfig& /*config*/, std::uint32_t /*access*/,
+                              ServiceHandle* out) override {
+    if (out) *out = kNoService;
+    return err::kInvalidHandle;
+  }
   std::uint32_t DeleteService(ServiceHandle /*service*/) override { return err::kInvalidHandle; }
   std::uint32_t CloseServiceHandle(ServiceHandle /*handle*/) override {
     return err::kInvalidHandle;

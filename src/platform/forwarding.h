@@ -234,6 +234,14 @@ class ForwardingServices : public Services {
   std::uint32_t QueryServiceStatus(ServiceHandle service, ServiceStatus* status) override {
     return inner_.QueryServiceStatus(service, status);
   }
+  std::uint32_t QueryServiceConfig(ServiceHandle service, ServiceConfig* config) override {
+    return inner_.QueryServiceConfig(service, config);
+  }
+  std::uint32_t CreateService(ServiceHandle manager, const std::string& name,
+                              const ServiceConfig& config, std::uint32_t access,
+                              ServiceHandle* out) override {
+    return inner_.CreateService(manager, name, config, access, out);
+  }
   std::uint32_t DeleteService(ServiceHandle service) override {
     return inner_.DeleteService(service);
   }

@@ -48,6 +48,7 @@ constexpr std::uint32_t kInvalidServiceControl = 1052;
 constexpr std::uint32_t kServiceDoesNotExist = 1060;
 constexpr std::uint32_t kServiceNotActive = 1062;
 constexpr std::uint32_t kServiceMarkedForDelete = 1072;
+constexpr std::uint32_t kServiceExists = 1073;
 constexpr std::uint32_t kResourceDataNotFound = 1812;
 constexpr std::uint32_t kResourceTypeNotFound = 1813;
 }  // namespace err
@@ -367,6 +368,20 @@ struct ServiceStatus {
   std::uint32_t currentState = 0;  // service::kStopped, kRunning, ...
 };
 
+// What QueryServiceConfigA gives and CreateServiceA takes: a service's
+// registration with the manager. Texts empty where the manager has none.
+struct ServiceConfig {
+  std::uint32_t serviceType = 0;   // service::kKernelDriver, ...
+  std::uint32_t startType = 0;     // 0 boot ... 3 demand, 4 disabled
+  std::uint32_t errorControl = 0;
+  std::string binaryPathName;
+  std::string loadOrderGroup;
+  std::uint32_t tagId = 0;         // read only: the manager gives tags itself
+  std::string dependencies;        // each name followed by a zero byte; "" for none
+  std::string serviceStartName;
+  std::string displayName;
+};
+
 class Services {
  public:
   virtual ~Services() = default;
@@ -380,6 +395,14 @@ class Services {
   virtual std::uint32_t ControlService(ServiceHandle service, std::uint32_t control,
                                        ServiceStatus* status) = 0;
   virtual std::uint32_t QueryServiceStatus(ServiceHandle service, ServiceStatus* status) = 0;
+  // QueryServiceConfigA of a service opened with all access; *config is
+  // untouched on failure.
+  virtual std::uint32_t QueryServiceConfig(ServiceHandle service, ServiceConfig* config) = 0;
+  // CreateServiceA with `config` (its tag not asked for): 1073 when a
+  // service of that name exists, 1072 while one is marked for deletion.
+  virtual std::uint32_t CreateService(ServiceHandle manager, const std::string& name,
+                                      const ServiceConfig& config, std::uint32_t access,
+                                      ServiceHandle* out) = 0;
   // DeleteService: marks the service for deletion; it goes once every
   // handle is closed and it has stopped (1072 when already marked).
   virtual std::uint32_t DeleteService(ServiceHandle service) = 0;

@@ -180,6 +180,16 @@ std::uint32_t LoggedServices::ControlService(platform::ServiceHandle service, st
   return error;
 }
 
+std::uint32_t LoggedServices::CreateService(platform::ServiceHandle manager, const std::string& name,
+                                            const platform::ServiceConfig& config,
+                                            std::uint32_t access, platform::ServiceHandle* out) {
+  const std::uint32_t error = Inner().CreateService(manager, name, config, access, out);
+  if (error == 0) names_[*out] = name;
+  log_.Line("service", "create " + name + " (" + LogText(config.binaryPathName) + "): " +
+                           ResultText(error));
+  return error;
+}
+
 std::uint32_t LoggedServices::DeleteService(platform::ServiceHandle service) {
   const std::uint32_t error = Inner().DeleteService(service);
   log_.Line("service", "delete " + names_[service] + ": " + ResultText(error));

@@ -95,6 +95,9 @@ class LoggedServices : public platform::ForwardingServices {
                             std::uint32_t access, platform::ServiceHandle* out) override;
   std::uint32_t ControlService(platform::ServiceHandle service, std::uint32_t control,
                                platform::ServiceStatus* status) override;
+  std::uint32_t CreateService(platform::ServiceHandle manager, const std::string& name,
+                              const platform::ServiceConfig& config, std::uint32_t access,
+                              platform::ServiceHandle* out) override;
   std::uint32_t DeleteService(platform::ServiceHandle service) override;
   std::uint32_t CloseServiceHandle(platform::ServiceHandle handle) override;
 

@@ -74,6 +74,17 @@ bool ChooseRemoval(SetupState& state, ::uninstall::FileRemoval* option) {
   return true;
 }
 
+// An installation that stopped before its uninstall entry was registered
+// (so before its group was made): the removal steps take only the files
+// its log names where its file list puts them; there is no entry, group
+// or choice of removal. Returns the uninstall result.
+int RemoveUnregisteredInstallation(SetupState& state) {
+  LogStep(state, "the installation in " + state.uninstallDir +
+                     " has no uninstall entry: only the logged files its SETUP.DAT installs are removed");
+  ::uninstall::UninstallProgressDialog progress(state, ::uninstall::FileRemoval::kUnregistered);
+  return progress.Run();
+}
+
 // Restart mode: confirmation, the entry number and group name of the
 // installed product, the choice of how files are removed, the removal
 // steps, and on Windows NT the product's driver service. Returns the
@@ -85,6 +96,7 @@ int RunRestartMode(SetupState& state) {
   int answer = state.machine.ui.MessageBox(state.backgroundWindow, text, caption,
                                            platform::mb::kYesNo | platform::mb::kIconQuestion);
   if (answer != platform::answer::kYes) return uninstall::kNothingDone;
+  if (::uninstall::IsUnregisteredInstallation(state)) return RemoveUnregisteredInstallation(state);
 
   state.entryNumber = state.machine.profile.GetString("Misc", "SeqID", "00", 3,
                                                       state.restartDescriptionPath);
@@ -122,15 +134,28 @@ struct RestartReasons {
   bool configurationChanged = false;  // SYSTEM.INI was changed
 };
 
-// Windows NT, QIC products: the conflicting qic117 driver service is
-// removed with the user's consent. False when the user refused: setup
-// ends at once.
-bool CheckQic117Service(SetupState& state, RestartReasons& reasons) {
+// The conflicting qic117 driver service (Windows NT, QIC products): asked
+// about before the install dialogs, removed only after them, so that a
+// cancel in them leaves it registered; an installation that stops after
+// the removal registers it again.
+struct Qic117Service {
+  bool agreed = false;                  // "System Check" was answered OK
+  integration::RemovedService removed;  // what was removed, as it was
+};
+
+// The question. False when the user refused: setup ends at once.
+bool CheckQic117Service(SetupState& state, Qic117Service& qic117) {
   if (!state.windowsNt || state.scsi) return true;
-  integration::Qic117Result result = integration::DisableQic117Service(state);
+  integration::Qic117Result result = integration::AskToDisableQic117Service(state);
   if (result == integration::Qic117Result::kUserRefused) return false;
-  reasons.restartNeeded = result == integration::Qic117Result::kRemoved;
+  qic117.agreed = result == integration::Qic117Result::kAgreed;
   return true;
+}
+
+// Once the dialogs are past: the removal the user agreed to.
+void RemoveAgreedQic117Service(SetupState& state, Qic117Service& qic117, RestartReasons& reasons) {
+  if (!qic117.agreed) return;
+  reasons.restartNeeded = integration::RemoveQic117Service(state, &qic117.removed);
 }
 
 // QIC products: conflicting tape drivers in SYSTEM.INI are commented out
@@ -260,8 +285,8 @@ void RecordDialogAnswers(SetupState& state) {
   recorded.groupName = state.groupName;
 }
 
-// Install mode. Returns the setup status, or kEndedAtOnce.
-int RunInstallMode(SetupState& state) {
+// The steps of install mode. Returns the setup status, or kEndedAtOnce.
+int RunInstallSteps(SetupState& state, Qic117Service& qic117) {
   platform::Ui& ui = state.machine.ui;
   const bool silent = IsSilent(state);
   // English installations (slot 0 only) agree to the license first; a
@@ -274,7 +299,7 @@ int RunInstallMode(SetupState& state) {
   }
 
   RestartReasons reasons;
-  if (!CheckQic117Service(state, reasons)) return kEndedAtOnce;
+  if (!CheckQic117Service(state, qic117)) return kEndedAtOnce;
 
   if (silent) {
     // The directory was checked as the dialog checks it; the dialog would
@@ -304,6 +329,7 @@ int RunInstallMode(SetupState& state) {
     RecordDialogAnswers(state);
     install::NoteInstallDirBefore(state);
   }
+  RemoveAgreedQic117Service(state, qic117, reasons);
 
   if (state.machine.files.CreateDirectory(state.installDir) == platform::err::kSuccess) {
     install::NoteCreatedDirectory(state, state.installDir);
@@ -340,6 +366,18 @@ void RefuseRestartWithoutDirectory(SetupState& state) {
                               platform::mb::kIconError);
 }
 
+// Install mode. Returns the setup status, or kEndedAtOnce. An installation
+// that stopped (cancelled or failed) after removing the qic117 service
+// registers it again as it was.
+int RunInstallMode(SetupState& state) {
+  Qic117Service qic117;
+  const int result = RunInstallSteps(state, qic117);
+  if (result == status::kCancelled || result == status::kFailed) {
+    integration::RegisterServiceAgain(state, qic117.removed);
+  }
+  return result;
+}
+
 // A run's steps on a machine (the machine's own parts, or the logged and
 // windowless ones of a run with switches).
 int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run) {
@@ -359,6 +397,12 @@ int RunSteps(platform::Machine& machine, const StartInfo& start, Unattended* run
     }
     state.uninstallDir = start.uninstallDir;
     state.restartDescriptionPath = start.uninstallDir + "\\SETUP.DAT";
+    // An installation that stopped before its SETUP.DAT was whole: the
+    // disk's description, when the uninstaller runs from the disk.
+    if (::uninstall::UseDiskDescription(state)) {
+      LogStep(state, "the installed SETUP.DAT cannot be read; " + state.restartDescriptionPath +
+                         " stands in for it");
+    }
   }
 
   int loaded = LoadSetupDescription(state);

@@ -14,8 +14,36 @@
 namespace uninstall {
 
 // How the program files are removed: only the files the uninstall log
-// names, or the whole install directory tree.
-enum class FileRemoval { kSelective = 0, kComplete = 1 };
+// names, or the whole install directory tree; or, for an installation that
+// never got its uninstall entry, only the logged files its file list puts
+// where the log says (kUnregistered: no registry entry, no group, no extra
+// files, and directories only where an ownership record names them).
+enum class FileRemoval { kSelective = 0, kComplete = 1, kUnregistered = 2 };
+
+// Whether the uninstall directory holds an installation that stopped
+// before its uninstall entry was registered (killed, power lost, or
+// stopped by a failure or Cancel that took nothing back): its uninstall log
+// is there, but its installed SETUP.DAT holds no entry number ("SeqID" is
+// written once the entry is registered) or the number "xx" (no entry could
+// be registered). Such an installation made no program group either.
+bool IsUnregisteredInstallation(setup::SetupState& state);
+
+// Restart mode, before the description is read: when the installed
+// SETUP.DAT cannot be read (the installation stopped before it was copied
+// whole) but the uninstall log is there, the SETUP.DAT beside the running
+// program (its module's directory) stands in for it, if it reads and is a distribution disk's (it
+// holds no entry number): the uninstaller started from the first disk,
+// `A:\SETUP.EXE /restart "<dir>"`, then knows the product's file list and
+// language. True when the restart description path now names it.
+bool UseDiskDescription(setup::SetupState& state);
+
+// The files of an unregistered installation: a line of its uninstall log
+// is deleted only when the file list of the SETUP.DAT read puts a file of
+// that name at that place (install::InstallsFileAt: the uninstall
+// directory, a sub-directory of the list, LFNBK.EXE in the Windows
+// directory, a ".VXD" in its SYSTEM directory), then the log itself. A
+// log that cannot be opened is reported as for Selective.
+void RemoveUnregisteredFiles(setup::SetupState& state);
 
 // The longest path DeleteDirectoryTree searches.
 constexpr std::size_t kMaxTreePathLength = 255;
@@ -40,7 +68,9 @@ bool MayRemoveWholeDirectory(const setup::SetupState& state);
 // drive. Failures are passed over.
 void RemoveExtraFiles(setup::SetupState& state);
 
-// The removal of the program files: the logged files and, when empty, the
+// The removal of the program files (for kUnregistered: the files of
+// RemoveUnregisteredFiles, then the recorded directories as for Selective;
+// no extra files): the logged files and, when empty, the
 // directories setup created (Selective), or the logged files and the whole
 // tree (Complete, where allowed; elsewhere as Selective), then the current
 // directory moves to the drive's root so that the uninstall directory can

@@ -172,8 +172,11 @@ bool UninstallProgressDialog::OnInitDialog(platform::WindowHandle dialog) {
                  progress_ctl::kStep4Marker, progress_ctl::kAnimation}) {
     window_.OwnControlPaint(id);
   }
-  // The registry entries go before the dialog is seen.
-  integration::UpdateRegistryEntries(state_, integration::RegistryOperation::kRemoveEntries);
+  // The registry entries go before the dialog is seen (an unregistered
+  // installation has none: another product's entry must not go).
+  if (option_ != FileRemoval::kUnregistered) {
+    integration::UpdateRegistryEntries(state_, integration::RegistryOperation::kRemoveEntries);
+  }
   window_.SetTimer(kAnimationTimer, kAnimationPeriodMs);
   window_.SetTimer(kStepTimer, kStepPeriodMs);
   return true;
@@ -199,7 +202,8 @@ void UninstallProgressDialog::NextStep() {
     case 0:
       window_.ShowItem(progress_ctl::kStep1Marker, true);
       window_.EnableItem(progress_ctl::kStep2Label, true);
-      groups::DeleteProgramGroup(state_);
+      // An unregistered installation made no group.
+      if (option_ != FileRemoval::kUnregistered) groups::DeleteProgramGroup(state_);
       break;
     case 1:
       window_.ShowItem(progress_ctl::kStep2Marker, true);

@@ -175,6 +175,15 @@ class NullServices : public platform::Services {
   std::uint32_t QueryServiceStatus(platform::ServiceHandle, platform::ServiceStatus*) override {
     return 6;
   }
+  std::uint32_t QueryServiceConfig(platform::ServiceHandle, platform::ServiceConfig*) override {
+    return 6;
+  }
+  std::uint32_t CreateService(platform::ServiceHandle, const std::string&,
+                              const platform::ServiceConfig&, std::uint32_t,
+                              platform::ServiceHandle* out) override {
+    *out = platform::kNoService;
+    return 6;
+  }
   std::uint32_t DeleteService(platform::ServiceHandle) override { return 6; }
   std::uint32_t CloseServiceHandle(platform::ServiceHandle) override { return 6; }
 };

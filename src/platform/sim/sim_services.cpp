@@ -55,6 +55,32 @@ std::uint32_t SimServices::DwordOf(const std::string& name, const std::string& v
   return v;
 }
 
+std::string SimServices::TextOf(const std::string& name, const std::string& value) const {
+  std::uint32_t type = 0;
+  std::string data;
+  if (registry_.GetValueAt(KeyPath(name), value, &type, &data) != 0) return {};
+  if (type != platform::regtype::kSz && type != platform::regtype::kExpandSz &&
+      type != platform::regtype::kMultiSz) {
+    return {};
+  }
+  if (type != platform::regtype::kMultiSz) {
+    const std::size_t zero = data.find('\0');
+    if (zero != std::string::npos) data.resize(zero);
+    return data;
+  }
+  // A list: each name followed by its zero, the empty name that ends it
+  // dropped.
+  std::string list;
+  std::size_t at = 0;
+  while (at < data.size() && data[at] != '\0') {
+    std::size_t zero = data.find('\0', at);
+    if (zero == std::string::npos) zero = data.size();
+    list += data.substr(at, zero - at) + std::string(1, '\0');
+    at = zero + 1;
+  }
+  return list;
+}
+
 std::uint32_t SimServices::Register(const std::string& name, std::uint32_t type,
                                     std::uint32_t start, const std::string& imagePath) {
   if (!ValidName(name)) return err::kInvalidParameter;
@@ -152,6 +178,66 @@ std::uint32_t SimServices::QueryServiceStatus(platform::ServiceHandle service,
     status->currentState =
         IsRunning(h->service) ? platform::service::kRunning : platform::service::kStopped;
   }
+  return 0;
+}
+
+std::uint32_t SimServices::QueryServiceConfig(platform::ServiceHandle service,
+                                              platform::ServiceConfig* config) {
+  const Handle* h = ServiceOf(service);
+  if (!h) return err::kInvalidHandle;
+  if (Failing()) return fault_error::kAccessDenied;
+  if (!IsRegistered(h->service)) return err::kServiceMarkedForDelete;
+  const std::string& name = h->service;
+  config->serviceType = DwordOf(name, "Type", 0);
+  config->startType = DwordOf(name, "Start", platform::service::kDemandStart);
+  config->errorControl = DwordOf(name, "ErrorControl", 1);
+  config->binaryPathName = TextOf(name, "ImagePath");
+  config->loadOrderGroup = TextOf(name, "Group");
+  config->tagId = DwordOf(name, "Tag", 0);
+  config->dependencies = TextOf(name, "DependOnService");
+  config->serviceStartName = TextOf(name, "ObjectName");
+  config->displayName = TextOf(name, "DisplayName");
+  return 0;
+}
+
+std::uint32_t SimServices::CreateService(platform::ServiceHandle manager, const std::string& name,
+                                         const platform::ServiceConfig& config,
+                                         std::uint32_t /*access*/, platform::ServiceHandle* out) {
+  *out = platform::kNoService;
+  auto it = handles_.find(manager);
+  if (it == handles_.end() || !it->second.manager) return err::kInvalidHandle;
+  if (Failing()) return fault_error::kAccessDenied;
+  if (!ValidName(name) || config.serviceType == 0 || config.binaryPathName.empty()) {
+    return err::kInvalidParameter;
+  }
+  if (IsRegistered(name)) return Marked(name) ? err::kServiceMarkedForDelete : err::kServiceExists;
+  Faults::Pause pause(faults_);
+  std::uint32_t e = SetValues(registry_, kServicesSubkey + name,
+                              {{"ErrorControl", config.errorControl},
+                               {"Start", config.startType},
+                               {"Type", config.serviceType}},
+                              config.binaryPathName);
+  platform::RegKey key = 0;
+  if (e == 0) {
+    e = registry_.OpenKey(platform::hkey::kLocalMachine, kServicesSubkey + name,
+                          platform::kKeyAllAccess, &key);
+  }
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"Group", &config.loadOrderGroup},
+      {"ObjectName", &config.serviceStartName},
+      {"DisplayName", &config.displayName}};
+  for (const auto& [value, text] : texts) {
+    if (e == 0 && !text->empty()) e = registry_.SetValue(key, value, platform::regtype::kSz, *text);
+  }
+  if (e == 0 && !config.dependencies.empty()) {
+    e = registry_.SetValue(key, "DependOnService", platform::regtype::kMultiSz,
+                           config.dependencies + std::string(1, '\0'));
+  }
+  if (key != 0) registry_.CloseKey(key);
+  if (e != 0) return e;
+  stopped_.insert(FoldCase(name));  // created, not started
+  *out = next_++;
+  handles_[*out] = Handle{false, FoldCase(name)};
   return 0;
 }
 

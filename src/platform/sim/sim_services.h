@@ -7,6 +7,9 @@
 // machine; what is stopped stays stopped until then. DeleteService marks
 // the key ("DeleteFlag"); the key goes when the last handle is closed and
 // the service has stopped, or at the next start of the machine.
+// QueryServiceConfig reads the key's values as the manager of Windows NT
+// names them (Type, Start, ErrorControl, ImagePath, Group, Tag,
+// DependOnService, ObjectName, DisplayName); CreateService writes them.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +49,11 @@ class SimServices : public platform::Services {
                                platform::ServiceStatus* status) override;
   std::uint32_t QueryServiceStatus(platform::ServiceHandle service,
                                    platform::ServiceStatus* status) override;
+  std::uint32_t QueryServiceConfig(platform::ServiceHandle service,
+                                  platform::ServiceConfig* config) override;
+  std::uint32_t CreateService(platform::ServiceHandle manager, const std::string& name,
+                              const platform::ServiceConfig& config, std::uint32_t access,
+                              platform::ServiceHandle* out) override;
   std::uint32_t DeleteService(platform::ServiceHandle service) override;
   std::uint32_t CloseServiceHandle(platform::ServiceHandle handle) override;
 
@@ -57,6 +65,8 @@ class SimServices : public platform::Services {
   std::string KeyPath(const std::string& name) const;
   std::uint32_t DwordOf(const std::string& name, const std::string& value,
                         std::uint32_t fallback) const;
+  // A string value of the service's key ("" when missing or not a text).
+  std::string TextOf(const std::string& name, const std::string& value) const;
   bool Marked(const std::string& name) const;
   // A call of the manager: true when the injected fault makes it fail.
   bool Failing() { return faults_ != nullptr && faults_->Hit(FaultKind::kService); }

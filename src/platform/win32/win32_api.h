@@ -28,6 +28,8 @@
 #undef GetObject
 #undef OpenSCManager
 #undef OpenService
+#undef CreateService
+#undef QueryServiceConfig
 #undef GetFileVersionInfoSize
 #undef GetCurrentDirectory
 #undef GetSaveFileName

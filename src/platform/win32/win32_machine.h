@@ -112,6 +112,10 @@ class Win32Services : public Services {
   std::uint32_t ControlService(ServiceHandle service, std::uint32_t control,
                                ServiceStatus* status) override;
   std::uint32_t QueryServiceStatus(ServiceHandle service, ServiceStatus* status) override;
+  std::uint32_t QueryServiceConfig(ServiceHandle service, ServiceConfig* config) override;
+  std::uint32_t CreateService(ServiceHandle manager, const std::string& name,
+                              const ServiceConfig& config, std::uint32_t access,
+                              ServiceHandle* out) override;
   std::uint32_t DeleteService(ServiceHandle service) override;
   std::uint32_t CloseServiceHandle(ServiceHandle handle) override;
 };

@@ -18,6 +18,27 @@ expect_machine_as_before() {
     echo "expect_machine_as_before: no snapshot before the run (the scenario needs an '# after:' line)" >&2
     return 1
   fi
+  machine_differences before "$@"
+}
+
+# The same against the machine as the earlier scenarios of the chain left
+# it, before the last one's set-up (the scenario needs, besides its
+# "# after:" line, a line "# snapshot: previous"):
+#
+#   expect_machine_as_previous 'file C/Program Files/Halvorn+*'
+expect_machine_as_previous() {
+  if [ -z "${MACHINE_SNAPSHOTS:-}" ] || [ ! -d "$MACHINE_SNAPSHOTS/previous" ]; then
+    echo "expect_machine_as_previous: no snapshot between the runs (the scenario needs '# after:' and '# snapshot: previous')" >&2
+    return 1
+  fi
+  machine_differences previous "$@"
+}
+
+# Prints every difference between the snapshot BASE and after that no
+# pattern allows; 1 when there is one.
+machine_differences() {  # BASE PATTERN...
+  local base=$1
+  shift
   local part line pattern allowed bad=0 nocase
   # Windows compares file and key names without regard to case.
   nocase=$(shopt -p nocasematch || true)
@@ -32,10 +53,14 @@ expect_machine_as_before() {
         case ${line:1} in $pattern) allowed=yes; break ;; esac
       done
       if [ $allowed = no ]; then
-        echo "machine differs from before the run ($part): $line" >&2
+        if [ "$base" = before ]; then
+          echo "machine differs from before the run ($part): $line" >&2
+        else
+          echo "machine differs from the $base snapshot ($part): $line" >&2
+        fi
         bad=1
       fi
-    done < <(diff "$MACHINE_SNAPSHOTS/before/$part" "$MACHINE_SNAPSHOTS/after/$part" |
+    done < <(diff "$MACHINE_SNAPSHOTS/$base/$part" "$MACHINE_SNAPSHOTS/after/$part" |
       sed -n 's/^< /-/p; s/^> /+/p')
   done
   eval "$nocase"
