@@ -747,6 +747,42 @@ bool Place(Statement st, Scenario* s, bool* haveRun, std::string* what) {
   return true;
 }
 
+// A comment line that is a mark: its text after the mark word, trimmed;
+// false for any other comment.
+bool MarkText(const std::string& line, const char* mark, std::string* text) {
+  std::size_t pos = 1;
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  const std::string word = mark;
+  if (line.compare(pos, word.size(), word) != 0) return false;
+  *text = Trim(line.substr(pos + word.size()));
+  return true;
+}
+
+// Reads the marks of a comment line into the scenario; false (with *what)
+// for a mark out of place.
+bool ReadMarks(const std::string& line, int lineNo, Scenario* s, std::string* what) {
+  std::string text;
+  if (MarkText(line, kAfterMark, &text)) {
+    if (!s->after.empty()) {
+      *what = "second '# after:' line (a scenario runs after one other)";
+      return false;
+    }
+    if (text.empty()) {
+      *what = "expected a scenario file after '# after:'";
+      return false;
+    }
+    s->after = text;
+  } else if (MarkText(line, kSimOnlyMark, &text)) {
+    if (lineNo != 1) {
+      *what = "'# sim-only:' must be the first line of the scenario";
+      return false;
+    }
+    s->simOnly = true;
+    s->simOnlyReason = text;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsRunKind(Kind kind) {
@@ -791,7 +827,12 @@ bool ParseScenario(const std::string& text, const std::string& fileName, Scenari
     ++lineNo;
     if (raw.find('\0') != std::string::npos) return fail(lineNo, "NUL byte in the line");
     std::string line = Trim(raw);
-    if (line.empty() || line[0] == '#') continue;
+    if (line.empty()) continue;
+    if (line[0] == '#') {
+      std::string what;
+      if (!ReadMarks(line, lineNo, &s, &what)) return fail(lineNo, what);
+      continue;
+    }
     if (s.hasEnd) return fail(lineNo, "statement after 'end'");
 
     Statement st;
@@ -825,6 +866,10 @@ bool LoadScenarioFile(const std::string& path, Scenario* out, std::string* error
   std::size_t slash = path.find_last_of("/\\");
   out->baseDir = slash == std::string::npos ? "" : path.substr(0, slash);
   return ParseScenario(text, path, out, error);
+}
+
+std::string AfterPath(const Scenario& scenario) {
+  return scenario.after.empty() ? std::string() : ResolveHostPath(scenario, scenario.after);
 }
 
 std::string ResolveHostPath(const Scenario& scenario, const std::string& path) {

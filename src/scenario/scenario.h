@@ -115,7 +115,19 @@ struct Scenario {
   std::vector<Statement> user;
   bool hasEnd = false;
   int follows = 0;        // `follow` statements among `user`
+  // Marks written as comment lines, read by the runner scripts:
+  // `# after: <file>`, the scenario that runs first on the same machine
+  // (relative to this one's folder, as written; "" when none), and
+  // `# sim-only: <reason>` on the first line, a scenario only the simulated
+  // machine runs.
+  std::string after;
+  bool simOnly = false;
+  std::string simOnlyReason;
 };
+
+// The marks' words: a comment line "#", blanks, then the word.
+inline constexpr const char* kAfterMark = "after:";
+inline constexpr const char* kSimOnlyMark = "sim-only:";
 
 // Parses scenario text. On failure returns false with *error as
 // "<fileName>:<line>: <what is wrong>".
@@ -137,6 +149,10 @@ bool LoadScenarioFile(const std::string& path, Scenario* out, std::string* error
 // "@SETUP.EXE", the program under test) are returned unchanged; the runner
 // decides what they stand for.
 std::string ResolveHostPath(const Scenario& scenario, const std::string& path);
+
+// The scenario a scenario runs after, as a path usable here (relative to
+// the scenario's folder); "" when it has no `# after:` mark.
+std::string AfterPath(const Scenario& scenario);
 
 // The place of a statement for messages: "file:line".
 std::string Where(const Scenario& scenario, const Statement& statement);
