@@ -93,9 +93,10 @@ bool Engine::StartNext(Window modal) {
   if (failed_ || active_.statement != nullptr) return false;
   const Statement* st = user_.Next();
   if (st == nullptr || st->kind != Kind::kDialog) return false;
-  Window target = driver_.FindOpenDialog(st->dialogId, modal);
+  const int templateId = st->As<DialogStatement>().dialogId;
+  Window target = driver_.FindOpenDialog(templateId, modal);
   if (target == kNoWindow) return false;
-  Begin(user_.Take(), target, st->dialogId);
+  Begin(user_.Take(), target, templateId);
   return true;
 }
 
@@ -117,7 +118,8 @@ bool Engine::RunDue(Window modal) {
 Engine::Taken Engine::TakeModal(Window dialog, int templateId) {
   if (active_.statement != nullptr && !active_.pending) return Taken::kHeldBack;
   const Statement* next = user_.Next();
-  if (next == nullptr || next->kind != Kind::kDialog || next->dialogId != templateId)
+  if (next == nullptr || next->kind != Kind::kDialog ||
+      next->As<DialogStatement>().dialogId != templateId)
     return Taken::kNotNext;
   if (active_.statement != nullptr) suspended_.push_back(active_);
   Begin(user_.Take(), dialog, templateId);
@@ -137,7 +139,7 @@ void Engine::RecordDialog() {
   const Statement& st = *active_.statement;
   const Window h = active_.dialog;
   std::vector<std::pair<int, std::string>> controls;
-  for (int id : st.readControls) {
+  for (int id : st.As<DialogStatement>().readControls) {
     std::vector<std::string> entries;
     if (driver_.ReadList(h, id, &entries)) {
       controls.emplace_back(id, JoinListEntries(entries));
@@ -317,7 +319,8 @@ void Engine::DialogGone(Window dialog, int templateId, bool modal, bool othersOp
     waiting = active_.statement;
   } else if (!modal && active_.statement == nullptr) {
     const Statement* next = user_.Next();
-    if (next != nullptr && next->kind == Kind::kDialog && next->dialogId == templateId &&
+    if (next != nullptr && next->kind == Kind::kDialog &&
+        next->As<DialogStatement>().dialogId == templateId &&
         !othersOpen)
       waiting = next;
   }

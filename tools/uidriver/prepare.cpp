@@ -160,7 +160,7 @@ bool Driver::PrepareStatement(const Statement& st) {
         Fail(where + "cannot find the Start Menu Programs folder");
         return false;
       }
-      std::string group = folder + "\\" + text::Utf8ToCp1252(st.text);
+      std::string group = folder + "\\" + text::Utf8ToCp1252(st.As<scenario::GroupSetup>().name);
       if (!MakeDirectories(group)) {
         Fail(where + "cannot create the group folder " + group);
         return false;
@@ -168,10 +168,10 @@ bool Driver::PrepareStatement(const Statement& st) {
       return true;
     }
     case Kind::kDrive:
-      return MapDrive(st.drive, st.hostPath);
+      return MapDrive(st.As<scenario::DriveSetup>().drive, st.As<scenario::DriveSetup>().hostPath);
     case Kind::kCopy: {
-      std::string from = HostPath(st.hostPath);
-      std::string to = text::Utf8ToCp1252(st.windowsPath);
+      std::string from = HostPath(st.As<scenario::CopySetup>().hostPath);
+      std::string to = text::Utf8ToCp1252(st.As<scenario::CopySetup>().windowsPath);
       MakeDirectories(ParentOf(to));
       if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
         Fail(where + "cannot copy " + from + " to " + to + " (error " +
@@ -181,7 +181,7 @@ bool Driver::PrepareStatement(const Statement& st) {
       return true;
     }
     case Kind::kMkdir:
-      if (!MakeDirectories(text::Utf8ToCp1252(st.windowsPath))) {
+      if (!MakeDirectories(text::Utf8ToCp1252(st.As<scenario::PathSetup>().windowsPath))) {
         Fail(where + "cannot create the directory");
         return false;
       }
@@ -192,8 +192,8 @@ bool Driver::PrepareStatement(const Statement& st) {
       using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
       auto create = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(
           ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
-      const std::string link = text::Utf8ToCp1252(st.windowsPath);
-      const std::string target = text::Utf8ToCp1252(st.text);
+      const std::string link = text::Utf8ToCp1252(st.As<scenario::LinkSetup>().windowsPath);
+      const std::string target = text::Utf8ToCp1252(st.As<scenario::LinkSetup>().target);
       const DWORD attributes = ::GetFileAttributesA(target.c_str());
       const DWORD flags = attributes != INVALID_FILE_ATTRIBUTES &&
                                   (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
@@ -206,28 +206,31 @@ bool Driver::PrepareStatement(const Statement& st) {
       return true;
     }
     case Kind::kDeleteFile:
-      if (!::DeleteFileA(text::Utf8ToCp1252(st.windowsPath).c_str())) {
+      if (!::DeleteFileA(text::Utf8ToCp1252(st.As<scenario::PathSetup>().windowsPath).c_str())) {
         Fail(where + "cannot delete the file (error " + std::to_string(::GetLastError()) + ")");
         return false;
       }
       return true;
-    case Kind::kAttrib:
-      if (!::SetFileAttributesA(text::Utf8ToCp1252(st.windowsPath).c_str(),
-                                st.attributes == 0 ? FILE_ATTRIBUTE_NORMAL : st.attributes)) {
+    case Kind::kAttrib: {
+      const scenario::AttribSetup& f = st.As<scenario::AttribSetup>();
+      if (!::SetFileAttributesA(text::Utf8ToCp1252(f.windowsPath).c_str(),
+                                f.attributes == 0 ? FILE_ATTRIBUTE_NORMAL : f.attributes)) {
         Fail(where + "cannot set the attributes (error " + std::to_string(::GetLastError()) + ")");
         return false;
       }
       return true;
+    }
     case Kind::kRegistrySet:
     case Kind::kRegistryDelete:
     case Kind::kRegistryDeleteKey: {
       HKEY root = nullptr;
       std::string subkey;
-      if (!SplitKeyPath(text::Utf8ToCp1252(st.keyPath), &root, &subkey)) {
+      const scenario::RegistrySetup& f = st.As<scenario::RegistrySetup>();
+      if (!SplitKeyPath(text::Utf8ToCp1252(f.keyPath), &root, &subkey)) {
         Fail(where + "unknown registry root");
         return false;
       }
-      std::string name = text::Utf8ToCp1252(st.valueName);
+      std::string name = text::Utf8ToCp1252(f.valueName);
       if (st.kind == Kind::kRegistryDeleteKey) {
         LONG r = ::RegDeleteTreeA(root, subkey.c_str());
         if (r == ERROR_SUCCESS) ::RegDeleteKeyA(root, subkey.c_str());
@@ -246,7 +249,7 @@ bool Driver::PrepareStatement(const Statement& st) {
         Fail(where + "cannot create the registry key");
         return false;
       }
-      std::string text = text::Utf8ToCp1252(st.text);
+      std::string text = text::Utf8ToCp1252(f.text);
       LONG r = ::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(text.c_str()),
                                 static_cast<DWORD>(text.size() + 1));
@@ -267,14 +270,15 @@ bool Driver::PrepareSystemStatement(const Statement& st) {
   std::string where = scenario::Where(scenario_, st) + ": ";
   switch (st.kind) {
     case Kind::kService: {
+      const scenario::ServiceSetup& f = st.As<scenario::ServiceSetup>();
       // Wine's service control manager knows a service only when it was
       // created through it (a registry key alone is not enough).
       SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
       SC_HANDLE service =
-          manager ? ::CreateServiceA(manager, st.valueName.c_str(), st.valueName.c_str(),
-                                     SERVICE_ALL_ACCESS, static_cast<DWORD>(st.bytes),
+          manager ? ::CreateServiceA(manager, f.name.c_str(), f.name.c_str(),
+                                     SERVICE_ALL_ACCESS, static_cast<DWORD>(f.type),
                                      SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                     text::Utf8ToCp1252(st.windowsPath).c_str(), nullptr, nullptr,
+                                     text::Utf8ToCp1252(f.imagePath).c_str(), nullptr, nullptr,
                                      nullptr, nullptr, nullptr)
                   : nullptr;
       DWORD error = ::GetLastError();
@@ -287,9 +291,9 @@ bool Driver::PrepareSystemStatement(const Statement& st) {
       return true;
     }
     case Kind::kRefuseMkdir:
-      return RefuseMkdir(st.windowsPath);
+      return RefuseMkdir(st.As<scenario::PathSetup>().windowsPath);
     case Kind::kHold: {
-      HANDLE h = ::CreateFileA(text::Utf8ToCp1252(st.windowsPath).c_str(), GENERIC_READ,
+      HANDLE h = ::CreateFileA(text::Utf8ToCp1252(st.As<scenario::PathSetup>().windowsPath).c_str(), GENERIC_READ,
                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
       if (h == INVALID_HANDLE_VALUE) {
         Fail(where + "cannot open the file (error " + std::to_string(::GetLastError()) + ")");
@@ -318,8 +322,9 @@ bool Driver::Prepare() {
   const char* version = kept.empty() ? "win95" : kept.c_str();
   for (const Statement& st : scenario_.setup) {
     if (st.kind == Kind::kPlatform) {
-      version = st.platform == scenario::Platform::kNt    ? "nt40"
-                : st.platform == scenario::Platform::kWin98 ? "win98"
+      const scenario::Platform platform = st.As<scenario::PlatformSetup>().platform;
+      version = platform == scenario::Platform::kNt    ? "nt40"
+                : platform == scenario::Platform::kWin98 ? "win98"
                                                             : "win95";
     }
   }
@@ -329,7 +334,7 @@ bool Driver::Prepare() {
   // The program of the run statement is the program under test unless the
   // scenario put something else there. `remove` and `start` name programs
   // the machine has.
-  std::string program = ProgramOf(text::Utf8ToCp1252(scenario_.run.text));
+  std::string program = ProgramOf(text::Utf8ToCp1252(scenario_.run.As<scenario::RunStart>().commandLine));
   if (scenario_.run.kind == Kind::kRun &&
       ::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
     if (options_.program.empty()) {

@@ -117,14 +117,15 @@ bool Driver::WaitForStartedProgram(const std::string& what) {
 bool Driver::StartFirstProgram() {
   const Statement& run = scenario_.run;
   if (run.kind == Kind::kRemove) {
-    if (!StartHelper("uninstaller.exe --remove " + text::Utf8ToCp1252(run.keyPath))) return false;
-    return WaitForStartedProgram("by the uninstall entry '" + run.keyPath +
+    if (!StartHelper("uninstaller.exe --remove " + text::Utf8ToCp1252(run.As<scenario::RemoveStart>().entry)))
+      return false;
+    return WaitForStartedProgram("by the uninstall entry '" + run.As<scenario::RemoveStart>().entry +
                                  "' (Wine's uninstaller runs only an entry with a DisplayName "
                                  "and an UninstallString)");
   }
   if (run.kind == Kind::kStart) {
-    std::string link = ProgramsFolder() + "\\" + text::Utf8ToCp1252(run.text) + "\\" +
-                       text::Utf8ToCp1252(run.caption) + ".lnk";
+    std::string link = ProgramsFolder() + "\\" + text::Utf8ToCp1252(run.As<scenario::StartItem>().group) +
+                       "\\" + text::Utf8ToCp1252(run.As<scenario::StartItem>().item) + ".lnk";
     if (::GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
       Fail(scenario::Where(scenario_, run) + ": no shortcut " + link);
       return false;
@@ -141,7 +142,7 @@ bool Driver::StartFirstProgram() {
     }
     return WaitForStartedProgram("by the shortcut " + link);
   }
-  std::string commandLine = text::Utf8ToCp1252(run.text);
+  std::string commandLine = text::Utf8ToCp1252(run.As<scenario::RunStart>().commandLine);
   std::string program = ProgramOf(commandLine);
   std::string workdir = program.substr(0, program.find_last_of("\\:") + 1);
   if (workdir.size() == 2 && workdir[1] == ':') workdir += "\\";
@@ -252,7 +253,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "uidriver: %s\n", error.c_str());
     return 2;
   }
-  if (s.run.kind == scenario::Kind::kRun && s.run.text.empty()) {
+  if (s.run.kind == scenario::Kind::kRun &&
+      s.run.As<scenario::RunStart>().commandLine.empty()) {
     std::fprintf(stderr, "uidriver: %s has no run statement\n", options.scenarioPath.c_str());
     return 2;
   }
