@@ -1,7 +1,8 @@
 // The reader of the scenario language: a line cursor, the name tables
 // (answers, keys, platforms), a parser for each statement kind and for the
-// actions of box and dialog statements, and the placement rules of a
-// scenario (set-up before the run, one run, the chains that follow it).
+// actions of box and dialog statements, the marks of comment lines, and the
+// placement rules of a scenario (set-up before the run, one run, the chains
+// that follow it).
 //
 // Over 700 lines because it holds one parser per statement kind, about
 // thirty, all sharing the cursor and the name tables; what the runners do

@@ -16,8 +16,10 @@
 //               among them starts on the program the one before started
 //   ResolveHostPath(s, path): a host path of the scenario, relative to the
 //       scenario file's folder.
+//   s.after, s.simOnly: the `# after:` and `# sim-only:` marks
 // The transcript records are made by transcript.h; the order in which the
-// user's statements answer windows is kept by ScriptedUser (user.h).
+// user's statements answer windows is kept by ScriptedUser (user.h); what
+// they do is the engine's (engine.h).
 //
 // Texts in a Scenario are UTF-8 as written; runners convert them to
 // Windows-1252 (text::Utf8ToCp1252) before they type them.
