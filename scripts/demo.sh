@@ -19,7 +19,7 @@ echo "Building SETUP.EXE, the UI driver and the disk-set builder..."
 cmake --preset mingw64 >/dev/null
 cmake --build --preset mingw64 -j "$jobs" --target setup_exe uidriver
 cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs" --target mkdisks
+cmake --build --preset native -j "$jobs" --target mkdisks scenario-info
 
 out=out/demo
 rm -rf "$out"

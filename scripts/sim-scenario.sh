@@ -22,11 +22,13 @@ mkdir -p "$out"
 scenario=$(cd "$(dirname "$scenario")" && pwd)/$(basename "$scenario")
 out=$(cd "$out" && pwd)
 
-# The scenario a scenario runs after, as a path, or nothing.
+# The scenario a scenario runs after, as a path, or nothing; the scenario
+# parser reads the mark (scenario-info, SCENARIO_INFO, by default beside
+# simrun in the build).
+scenario_info=${SCENARIO_INFO:-$(dirname "$simrun")/../scenario-info/scenario-info}
+[ -x "$scenario_info" ] || { echo "sim-scenario: $scenario_info not found" >&2; exit 2; }
 earlier_scenario() {
-  local after
-  after=$(sed -n 's/^# *after: *//p' "$1" | head -n 1 | sed 's/[[:space:]]*$//')
-  [ -n "$after" ] && printf '%s/%s\n' "$(dirname "$1")" "$after"
+  "$scenario_info" after "$1"
 }
 
 # Whether the scenario asks for a snapshot between the earlier scenarios
@@ -40,7 +42,7 @@ wants_previous_snapshot() {
 # earlier ones and OUTDIR/transcript for the last.
 run_one() {  # SCENARIO TRANSCRIPT DEPTH
   local scn=$1 transcript=$2 depth=$3 earlier rc expected
-  earlier=$(earlier_scenario "$scn")
+  earlier=$(earlier_scenario "$scn" 2>&1) || { echo "$earlier"; return 1; }
   if [ -n "$earlier" ]; then
     if [ "$depth" -ge 8 ]; then
       echo "$scn: more than 8 scenarios chained by '# after:'"

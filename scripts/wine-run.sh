@@ -13,6 +13,8 @@
 # at the end unless KEEP_PREFIX=1. Nothing is written outside OUTDIR.
 #
 # Programs: SETUP_EXE and UIDRIVER, by default those of build/mingw64;
+# SCENARIO_INFO (what the scenario parser reads of the "# after:" mark), by
+# default that of build/native;
 # UIDRIVER_ARGS adds options of the driver (such as "--settle 500").
 # Drives: each `drive`/`insert` folder is copied into OUTDIR/work/disks and
 # the prefix's drive link (dosdevices/a:) is pointed at the copy, so the
@@ -30,7 +32,8 @@ scenario=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 scndir=$(dirname "$scenario")
 setup_exe=${SETUP_EXE:-$root/build/mingw64/src/platform/win32/SETUP.EXE}
 uidriver=${UIDRIVER:-$root/build/mingw64/tools/uidriver/uidriver.exe}
-for f in "$scenario" "$setup_exe" "$uidriver"; do
+scenario_info=${SCENARIO_INFO:-$root/build/native/tools/scenario-info/scenario-info}
+for f in "$scenario" "$setup_exe" "$uidriver" "$scenario_info"; do
   [ -f "$f" ] || { echo "wine-run: $f not found" >&2; exit 2; }
 done
 setup_exe=$(cd "$(dirname "$setup_exe")" && pwd)/$(basename "$setup_exe")
@@ -173,14 +176,15 @@ drive_scenario() {  # SCENARIO TRANSCRIPT SHOTS
 # A scenario with a line "# after: OTHER.scn" runs on the machine OTHER left
 # behind: OTHER (after its own earlier ones) runs first in the same prefix,
 # and its transcript must match its own expected one.
+# The mark is read by the scenario parser (scenario-info of the native
+# build): the script runs on the host, where that build is what makes the
+# test disks too.
 earlier_scenario() {
-  local after
-  after=$(sed -n 's/^# *after: *//p' "$1" | head -n 1 | sed 's/[[:space:]]*$//')
-  [ -n "$after" ] && printf '%s/%s\n' "$(dirname "$1")" "$after"
+  "$scenario_info" after "$1"
 }
 run_chain() {  # SCENARIO TRANSCRIPT SHOTS DEPTH
   local scn=$1 transcript=$2 shots=$3 depth=$4 earlier prior rc
-  earlier=$(earlier_scenario "$scn")
+  earlier=$(earlier_scenario "$scn" 2>>"$out/driver.log") || return 2
   if [ -n "$earlier" ]; then
     if [ "$depth" -ge 8 ] || [ ! -f "$earlier" ]; then
       echo "wine-run: $scn: no scenario $earlier to run after, or too many chained" >>"$out/driver.log"

@@ -22,6 +22,10 @@ if [ -z "${SETUP_EXE:-}" ] || [ -z "${UIDRIVER:-}" ]; then
   export SETUP_EXE=$root/build/mingw64/src/platform/win32/SETUP.EXE
   export UIDRIVER=$root/build/mingw64/tools/uidriver/uidriver.exe
 fi
+# The scenario parser reads the marks (scenario-info of the native build,
+# which also builds the test disks).
+export SCENARIO_INFO=${SCENARIO_INFO:-$root/build/native/tools/scenario-info/scenario-info}
+[ -x "$SCENARIO_INFO" ] || { echo "wine-tests: $SCENARIO_INFO not found (build the native preset)" >&2; exit 1; }
 
 if [ $# -gt 0 ]; then
   scenarios=("$@")
@@ -38,9 +42,9 @@ for scn in "${scenarios[@]}"; do
   [ -f "$scn" ] || continue
   name=$(basename "$scn" .scn)
   expected="${scn%.scn}.transcript"
-  if head -n 1 "$scn" | grep -q '^# *sim-only:'; then
+  if reason=$("$SCENARIO_INFO" sim-only "$scn"); then
     skipped=$((skipped + 1))
-    echo "SKIP $name ($(head -n 1 "$scn" | sed 's/^# *sim-only: *//'))"
+    echo "SKIP $name ($reason)"
     continue
   fi
   if [ ! -f "$expected" ]; then

@@ -83,7 +83,7 @@ class SimCopyTest : public ::testing::Test {
     state.windowsDir = "C:\\windows";
     state.installDir = "C:\\TAPE";
     state.windowsNt = scenario_.setup.size() > 0 && scenario_.setup[0].kind == scenario::Kind::kPlatform &&
-                      scenario_.setup[0].platform == scenario::Platform::kNt;
+                      scenario_.setup[0].As<scenario::PlatformSetup>().platform == scenario::Platform::kNt;
     state.values.prd = "Halvorn";
     state.values.mct = diskCount;
     state.fileCount = fileCount;

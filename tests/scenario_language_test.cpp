@@ -41,31 +41,31 @@ TEST(ScenarioParser, ReadsEveryStatement) {
       "end\n");
   ASSERT_EQ(s.setup.size(), 11u);
   EXPECT_EQ(s.setup[0].kind, Kind::kPlatform);
-  EXPECT_EQ(s.setup[0].platform, Platform::kNt);
-  EXPECT_EQ(s.setup[1].drive, 'A');
-  EXPECT_EQ(s.setup[1].hostPath, "disks/my disk 1");
-  EXPECT_EQ(s.setup[2].hostPath, "host file");
-  EXPECT_EQ(s.setup[2].windowsPath, "C:\\TAPE\\X.DAT");
-  EXPECT_EQ(s.setup[3].hostPath, "disks/a.txt");
+  EXPECT_EQ(s.setup[0].As<PlatformSetup>().platform, Platform::kNt);
+  EXPECT_EQ(s.setup[1].As<DriveSetup>().drive, 'A');
+  EXPECT_EQ(s.setup[1].As<DriveSetup>().hostPath, "disks/my disk 1");
+  EXPECT_EQ(s.setup[2].As<CopySetup>().hostPath, "host file");
+  EXPECT_EQ(s.setup[2].As<CopySetup>().windowsPath, "C:\\TAPE\\X.DAT");
+  EXPECT_EQ(s.setup[3].As<CopySetup>().hostPath, "disks/a.txt");
   EXPECT_EQ(s.setup[4].kind, Kind::kRegistrySet);
-  EXPECT_EQ(s.setup[4].keyPath, "HKLM\\SOFTWARE\\X");
-  EXPECT_EQ(s.setup[4].text, "a \"b\" c\\d");
+  EXPECT_EQ(s.setup[4].As<RegistrySetup>().keyPath, "HKLM\\SOFTWARE\\X");
+  EXPECT_EQ(s.setup[4].As<RegistrySetup>().text, "a \"b\" c\\d");
   EXPECT_EQ(s.setup[5].kind, Kind::kRegistryDelete);
-  EXPECT_EQ(s.setup[5].valueName, "");
+  EXPECT_EQ(s.setup[5].As<RegistrySetup>().valueName, "");
   EXPECT_EQ(s.setup[6].kind, Kind::kRegistryDeleteKey);
   EXPECT_EQ(s.setup[7].kind, Kind::kDiskFree);
-  EXPECT_EQ(s.setup[7].bytes, 100000u);
-  EXPECT_EQ(s.setup[8].attributes, 0x03u);
+  EXPECT_EQ(s.setup[7].As<DiskFreeSetup>().bytes, 100000u);
+  EXPECT_EQ(s.setup[8].As<AttribSetup>().attributes, 0x03u);
   EXPECT_EQ(s.setup[9].kind, Kind::kMkdir);
   EXPECT_EQ(s.setup[10].kind, Kind::kRefuseRestart);
-  EXPECT_EQ(s.run.text, "C:\\windows\\UNINSTX$.EXE /restart \"C:\\TAPE\"");
+  EXPECT_EQ(s.run.As<RunStart>().commandLine, "C:\\windows\\UNINSTX$.EXE /restart \"C:\\TAPE\"");
   EXPECT_EQ(s.run.line, 14);
 
   ASSERT_EQ(s.user.size(), 6u);
   const Statement& box = s.user[0];
   EXPECT_EQ(box.kind, Kind::kBox);
-  EXPECT_EQ(box.caption, "Next Diskette Needed");
-  EXPECT_TRUE(box.hasText);
+  EXPECT_EQ(box.As<BoxStatement>().caption, "Next Diskette Needed");
+  EXPECT_TRUE(box.As<BoxStatement>().hasText);
   ASSERT_EQ(box.actions.size(), 2u);
   EXPECT_EQ(box.actions[0].kind, ActionKind::kInsert);
   EXPECT_EQ(box.actions[0].drive, 'A');
@@ -74,8 +74,8 @@ TEST(ScenarioParser, ReadsEveryStatement) {
   EXPECT_EQ(BoxAnswer(s.user[1]), 7);
 
   const Statement& d = s.user[2];
-  EXPECT_EQ(d.dialogId, 102);
-  EXPECT_EQ(d.readControls, (std::vector<int>{1001, 1000}));
+  EXPECT_EQ(d.As<DialogStatement>().dialogId, 102);
+  EXPECT_EQ(d.As<DialogStatement>().readControls, (std::vector<int>{1001, 1000}));
   ASSERT_EQ(d.actions.size(), 2u);
   EXPECT_EQ(d.actions[0].text, "C:\\TAPE");
   EXPECT_EQ(WrittenActions(d), "set 1000 \"C:\\\\TAPE\"; press 1");
@@ -100,7 +100,7 @@ TEST(ScenarioParser, ReadsTheRefusedDirectoryCreation) {
       << error;
   ASSERT_EQ(s.setup.size(), 2u);
   EXPECT_EQ(s.setup[0].kind, Kind::kRefuseMkdir);
-  EXPECT_EQ(s.setup[0].windowsPath, "C:\\Locked");
+  EXPECT_EQ(s.setup[0].As<PathSetup>().windowsPath, "C:\\Locked");
   EXPECT_EQ(s.setup[1].kind, Kind::kRefuseRestart);
 }
 
@@ -112,9 +112,9 @@ TEST(ScenarioParser, ReadsGroupStatementsAndDoubleClicks) {
       "dialog 103: dblclick 1033 \"Zubeh\xC3\xB6r \\\"1\\\"\"; press 1\n");
   ASSERT_EQ(s.setup.size(), 2u);
   EXPECT_EQ(s.setup[0].kind, Kind::kGroup);
-  EXPECT_EQ(s.setup[0].text, "Tape (old), [x]");
+  EXPECT_EQ(s.setup[0].As<GroupSetup>().name, "Tape (old), [x]");
   EXPECT_EQ(s.setup[1].kind, Kind::kProgman);
-  EXPECT_EQ(s.setup[1].bytes, 0u);  // absent, not failing
+  EXPECT_EQ(s.setup[1].As<ProgmanSetup>().failingError, 0u);  // absent, not failing
   ASSERT_EQ(s.user.size(), 1u);
   ASSERT_EQ(s.user[0].actions.size(), 2u);
   EXPECT_EQ(s.user[0].actions[0].kind, ActionKind::kDblClick);
@@ -162,7 +162,7 @@ TEST(ScenarioParser, ReadsProgramStartsAndFollow) {
       "Follow\n"
       "end\n");
   EXPECT_EQ(removed.run.kind, Kind::kRemove);
-  EXPECT_EQ(removed.run.keyPath, "Dastrel01");
+  EXPECT_EQ(removed.run.As<RemoveStart>().entry, "Dastrel01");
   ASSERT_EQ(removed.user.size(), 3u);
   EXPECT_EQ(removed.user[0].kind, Kind::kFollow);
   EXPECT_EQ(removed.user[1].kind, Kind::kBox);
@@ -172,8 +172,8 @@ TEST(ScenarioParser, ReadsProgramStartsAndFollow) {
 
   Scenario started = MustParse("start \"Tape \\\"Tools\\\"\" \"UnInstaller\"\nfollow\n");
   EXPECT_EQ(started.run.kind, Kind::kStart);
-  EXPECT_EQ(started.run.text, "Tape \"Tools\"");
-  EXPECT_EQ(started.run.caption, "UnInstaller");
+  EXPECT_EQ(started.run.As<StartItem>().group, "Tape \"Tools\"");
+  EXPECT_EQ(started.run.As<StartItem>().item, "UnInstaller");
   EXPECT_TRUE(IsRunKind(started.run.kind));
   EXPECT_FALSE(IsRunKind(Kind::kFollow));
 
@@ -273,8 +273,8 @@ TEST(ScenarioParser, BackslashesInPathsStandForThemselves) {
       "run x\n"
       "dialog 102: set 1000 \"C:\\TAPE\\new\"; set 1001 \"a\\\\b\\tc\\nd\"\n");
   // In Windows paths only \\ and \" are escapes.
-  EXPECT_EQ(s.setup[0].windowsPath, "C:\\TAPE\\new\\test");
-  EXPECT_EQ(s.setup[1].keyPath, "HKLM\\SOFTWARE\\x\"q");
+  EXPECT_EQ(s.setup[0].As<PathSetup>().windowsPath, "C:\\TAPE\\new\\test");
+  EXPECT_EQ(s.setup[1].As<RegistrySetup>().keyPath, "HKLM\\SOFTWARE\\x\"q");
   // In texts \n and \t are line feed and tab; other letters keep the backslash.
   // (so a path typed into a control needs \\n where it means backslash-n).
   EXPECT_EQ(s.user[0].actions[0].text, "C:\\TAPE\new");

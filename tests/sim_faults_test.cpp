@@ -160,8 +160,8 @@ TEST(SimFaultsParser, RefusesWrongFailStatements) {
   ASSERT_TRUE(scenario::ParseScenario("FAIL Registry 7\nrun x\n", "t.scn", &s, &error)) << error;
   ASSERT_EQ(s.setup.size(), 1u);
   EXPECT_EQ(s.setup[0].kind, scenario::Kind::kFail);
-  EXPECT_EQ(s.setup[0].text, "registry");
-  EXPECT_EQ(s.setup[0].bytes, 7u);
+  EXPECT_EQ(s.setup[0].As<scenario::FailSetup>().operation, "registry");
+  EXPECT_EQ(s.setup[0].As<scenario::FailSetup>().nth, 7u);
 }
 
 }  // namespace

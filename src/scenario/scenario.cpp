@@ -1,7 +1,8 @@
 // The reader of the scenario language: a line cursor, the name tables
 // (answers, keys, platforms), a parser for each statement kind and for the
-// actions of box and dialog statements, and the placement rules of a
-// scenario (set-up before the run, one run, the chains that follow it).
+// actions of box and dialog statements, the marks of comment lines, and the
+// placement rules of a scenario (set-up before the run, one run, the chains
+// that follow it).
 //
 // Over 700 lines because it holds one parser per statement kind, about
 // thirty, all sharing the cursor and the name tables; what the runners do
@@ -387,8 +388,9 @@ constexpr Name<Platform> kPlatforms[] = {
 
 bool ParsePlatform(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kPlatform;
+  PlatformSetup& f = st->Set<PlatformSetup>();
   std::string w = Lower(c.Word());
-  if (!Lookup(kPlatforms, w, &st->platform)) {
+  if (!Lookup(kPlatforms, w, &f.platform)) {
     *error = "unknown platform '" + w + "' (win95, win98, nt)";
     return false;
   }
@@ -397,17 +399,18 @@ bool ParsePlatform(Cursor& c, Statement* st, std::string* error) {
 
 bool ParseDrive(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kDrive;
-  if (!c.DriveLetter(&st->drive, error)) return false;
-  if (st->drive == 'C') {
+  DriveSetup& f = st->Set<DriveSetup>();
+  if (!c.DriveLetter(&f.drive, error)) return false;
+  if (f.drive == 'C') {
     *error = "drive C: is the machine's own disk and cannot be mapped";
     return false;
   }
   if (c.Peek() == '"') {
-    if (!c.Quoted(&st->hostPath, error, "host folder", true)) return false;
+    if (!c.Quoted(&f.hostPath, error, "host folder", true)) return false;
     return c.End(error);
   }
-  st->hostPath = c.Rest();
-  if (st->hostPath.empty()) {
+  f.hostPath = c.Rest();
+  if (f.hostPath.empty()) {
     *error = "expected a host folder";
     return false;
   }
@@ -416,8 +419,9 @@ bool ParseDrive(Cursor& c, Statement* st, std::string* error) {
 
 bool ParseCopy(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kCopy;
-  if (!c.PathLike(&st->hostPath, error, "a host path")) return false;
-  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  CopySetup& f = st->Set<CopySetup>();
+  if (!c.PathLike(&f.hostPath, error, "a host path")) return false;
+  if (!c.Quoted(&f.windowsPath, error, "Windows path", true)) return false;
   return c.End(error);
 }
 
@@ -430,6 +434,16 @@ bool ValidKeyPath(const std::string& path) {
   return false;
 }
 
+// A quoted key path that names a key below one of the roots.
+bool KeyPath(Cursor& c, std::string* out, std::string* error) {
+  if (!c.Quoted(out, error, "key path", true)) return false;
+  if (!ValidKeyPath(*out)) {
+    *error = "the key path must start with HKLM\\, HKCU\\, HKCR\\ or HKU\\ and name a key";
+    return false;
+  }
+  return true;
+}
+
 constexpr Name<Kind> kRegistryOperations[] = {
     {"set", Kind::kRegistrySet}, {"delete", Kind::kRegistryDelete},
     {"deletekey", Kind::kRegistryDeleteKey}};
@@ -440,25 +454,23 @@ bool ParseRegistry(Cursor& c, Statement* st, std::string* error) {
     *error = "unknown registry operation '" + op + "' (set, delete, deletekey)";
     return false;
   }
-  if (!c.Quoted(&st->keyPath, error, "key path", true)) return false;
-  if (!ValidKeyPath(st->keyPath)) {
-    *error = "the key path must start with HKLM\\, HKCU\\, HKCR\\ or HKU\\ and name a key";
+  RegistrySetup& f = st->Set<RegistrySetup>();
+  if (!KeyPath(c, &f.keyPath, error)) return false;
+  if (st->kind != Kind::kRegistryDeleteKey && !c.Quoted(&f.valueName, error, "value name"))
     return false;
-  }
-  if (st->kind != Kind::kRegistryDeleteKey && !c.Quoted(&st->valueName, error, "value name"))
-    return false;
-  if (st->kind == Kind::kRegistrySet && !c.Quoted(&st->text, error, "value text")) return false;
+  if (st->kind == Kind::kRegistrySet && !c.Quoted(&f.text, error, "value text")) return false;
   return c.End(error);
 }
 
 bool ParseDiskFree(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kDiskFree;
-  if (!c.DriveLetter(&st->drive, error)) return false;
+  DiskFreeSetup& f = st->Set<DiskFreeSetup>();
+  if (!c.DriveLetter(&f.drive, error)) return false;
   if (Lower(c.Word()) != "free") {
     *error = "expected 'free' after the drive";
     return false;
   }
-  if (!c.Number(UINT64_MAX / 2, &st->bytes, error, "a number of bytes")) return false;
+  if (!c.Number(UINT64_MAX / 2, &f.bytes, error, "a number of bytes")) return false;
   return c.End(error);
 }
 
@@ -468,7 +480,8 @@ constexpr Name<std::uint32_t> kAttributes[] = {
 
 bool ParseAttrib(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kAttrib;
-  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  AttribSetup& f = st->Set<AttribSetup>();
+  if (!c.Quoted(&f.windowsPath, error, "Windows path", true)) return false;
   if (c.AtEnd()) {
     *error = "expected attributes (readonly, hidden, system, archive, normal)";
     return false;
@@ -480,38 +493,42 @@ bool ParseAttrib(Cursor& c, Statement* st, std::string* error) {
       *error = "unknown attribute '" + w + "' (readonly, hidden, system, archive, normal)";
       return false;
     }
-    st->attributes |= bit;
+    f.attributes |= bit;
   }
   return true;
 }
 
-bool ParseMkdir(Cursor& c, Statement* st, std::string* error) {
-  st->kind = Kind::kMkdir;
-  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+// The statements of one Windows path: mkdir, delete, hold.
+bool ParseWindowsPath(Cursor& c, Kind kind, Statement* st, std::string* error) {
+  st->kind = kind;
+  if (!c.Quoted(&st->Set<PathSetup>().windowsPath, error, "Windows path", true)) return false;
   return c.End(error);
 }
 
+bool ParseMkdir(Cursor& c, Statement* st, std::string* error) {
+  return ParseWindowsPath(c, Kind::kMkdir, st, error);
+}
+
 bool ParseDeleteFile(Cursor& c, Statement* st, std::string* error) {
-  st->kind = Kind::kDeleteFile;
-  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
-  return c.End(error);
+  return ParseWindowsPath(c, Kind::kDeleteFile, st, error);
+}
+
+bool ParseHold(Cursor& c, Statement* st, std::string* error) {
+  return ParseWindowsPath(c, Kind::kHold, st, error);
 }
 
 bool ParseLink(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kLink;
-  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
-  if (!c.Quoted(&st->text, error, "target path", true)) return false;
+  LinkSetup& f = st->Set<LinkSetup>();
+  if (!c.Quoted(&f.windowsPath, error, "Windows path", true)) return false;
+  if (!c.Quoted(&f.target, error, "target path", true)) return false;
   return c.End(error);
 }
 
 // `refuse restart` or `refuse mkdir "<windows path>"`
-bool ParseRefuseRestart(Cursor& c, Statement* st, std::string* error) {
+bool ParseRefuse(Cursor& c, Statement* st, std::string* error) {
   const std::string what = Lower(c.Word());
-  if (what == "mkdir") {
-    st->kind = Kind::kRefuseMkdir;
-    if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
-    return c.End(error);
-  }
+  if (what == "mkdir") return ParseWindowsPath(c, Kind::kRefuseMkdir, st, error);
   st->kind = Kind::kRefuseRestart;
   if (what != "restart") {
     *error = "expected 'refuse restart' or 'refuse mkdir \"<windows path>\"'";
@@ -520,45 +537,37 @@ bool ParseRefuseRestart(Cursor& c, Statement* st, std::string* error) {
   return c.End(error);
 }
 
-constexpr Name<std::uint64_t> kServiceTypes[] = {{"kernel", 1}, {"own", 16}};
+constexpr Name<std::uint32_t> kServiceTypes[] = {{"kernel", 1}, {"own", 16}};
 
 // `service <name> kernel|own "<image path>"`
 bool ParseService(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kService;
-  st->valueName = c.Word();
-  if (st->valueName.empty()) {
+  ServiceSetup& f = st->Set<ServiceSetup>();
+  f.name = c.Word();
+  if (f.name.empty()) {
     *error = "expected a service name";
     return false;
   }
   std::string type = Lower(c.Word());
-  if (!Lookup(kServiceTypes, type, &st->bytes)) {
+  if (!Lookup(kServiceTypes, type, &f.type)) {
     *error = "unknown service type '" + type + "' (kernel, own)";
     return false;
   }
-  if (!c.Quoted(&st->windowsPath, error, "image path", true)) return false;
-  return c.End(error);
-}
-
-bool ParseHold(Cursor& c, Statement* st, std::string* error) {
-  st->kind = Kind::kHold;
-  if (!c.Quoted(&st->windowsPath, error, "Windows path", true)) return false;
+  if (!c.Quoted(&f.imagePath, error, "image path", true)) return false;
   return c.End(error);
 }
 
 bool ParseDeny(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kDenyKey;
-  if (!c.Quoted(&st->keyPath, error, "key path", true)) return false;
-  if (!ValidKeyPath(st->keyPath)) {
-    *error = "the key path must start with HKLM\\, HKCU\\, HKCR\\ or HKU\\ and name a key";
-    return false;
-  }
+  if (!KeyPath(c, &st->Set<DenySetup>().keyPath, error)) return false;
   return c.End(error);
 }
 
 bool ParseGroup(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kGroup;
-  if (!c.Quoted(&st->text, error, "group name")) return false;
-  if (st->text.empty()) {
+  GroupSetup& f = st->Set<GroupSetup>();
+  if (!c.Quoted(&f.name, error, "group name")) return false;
+  if (f.name.empty()) {
     *error = "a group name cannot be empty";
     return false;
   }
@@ -568,43 +577,49 @@ bool ParseGroup(Cursor& c, Statement* st, std::string* error) {
 // `progman absent` or `progman failing <DDE error number>`
 bool ParseProgman(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kProgman;
+  ProgmanSetup& f = st->Set<ProgmanSetup>();
   std::string how = Lower(c.Word());
   if (how == "absent") return c.End(error);
   if (how != "failing") {
     *error = "expected 'progman absent' or 'progman failing <error number>'";
     return false;
   }
-  if (!c.Number(0xFFFF, &st->bytes, error, "a DDE error number")) return false;
-  if (st->bytes == 0) {
+  std::uint64_t number = 0;
+  if (!c.Number(0xFFFF, &number, error, "a DDE error number")) return false;
+  if (number == 0) {
     *error = "the DDE error number of a failing Program Manager is not 0";
     return false;
   }
+  f.failingError = static_cast<std::uint32_t>(number);
   return c.End(error);
 }
 
 // `fail <kind> <n>`: the nth operation of that kind fails.
 bool ParseFail(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kFail;
-  st->text = Lower(c.Word());
+  FailSetup& f = st->Set<FailSetup>();
+  f.operation = Lower(c.Word());
   bool known = false;
-  for (const char* kind : kFailKinds) known = known || st->text == kind;
+  for (const char* kind : kFailKinds) known = known || f.operation == kind;
   if (!known) {
     *error = "expected 'fail write|read|registry|dde|service|disk <n>'";
     return false;
   }
-  if (!c.Number(UINT32_MAX, &st->bytes, error, "the number of the operation that fails"))
-    return false;
-  if (st->bytes == 0) {
+  std::uint64_t nth = 0;
+  if (!c.Number(UINT32_MAX, &nth, error, "the number of the operation that fails")) return false;
+  if (nth == 0) {
     *error = "operations are counted from 1";
     return false;
   }
+  f.nth = static_cast<std::uint32_t>(nth);
   return c.End(error);
 }
 
 bool ParseRun(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kRun;
-  st->text = c.Rest();
-  if (st->text.empty()) {
+  RunStart& f = st->Set<RunStart>();
+  f.commandLine = c.Rest();
+  if (f.commandLine.empty()) {
     *error = "expected the command line after 'run'";
     return false;
   }
@@ -616,8 +631,9 @@ bool ParseRun(Cursor& c, Statement* st, std::string* error) {
 // below the uninstall key, so it holds no backslash.
 bool ParseRemove(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kRemove;
-  if (!c.Quoted(&st->keyPath, error, "uninstall entry name", true)) return false;
-  if (st->keyPath.empty() || st->keyPath.find('\\') != std::string::npos) {
+  RemoveStart& f = st->Set<RemoveStart>();
+  if (!c.Quoted(&f.entry, error, "uninstall entry name", true)) return false;
+  if (f.entry.empty() || f.entry.find('\\') != std::string::npos) {
     *error = "an uninstall entry name is one key name, not empty and without '\\'";
     return false;
   }
@@ -628,9 +644,10 @@ bool ParseRemove(Cursor& c, Statement* st, std::string* error) {
 // Program Manager item (under Wine: the group's Start Menu shortcut).
 bool ParseStart(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kStart;
-  if (!c.Quoted(&st->text, error, "group name")) return false;
-  if (!c.Quoted(&st->caption, error, "item name")) return false;
-  if (st->text.empty() || st->caption.empty()) {
+  StartItem& f = st->Set<StartItem>();
+  if (!c.Quoted(&f.group, error, "group name")) return false;
+  if (!c.Quoted(&f.item, error, "item name")) return false;
+  if (f.group.empty() || f.item.empty()) {
     *error = "the group and item names of 'start' cannot be empty";
     return false;
   }
@@ -646,21 +663,22 @@ bool ParseFollow(Cursor& c, Statement* st, std::string* error) {
 // `box "<caption>" [text "<text>"]: <actions>`
 bool ParseBox(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kBox;
-  if (!c.Quoted(&st->caption, error, "caption")) return false;
+  BoxStatement& f = st->Set<BoxStatement>();
+  if (!c.Quoted(&f.caption, error, "caption")) return false;
   if (c.Peek() != ':') {
     if (Lower(c.Word(":")) != "text") {
       *error = "expected ':' or 'text' after the caption";
       return false;
     }
-    st->hasText = true;
-    if (!c.Quoted(&st->text, error, "text")) return false;
+    f.hasText = true;
+    if (!c.Quoted(&f.text, error, "text")) return false;
   }
   if (!c.Expect(':', error, "':' before the answer")) return false;
   return ParseBoxActions(c.Rest(), st, error);
 }
 
 // The control ids after `read`, up to the ':'.
-bool ParseReadControls(Cursor& c, Statement* st, std::string* error) {
+bool ParseReadControls(Cursor& c, DialogStatement* f, std::string* error) {
   if (Lower(c.Word(":")) != "read") {
     *error = "expected ':' or 'read' after the dialog id";
     return false;
@@ -668,9 +686,9 @@ bool ParseReadControls(Cursor& c, Statement* st, std::string* error) {
   while (c.Peek() != ':' && !c.AtEnd()) {
     int id = 0;
     if (!c.Id(&id, error, "a control id to read")) return false;
-    st->readControls.push_back(id);
+    f->readControls.push_back(id);
   }
-  if (st->readControls.empty()) {
+  if (f->readControls.empty()) {
     *error = "expected control ids after 'read'";
     return false;
   }
@@ -680,8 +698,9 @@ bool ParseReadControls(Cursor& c, Statement* st, std::string* error) {
 // `dialog <id> [read <control>...]: <actions>`
 bool ParseDialog(Cursor& c, Statement* st, std::string* error) {
   st->kind = Kind::kDialog;
-  if (!c.Id(&st->dialogId, error, "a dialog template id")) return false;
-  if (c.Peek() != ':' && !ParseReadControls(c, st, error)) return false;
+  DialogStatement& f = st->Set<DialogStatement>();
+  if (!c.Id(&f.dialogId, error, "a dialog template id")) return false;
+  if (c.Peek() != ':' && !ParseReadControls(c, &f, error)) return false;
   if (!c.Expect(':', error, "':' before the actions")) return false;
   return ParseDialogActions(c.Rest(), st, error);
 }
@@ -695,7 +714,7 @@ constexpr Name<StatementParser> kStatements[] = {
     {"platform", ParsePlatform}, {"drive", ParseDrive},
     {"copy", ParseCopy},         {"registry", ParseRegistry},
     {"disk", ParseDiskFree},     {"attrib", ParseAttrib},
-    {"mkdir", ParseMkdir},       {"delete", ParseDeleteFile},  {"link", ParseLink},       {"refuse", ParseRefuseRestart},
+    {"mkdir", ParseMkdir},       {"delete", ParseDeleteFile},  {"link", ParseLink},       {"refuse", ParseRefuse},
     {"service", ParseService},   {"hold", ParseHold},
     {"deny", ParseDeny},         {"group", ParseGroup},
     {"progman", ParseProgman},   {"fail", ParseFail},
@@ -747,6 +766,42 @@ bool Place(Statement st, Scenario* s, bool* haveRun, std::string* what) {
   return true;
 }
 
+// A comment line that is a mark: its text after the mark word, trimmed;
+// false for any other comment.
+bool MarkText(const std::string& line, const char* mark, std::string* text) {
+  std::size_t pos = 1;
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+  const std::string word = mark;
+  if (line.compare(pos, word.size(), word) != 0) return false;
+  *text = Trim(line.substr(pos + word.size()));
+  return true;
+}
+
+// Reads the marks of a comment line into the scenario; false (with *what)
+// for a mark out of place.
+bool ReadMarks(const std::string& line, int lineNo, Scenario* s, std::string* what) {
+  std::string text;
+  if (MarkText(line, kAfterMark, &text)) {
+    if (!s->after.empty()) {
+      *what = "second '# after:' line (a scenario runs after one other)";
+      return false;
+    }
+    if (text.empty()) {
+      *what = "expected a scenario file after '# after:'";
+      return false;
+    }
+    s->after = text;
+  } else if (MarkText(line, kSimOnlyMark, &text)) {
+    if (lineNo != 1) {
+      *what = "'# sim-only:' must be the first line of the scenario";
+      return false;
+    }
+    s->simOnly = true;
+    s->simOnlyReason = text;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsRunKind(Kind kind) {
@@ -791,7 +846,12 @@ bool ParseScenario(const std::string& text, const std::string& fileName, Scenari
     ++lineNo;
     if (raw.find('\0') != std::string::npos) return fail(lineNo, "NUL byte in the line");
     std::string line = Trim(raw);
-    if (line.empty() || line[0] == '#') continue;
+    if (line.empty()) continue;
+    if (line[0] == '#') {
+      std::string what;
+      if (!ReadMarks(line, lineNo, &s, &what)) return fail(lineNo, what);
+      continue;
+    }
     if (s.hasEnd) return fail(lineNo, "statement after 'end'");
 
     Statement st;
@@ -825,6 +885,10 @@ bool LoadScenarioFile(const std::string& path, Scenario* out, std::string* error
   std::size_t slash = path.find_last_of("/\\");
   out->baseDir = slash == std::string::npos ? "" : path.substr(0, slash);
   return ParseScenario(text, path, out, error);
+}
+
+std::string AfterPath(const Scenario& scenario) {
+  return scenario.after.empty() ? std::string() : ResolveHostPath(scenario, scenario.after);
 }
 
 std::string ResolveHostPath(const Scenario& scenario, const std::string& path) {

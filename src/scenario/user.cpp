@@ -7,9 +7,9 @@ namespace scenario {
 
 bool BoxMatches(const Statement& statement, const std::string& caption, const std::string& text) {
   if (statement.kind != Kind::kBox) return false;
-  if (text::Cp1252ToUtf8(caption) != statement.caption) return false;
-  if (statement.hasText && text::Cp1252ToUtf8(text).find(statement.text) == std::string::npos)
-    return false;
+  const BoxStatement& box = statement.As<BoxStatement>();
+  if (text::Cp1252ToUtf8(caption) != box.caption) return false;
+  if (box.hasText && text::Cp1252ToUtf8(text).find(box.text) == std::string::npos) return false;
   return true;
 }
 
@@ -84,7 +84,8 @@ const Statement* ScriptedUser::TakeBox(const std::string& caption, const std::st
 
 const Statement* ScriptedUser::TakeDialog(int templateId, std::string* error) {
   const Statement* st = Next();
-  if (st == nullptr || st->kind != Kind::kDialog || st->dialogId != templateId) {
+  if (st == nullptr || st->kind != Kind::kDialog ||
+      st->As<DialogStatement>().dialogId != templateId) {
     *error = "unexpected window: dialog " + std::to_string(templateId) + " waits for the user; " +
              DescribeNext();
     return nullptr;

@@ -16,7 +16,7 @@
 //   else if (!user.Done()) fail(user.UnusedError());
 //
 // The matcher only keeps the order and checks the match; running the
-// actions is the runner's part.
+// actions is the scenario engine's part (engine.h), which both runners use.
 #pragma once
 
 #include <cstddef>

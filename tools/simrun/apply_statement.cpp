@@ -35,28 +35,30 @@ std::string Win(const std::string& utf8) { return text::Utf8ToCp1252(utf8); }
 bool Copy(sim::SimMachine& machine, const scenario::Statement& st,
           const scenario::Scenario& scenario, const std::string& programFile, std::uint32_t* e,
           std::string* error) {
+  const scenario::CopySetup& f = st.As<scenario::CopySetup>();
   std::string data;
-  if (st.hostPath == "@SETUP.EXE" && programFile.empty()) {
+  if (f.hostPath == "@SETUP.EXE" && programFile.empty()) {
     data = "MZ stand-in for SETUP.EXE on the simulated machine\r\n";
   } else {
-    std::string host = st.hostPath == "@SETUP.EXE" ? programFile
-                                                   : scenario::ResolveHostPath(scenario, st.hostPath);
+    std::string host = f.hostPath == "@SETUP.EXE" ? programFile
+                                                  : scenario::ResolveHostPath(scenario, f.hostPath);
     if (!ReadHostFile(host, &data)) {
       *error = "cannot read the host file '" + host + "'";
       return false;
     }
   }
-  *e = machine.files().PutFile(Win(st.windowsPath), data);
+  *e = machine.files().PutFile(Win(f.windowsPath), data);
   return true;
 }
 
 // `attrib`: the named attributes added to what the file has.
 std::uint32_t Attrib(sim::SimMachine& machine, const scenario::Statement& st) {
+  const scenario::AttribSetup& f = st.As<scenario::AttribSetup>();
   std::uint32_t current = 0;
-  std::uint32_t e = machine.files().GetFileAttributes(Win(st.windowsPath), &current);
+  std::uint32_t e = machine.files().GetFileAttributes(Win(f.windowsPath), &current);
   if (e != 0) return e;
   current &= ~(platform::attr::kNormal | platform::attr::kDirectory);
-  return machine.files().SetFileAttributes(Win(st.windowsPath), current | st.attributes);
+  return machine.files().SetFileAttributes(Win(f.windowsPath), current | f.attributes);
 }
 
 // The statements that cannot fail; false when `st` is none of them.
@@ -64,32 +66,35 @@ bool ApplySimple(sim::SimMachine& machine, const scenario::Statement& st,
                  const scenario::Scenario& scenario) {
   switch (st.kind) {
     case scenario::Kind::kPlatform:
-      machine.SetPlatform(PlatformOf(st.platform));
+      machine.SetPlatform(PlatformOf(st.As<scenario::PlatformSetup>().platform));
       return true;
     case scenario::Kind::kDrive:
-      machine.MapDrive(st.drive, AbsoluteHostPath(scenario, st.hostPath));
+      machine.MapDrive(st.As<scenario::DriveSetup>().drive,
+                       AbsoluteHostPath(scenario, st.As<scenario::DriveSetup>().hostPath));
       return true;
     case scenario::Kind::kRegistryDelete:
-      machine.registry().DeleteValueAt(Win(st.keyPath), Win(st.valueName));
+      machine.registry().DeleteValueAt(Win(st.As<scenario::RegistrySetup>().keyPath),
+                                       Win(st.As<scenario::RegistrySetup>().valueName));
       return true;
     case scenario::Kind::kRegistryDeleteKey:
-      machine.registry().DeleteTreeAt(Win(st.keyPath));
+      machine.registry().DeleteTreeAt(Win(st.As<scenario::RegistrySetup>().keyPath));
       return true;
     case scenario::Kind::kDiskFree:
-      machine.files().SetFreeSpace(st.drive, st.bytes);
+      machine.files().SetFreeSpace(st.As<scenario::DiskFreeSetup>().drive,
+                                   st.As<scenario::DiskFreeSetup>().bytes);
       return true;
     case scenario::Kind::kRefuseRestart:
       machine.system().SetRefuseRestart(true);
       return true;
     case scenario::Kind::kGroup:
-      machine.progman().AddGroup(Win(st.text));
+      machine.progman().AddGroup(Win(st.As<scenario::GroupSetup>().name));
       return true;
     case scenario::Kind::kProgman:
-      if (st.bytes == 0) {
+      if (st.As<scenario::ProgmanSetup>().failingError == 0) {
         machine.progman().SetAnswer(sim::SimProgman::Answer::kAbsent);
       } else {
         machine.progman().SetAnswer(sim::SimProgman::Answer::kFailing,
-                                    static_cast<std::uint32_t>(st.bytes));
+                                    st.As<scenario::ProgmanSetup>().failingError);
       }
       return true;
     default:
@@ -113,6 +118,7 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
   std::string where = scenario::Where(scenario, st) + ": ";
   if (ApplySimple(machine, st, scenario)) return true;
   std::uint32_t e = 0;
+  const std::string path = Win(st.As<scenario::PathSetup>().windowsPath);
   switch (st.kind) {
     case scenario::Kind::kCopy:
       if (!Copy(machine, st, scenario, programFile, &e, error)) {
@@ -121,44 +127,49 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
       }
       break;
     case scenario::Kind::kRegistrySet:
-      e = machine.registry().SetString(Win(st.keyPath), Win(st.valueName), Win(st.text));
+      e = machine.registry().SetString(Win(st.As<scenario::RegistrySetup>().keyPath),
+                                       Win(st.As<scenario::RegistrySetup>().valueName),
+                                       Win(st.As<scenario::RegistrySetup>().text));
       break;
     case scenario::Kind::kAttrib:
       e = Attrib(machine, st);
       break;
     case scenario::Kind::kMkdir:
-      e = machine.files().MakeDirectories(Win(st.windowsPath));
+      e = machine.files().MakeDirectories(path);
       break;
     case scenario::Kind::kLink:
-      e = machine.files().MakeLink(Win(st.windowsPath), Win(st.text));
+      e = machine.files().MakeLink(Win(st.As<scenario::LinkSetup>().windowsPath),
+                                   Win(st.As<scenario::LinkSetup>().target));
       break;
     case scenario::Kind::kDeleteFile:
-      e = machine.files().DeleteFile(Win(st.windowsPath));
+      e = machine.files().DeleteFile(path);
       break;
     case scenario::Kind::kService:
       // Demand start, as the test set-up under Wine creates it.
-      e = machine.services().Register(Win(st.valueName), static_cast<std::uint32_t>(st.bytes), 3,
-                                      Win(st.windowsPath));
+      e = machine.services().Register(Win(st.As<scenario::ServiceSetup>().name),
+                                      st.As<scenario::ServiceSetup>().type, 3,
+                                      Win(st.As<scenario::ServiceSetup>().imagePath));
       break;
     case scenario::Kind::kHold:
-      e = machine.files().Hold(Win(st.windowsPath));
+      e = machine.files().Hold(path);
       break;
     case scenario::Kind::kRefuseMkdir:
-      e = machine.files().MakeDirectories(Win(st.windowsPath));
+      e = machine.files().MakeDirectories(path);
       if (e == 0) {
-        e = machine.files().RefuseDirectoryCreation(Win(st.windowsPath), platform::err::kAccessDenied);
+        e = machine.files().RefuseDirectoryCreation(path, platform::err::kAccessDenied);
       }
       break;
     case scenario::Kind::kDenyKey:
-      e = machine.registry().Deny(Win(st.keyPath));
+      e = machine.registry().Deny(Win(st.As<scenario::DenySetup>().keyPath));
       break;
     case scenario::Kind::kFail: {
       sim::FaultKind kind;
-      if (!sim::Faults::Parse(st.text, &kind)) {
-        *error = where + "no such kind of operation: " + st.text;
+      const scenario::FailSetup& fail = st.As<scenario::FailSetup>();
+      if (!sim::Faults::Parse(fail.operation, &kind)) {
+        *error = where + "no such kind of operation: " + fail.operation;
         return false;
       }
-      machine.faults().Fail(kind, st.bytes);
+      machine.faults().Fail(kind, fail.nth);
       break;
     }
     default:
@@ -173,7 +184,7 @@ bool ApplySetupStatement(sim::SimMachine& machine, const scenario::Statement& st
 }
 
 void SetRun(sim::SimMachine& machine, const scenario::Scenario& scenario) {
-  machine.system().SetCommandLine(Win(scenario.run.text));
+  machine.system().SetCommandLine(Win(scenario.run.As<scenario::RunStart>().commandLine));
 }
 
 namespace {
@@ -252,10 +263,11 @@ bool StartProgram(sim::SimMachine& machine, const scenario::Scenario& scenario,
   std::string commandLine;
   switch (st.kind) {
     case scenario::Kind::kRemove:
-      commandLine = UninstallString(machine, st.keyPath, error);
+      commandLine = UninstallString(machine, st.As<scenario::RemoveStart>().entry, error);
       break;
     case scenario::Kind::kStart:
-      commandLine = ItemCommandLine(machine, st.text, st.caption, error);
+      commandLine = ItemCommandLine(machine, st.As<scenario::StartItem>().group,
+                                    st.As<scenario::StartItem>().item, error);
       break;
     default:
       SetRun(machine, scenario);

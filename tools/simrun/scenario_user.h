@@ -1,7 +1,7 @@
-// The simulated machine's user, filled from a scenario: message boxes get
-// the answers of `box` statements, dialogs run the actions of `dialog`
-// statements (a modeless dialog once the leading `wait` conditions hold),
-// and every window the user sees becomes a transcript record.
+// The simulated machine's user, filled from a scenario: the scenario
+// engine (scenario/engine.h) says what the statements do; this class is its
+// driver on the simulated machine (it finds the machine's dialogs, reads
+// their controls and presses their buttons) and the machine's sim::User.
 //
 //   simrun::ScenarioUser user(scn);
 //   user.SetInsertHandler([&](char drive, const std::string& folder) { ... });
@@ -18,21 +18,22 @@
 
 #include "platform/sim/sim_ui.h"
 #include "platform/sim/sim_user.h"
+#include "scenario/engine.h"
 #include "scenario/scenario.h"
-#include "scenario/user.h"
 
 namespace simrun {
 
-class ScenarioUser : public sim::User {
+class ScenarioUser : public sim::User, private scenario::WindowDriver {
  public:
-  explicit ScenarioUser(const scenario::Scenario& scenario) : user_(scenario) {}
+  explicit ScenarioUser(const scenario::Scenario& scenario);
 
   // Called for `insert <drive>: <folder>` actions (folder as written).
   void SetInsertHandler(std::function<void(char, const std::string&)> insert) {
     insert_ = std::move(insert);
   }
-  // Gives the 8.3 alias of a Windows path for `set <ctl> short "<path>"`.
-  void SetShortPathHandler(std::function<std::string(const std::string&)> shortPath) {
+  // Gives the 8.3 alias of a Windows path for `set <ctl> short "<path>"`;
+  // false when the path has none.
+  void SetShortPathHandler(std::function<bool(const std::string&, std::string*)> shortPath) {
     shortPath_ = std::move(shortPath);
   }
   // Receives each transcript record as it happens.
@@ -40,12 +41,14 @@ class ScenarioUser : public sim::User {
 
   const std::vector<std::string>& records() const { return records_; }
   // Whether every statement was used; one line per unused one.
-  bool Done() const { return user_.Done(); }
+  bool Done() const { return engine_.user().Done(); }
   // The program ended: uses a `follow` statement when it is next.
-  bool TakeFollow() { return user_.TakeFollow(); }
-  std::string UnusedError() const { return user_.UnusedError(); }
+  bool TakeFollow() { return engine_.user().TakeFollow(); }
+  std::string UnusedError() const { return engine_.user().UnusedError(); }
   // A dialog statement started but not finished (waiting on a `wait`).
-  bool HasPendingStatement() const { return active_.statement != nullptr; }
+  bool HasPendingStatement() const { return engine_.HasRunning(); }
+  // The failure of a program that ended with a statement not finished.
+  std::string UnfinishedError() const { return engine_.Unfinished(); }
 
   // sim::User.
   int AnswerMessageBox(sim::SimUi& ui, platform::WindowHandle owner, const std::string& text,
@@ -56,50 +59,36 @@ class ScenarioUser : public sim::User {
   std::string WhyModalDialogWaits(sim::SimUi& ui, platform::WindowHandle dialog) override;
   void DialogDestroyed(sim::SimUi& ui, platform::WindowHandle dialog, int templateId,
                        bool modal) override;
-  std::string DescribeNext() const override { return user_.DescribeNext(); }
+  std::string DescribeNext() const override { return engine_.user().DescribeNext(); }
 
  private:
-  // The statement being run on a dialog, and how far.
-  struct Active {
-    const scenario::Statement* statement = nullptr;
-    platform::WindowHandle window = platform::kNoWindow;
-    std::size_t next = 0;
-    bool recorded = false;
-  };
+  // scenario::WindowDriver on the simulated machine's windows.
+  scenario::Window FindOpenDialog(int templateId, scenario::Window modal) override;
+  bool IsOpen(scenario::Window dialog) override;
+  bool HasControl(scenario::Window dialog, int control) override;
+  scenario::ControlState ReadControl(scenario::Window dialog, int control) override;
+  bool ReadList(scenario::Window dialog, int control, std::vector<std::string>* entries) override;
+  std::string Title(scenario::Window window) override;
+  int OwnerTemplate(scenario::Window window) override;
+  scenario::Outcome SetText(scenario::Window dialog, int control, const std::string& text) override;
+  bool ShortPath(const std::string& path, std::string* alias) override;
+  scenario::Outcome Press(scenario::Window dialog, int control) override;
+  scenario::Outcome PressKey(scenario::Window dialog, scenario::Key key, int* button) override;
+  scenario::Outcome DoubleClickEntry(scenario::Window dialog, int control, int index,
+                                     const std::string& entry) override;
+  scenario::Outcome OpenItem(scenario::Window dialog, int control, const std::string& item) override;
+  bool Insert(char drive, const std::string& folder, std::string* error) override;
+  void Record(const std::string& record) override;
+  [[noreturn]] void Fail(const std::string& message) override;
 
-  // Runs the statements that are due on open dialogs; `modal` is the modal
-  // dialog whose loop is running (kNoWindow for a plain pump). Returns true
-  // when any action ran.
-  bool RunStatements(sim::SimUi& ui, platform::WindowHandle modal);
-  // Starts the next statement when it is for an open dialog.
-  bool StartNext(sim::SimUi& ui, platform::WindowHandle modal);
-  // Runs the active statement as far as its waits allow; true when done.
-  bool Continue(sim::SimUi& ui);
-  void DoubleClick(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
-                   const scenario::Action& a);
-  void RunAction(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
-                 const scenario::Action& a);
-  void Press(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
-             int controlId);
-  // Fails the run when a click could not happen.
-  void Clicked(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
-               int controlId, sim::SimUi::Click click);
-  // The `open` action: a double click on a list item.
-  void OpenItem(sim::SimUi& ui, const scenario::Statement& st, platform::WindowHandle h,
-                const scenario::Action& a);
-  void RecordDialog(sim::SimUi& ui);
-  void Record(const std::string& line);
-  [[noreturn]] void Abort(const std::string& message);
-  std::string OwnerName(sim::SimUi& ui, platform::WindowHandle owner);
-  std::string Where(const scenario::Statement& st) const;
+  sim::SimUi& ui() const { return *ui_; }
 
-  scenario::ScriptedUser user_;
+  scenario::Engine engine_;
+  sim::SimUi* ui_ = nullptr;  // the machine's, as its last call gave it
   std::function<void(char, const std::string&)> insert_;
-  std::function<std::string(const std::string&)> shortPath_;
+  std::function<bool(const std::string&, std::string*)> shortPath_;
   std::function<void(const std::string&)> record_;
   std::vector<std::string> records_;
-  Active active_;
-  bool inStatement_ = false;
 };
 
 }  // namespace simrun

@@ -93,8 +93,7 @@ std::string RunProgram(sim::SimMachine& machine, const scenario::Scenario& scn,
     std::string line = scenario::FormatExit(code);
     transcript->push_back(line);
     std::printf("%s\n", line.c_str());
-    if (user.HasPendingStatement())
-      return "the program ended while a dialog statement was waiting for its condition";
+    if (user.HasPendingStatement()) return user.UnfinishedError();
     if (!user.TakeFollow()) break;
     std::string error;
     if (!simrun::FollowProgram(machine, &error)) return "follow: " + error;
@@ -161,12 +160,8 @@ int main(int argc, char** argv) {
   user.SetInsertHandler([m, &scn](char drive, const std::string& folder) {
     simrun::InsertDisk(*m, scn, drive, folder);
   });
-  user.SetShortPathHandler([m](const std::string& path) {
-    std::string alias;
-    if (m->files().GetShortPathName(path, &alias) != 0) {
-      throw sim::RunAborted("no 8.3 alias of " + path + ": it does not exist");
-    }
-    return alias;
+  user.SetShortPathHandler([m](const std::string& path, std::string* alias) {
+    return m->files().GetShortPathName(path, alias) == 0;
   });
   // A program started and waited for (a silent uninstaller's temporary
   // copy) runs on the same machine, within the run that started it.
