@@ -641,7 +641,7 @@ int main(int argc, char** argv) {
   std::string desc;
   std::optional<long long> buildTime;
   std::optional<std::string> setupRoom;
-  std::optional<std::string> checkDir;
+  bool check = false;
   std::string diskSize = "1.44M", cluster = "512";
   Options options;
   if (const char* sde = std::getenv("SOURCE_DATE_EPOCH")) buildTime = std::atoll(sde);
@@ -659,8 +659,8 @@ int main(int argc, char** argv) {
       options.images = true;
     } else if (a == "--no-checksums") {
       options.checksums = false;
-    } else if (a == "--check" && i + 1 < argc) {
-      checkDir = argv[++i];
+    } else if (a == "--check") {
+      check = true;
     } else if (a == "--disk-size" && i + 1 < argc) {
       diskSize = argv[++i];
     } else if (a == "--cluster" && i + 1 < argc) {
@@ -672,11 +672,9 @@ int main(int argc, char** argv) {
     }
   }
   try {
-    if (checkDir) {
-      if (!desc.empty()) return Usage();
-      return CheckMode(*checkDir, ParseSize(diskSize, "--disk-size: "), ParseSize(cluster, "--cluster: "));
-    }
     if (desc.empty()) return Usage();
+    // With --check the one argument is the folder of the set.
+    if (check) return CheckMode(desc, ParseSize(diskSize, "--disk-size: "), ParseSize(cluster, "--cluster: "));
     std::optional<std::uint64_t> room;
     if (setupRoom) room = ParseSize(*setupRoom, "--setup-room: ");
     return Run(desc, setupExe, outDir, buildTime, room, options);
