@@ -1,6 +1,7 @@
 #include "install/checksum.h"
 
 #include <cstring>
+#include <vector>
 
 #include "install/file_list.h"
 
@@ -9,25 +10,26 @@ namespace {
 
 // Eight tables, so that eight bytes are folded in at a time ("slicing by
 // eight"): the check runs over every byte the engine writes, and the byte
-// at a time table method is about four times slower. The tables are made
-// at the first use, so they cost the program no bytes on the disk.
-struct Crc32Tables {
-  std::uint32_t t[8][256];
-  Crc32Tables() {
-    for (std::uint32_t i = 0; i < 256; ++i) {
+// at a time table method is about four times slower. The 8 KB of tables
+// are made in memory at the first use: in the program's own data they
+// would take 8 KB of the first disk.
+constexpr std::size_t kTableSize = 256;
+
+const std::uint32_t* Tables() {
+  static std::vector<std::uint32_t> tables;
+  if (tables.empty()) {
+    tables.resize(8 * kTableSize);
+    for (std::uint32_t i = 0; i < kTableSize; ++i) {
       std::uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-      t[0][i] = c;
+      tables[i] = c;
     }
-    for (int s = 1; s < 8; ++s) {
-      for (int i = 0; i < 256; ++i) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
+    for (std::size_t i = kTableSize; i < tables.size(); ++i) {
+      const std::uint32_t previous = tables[i - kTableSize];
+      tables[i] = (previous >> 8) ^ tables[previous & 0xFF];
     }
   }
-};
-
-const Crc32Tables& Tables() {
-  static const Crc32Tables tables;
-  return tables;
+  return tables.data();
 }
 
 // Little-endian, whatever the host, one byte at a time so that no
@@ -47,17 +49,24 @@ int HexDigit(char c) {
 }  // namespace
 
 void Crc32::Update(const std::uint8_t* data, std::size_t size) {
-  const auto& t = Tables().t;
+  const std::uint32_t* const t = Tables();
+  const std::uint32_t* const t1 = t + kTableSize;
+  const std::uint32_t* const t2 = t1 + kTableSize;
+  const std::uint32_t* const t3 = t2 + kTableSize;
+  const std::uint32_t* const t4 = t3 + kTableSize;
+  const std::uint32_t* const t5 = t4 + kTableSize;
+  const std::uint32_t* const t6 = t5 + kTableSize;
+  const std::uint32_t* const t7 = t6 + kTableSize;
   std::uint32_t c = state_;
   while (size >= 8) {
     const std::uint32_t a = Load32(data) ^ c;
     const std::uint32_t b = Load32(data + 4);
-    c = t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^ t[3][b & 0xFF] ^
-        t[2][(b >> 8) & 0xFF] ^ t[1][(b >> 16) & 0xFF] ^ t[0][b >> 24];
+    c = t7[a & 0xFF] ^ t6[(a >> 8) & 0xFF] ^ t5[(a >> 16) & 0xFF] ^ t4[a >> 24] ^ t3[b & 0xFF] ^
+        t2[(b >> 8) & 0xFF] ^ t1[(b >> 16) & 0xFF] ^ t[b >> 24];
     data += 8;
     size -= 8;
   }
-  while (size-- > 0) c = t[0][(c ^ *data++) & 0xFF] ^ (c >> 8);
+  while (size-- > 0) c = t[(c ^ *data++) & 0xFF] ^ (c >> 8);
   state_ = c;
 }
 
