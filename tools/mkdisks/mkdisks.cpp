@@ -7,8 +7,12 @@
 //
 // Writes DIR/disk1, DIR/disk2, ...: the files (compressed in the SZDD format
 // where asked, named with the last character replaced by "_"), SETUP.EXE and
-// SETUP.DAT on disk 1, and DISK.00n on each disk. Every error is reported on
-// stderr with the description's file name and line; nothing is written then.
+// SETUP.DAT on disk 1, and DISK.00n on each disk; each file's line records
+// the CRC-32 of its expanded data ("/C"). A product that setup's reader
+// would refuse is refused here, by setup's own limits. --images adds FAT12
+// floppy images (disk_images.cpp); --check checks a built set
+// (set_check.cpp). Every error is reported on stderr with the description's
+// file name and line; nothing is written then.
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
