@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The main job: builds what it needs (SETUP.EXE and the UI driver for
 # 64-bit Windows, the native disk-set builder), makes the sample product's
-# disk set and installs it with the real SETUP.EXE under Wine, driven by the
-# sample scenario, then removes it again from Add/Remove Programs. Prints
+# disk set as floppy images, checks them, takes their files out onto the
+# drive folders and installs from there with the real SETUP.EXE under
+# Wine, driven by the sample scenario, then removes it again from
+# Add/Remove Programs. Prints
 # both transcripts and what the machine held in between, read from outside
 # the program.
 #
 #   demo.sh            (SKIP_DEPS=1 leaves out the dependency check)
 #
 # Results in out/demo/: install/ (transcript, shots/) and remove/
-# (transcript, shots/, check.log, driver.log); the disks in disks/.
+# (transcript, shots/, check.log, driver.log); the images in release/, the
+# drive folders made from them in disks/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
@@ -24,9 +27,10 @@ cmake --build --preset native -j "$jobs" --target mkdisks scenario-info
 out=out/demo
 rm -rf "$out"
 mkdir -p "$out/install"
-echo "Making the sample product's disk set..."
+# The release as floppy images, checked, and their files taken out onto
+# the drive folders (scripts/demo-release.sh).
 MKDISKS=build/native/tools/mkdisks/mkdisks \
-  scripts/make-sample-disks.sh "$out/disks" build/mingw64/src/platform/win32/SETUP.EXE
+  scripts/demo-release.sh "$out" build/mingw64/src/platform/win32/SETUP.EXE
 # The scenarios name the disks relative to their own folder (disks/).
 cp samples/halvorn/install.scn samples/halvorn/install.transcript samples/halvorn/uninstall.scn \
   samples/halvorn/uninstall.check "$out/"

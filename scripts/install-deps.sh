@@ -9,6 +9,7 @@ packages=(
   mingw-w64
   wine wine64 fonts-wine xvfb xauth x11-apps netpbm
   mscompress python3 bc
+  mtools dosfstools
 )
 
 missing=()

@@ -5,7 +5,8 @@
 # of samples/halvorn/files, and then the disks with mkdisks.
 #
 # Usage: make-sample-disks.sh OUTDIR SETUP_EXE
-# Environment: MKDISKS (default build/native/tools/mkdisks/mkdisks).
+# Environment: MKDISKS (default build/native/tools/mkdisks/mkdisks);
+# MKDISKS_IMAGES=1 also writes OUTDIR/diskN.img (FAT12 floppy images).
 set -euo pipefail
 [ $# -eq 2 ] || { echo "usage: make-sample-disks.sh OUTDIR SETUP_EXE" >&2; exit 2; }
 out=$1
@@ -31,7 +32,7 @@ for spec in "MSVCRT20:2:11:4711:C run-time library 2.0 (sample stand-in)" \
   x86_64-w64-mingw32-windres -DRUNTIME_MAJOR="$major" -DRUNTIME_MINOR="$minor" \
     -DRUNTIME_BUILD="$build" "-DRUNTIME_NAME=\\\"$name\\\"" "-DRUNTIME_DESCRIPTION=\\\"$desc\\\"" \
     "$src/src/runtime.rc" -O coff -o "$stage/$name.res"
-  x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -shared -s \
+  x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -shared -s -Wl,--no-insert-timestamp \
     -DRUNTIME_MAJOR="$major" -DRUNTIME_MINOR="$minor" "-DRUNTIME_NAME=\"$name\"" \
     -o "$stage/$name.DLL" "$src/src/runtime.c" "$stage/$name.res"
   rm "$stage/$name.res"
@@ -44,4 +45,4 @@ find "$stage" -type f -exec touch -d "@$release" {} +
 
 rm -rf "$out"
 mkdir -p "$out"
-"$mkdisks" --setup-exe "$setup_exe" --out "$out" --time "$release" "$stage/halvorn.product"
+"$mkdisks" --setup-exe "$setup_exe" --out "$out" --time "$release" ${MKDISKS_IMAGES:+--images} "$stage/halvorn.product"

@@ -209,6 +209,31 @@ big=$out/cancel/disk1/BIG.DAT
 rm "$big"
 truncate -s $((1800 * 1024 * 1024)) "$big"
 touch -d "@$release" "$big"
+# The list keeps no checksum for it: the file is no longer the one mkdisks
+# was given (the scenarios cancel inside it anyway).
+edit_dat "$out/cancel/disk1/SETUP.DAT" '/^BIG\.DAT,/s/ \/C[0-9A-F]*//'
+
+# Checksums (the /C field of each line): one byte changed in CATALOG.DAT on
+# disk 2 of the full set, in the middle of a block (what a sector that reads
+# wrong gives); the small set with every checksum taken out of its list, as
+# sets were made before; the small set with its plain README.TXT cut to
+# half (a plain file has no recorded length: only its checksum tells).
+derive full corrupt2
+python3 - "$out/corrupt2/disk2/CATALOG.DAT" <<'PY'
+import sys
+with open(sys.argv[1], "r+b") as f:
+    f.seek(700001)
+    b = f.read(1)
+    f.seek(700001)
+    f.write(bytes([b[0] ^ 0x20]))
+PY
+touch -d "@$release" "$out/corrupt2/disk2/CATALOG.DAT"
+derive small no_checksums
+edit_dat "$out/no_checksums/disk1/SETUP.DAT" 's/ \/C[0-9A-F]*//'
+derive small cut_plain
+size=$(stat -c %s "$out/cut_plain/disk1/README.TXT")
+truncate -s $((size / 2)) "$out/cut_plain/disk1/README.TXT"
+touch -d "@$release" "$out/cut_plain/disk1/README.TXT"
 
 # The two-disk set with CATALOG.DAT, the first file of disk 2, made as
 # large as BIG.DAT (sparse zeros, its time kept): the user presses Cancel
@@ -239,9 +264,10 @@ edit_dat "$out/deep_subdir/disk1/SETUP.DAT" 's/^\(HELP\.TX_,.*\)\/XHELP/\1\/XHEL
 # Without SETUP.EXE in the list (and one file fewer in the count), so that
 # the bytes written to drive C: do not depend on the size of SETUP.EXE: the
 # disk-full scenario gives the drive room for all but the end of the last
-# file.
+# file. Its list keeps no checksums either: the installed SETUP.DAT then has
+# the size those byte counts were made with.
 derive small no_setup_exe
-edit_dat "$out/no_setup_exe/disk1/SETUP.DAT" '/^SETUP\.EXE,/d; s/^fct=7$/fct=6/'
+edit_dat "$out/no_setup_exe/disk1/SETUP.DAT" '/^SETUP\.EXE,/d; s/^fct=7$/fct=6/; s/ \/C[0-9A-F]*//'
 
 # Hostile file lists: a line of disk 1 that would read or write outside its
 # directory, listed after good lines.

@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "install/checksum.h"
 #include "install/copy_engine.h"
 #include "install/install_text.h"
 #include "setup/logged_parts.h"
 #include "setup/run_log.h"
+#include "setup/unattended.h"
 #include "support/memory_machine.h"
 
 namespace install {
@@ -411,6 +413,77 @@ TEST_P(TransferErrorTest, DiskFullMidwayReportsEveryFailingBlock) {
   CheckLogAndTouchedPaths();
 }
 
+// The "/C" field of a line: the CRC-32 of the data as they are expanded.
+std::string ChecksumOf(const std::string& expanded) {
+  return ChecksumOptionText(Crc32Of(reinterpret_cast<const std::uint8_t*>(expanded.data()), expanded.size()));
+}
+
+TEST_P(TransferErrorTest, DataNotMatchingTheirChecksumAreAReadErrorOfThatFile) {
+  // Three blocks and a bit, compressed, and a plain file, each with one
+  // byte changed after the checksum was taken: both are named, copying
+  // goes on, the file with the right checksum is copied without a word.
+  std::string program = Bytes(15555, 21);
+  const std::string programSum = ChecksumOf(program);
+  program[11000] ^= 0x40;
+  std::string notes = "release notes\r\n";
+  const std::string notesSum = ChecksumOf(notes);
+  notes[3] = 'E';
+  const std::string good = Bytes(6000, 22);
+  Insert({{"TAPE.EX_", Compressed(program, 'E')}, {"NOTES.TXT", notes}, {"GOOD.DL_", Compressed(good, 'L')}});
+  const std::string lines[] = {"TAPE.EX_,/D1 /T0 " + programSum, "NOTES.TXT,/D1 " + notesSum,
+                               "GOOD.DL_,/D1 " + ChecksumOf(good)};
+  for (const std::string& l : lines) state.fileList.push_back(l + "\n");
+  state.fileCount = 3;
+  AnswerContinue();
+  EXPECT_EQ(Run(), GetParam().result);
+  auto errors = ui.BoxesWithCaption("Program error");
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0].text, "There was an error reading a file.\nA:\\TAPE.EX_");
+  EXPECT_EQ(errors[1].text, "There was an error reading a file.\nA:\\NOTES.TXT");
+  EXPECT_EQ(errors[0].owner, FakeUi::kDialog);
+  // What was read is what was written: the check changes no data.
+  EXPECT_EQ(files.Data("C:\\TAPE\\TAPE.EXE"), program);
+  EXPECT_EQ(files.Data("C:\\TAPE\\GOOD.DLL"), good);
+  EXPECT_EQ(ui.BoxesWithCaption("Continue Installing?").size(), 1u);
+  EXPECT_TRUE(CompletionShown());
+  CheckLogAndTouchedPaths();
+}
+
+TEST_P(TransferErrorTest, PlainFileCutShortIsCaughtByItsChecksum) {
+  // A plain file has no recorded length: only the checksum tells that it
+  // ends early.
+  const std::string whole = Bytes(10240, 23);
+  Insert({{"DATA.BIN", whole.substr(0, 7000)}, {"NEXT.TXT", "n"}});
+  state.fileList.push_back("DATA.BIN,/D1 " + ChecksumOf(whole) + "\n");
+  List({"NEXT.TXT,/D1"});
+  AnswerContinue();
+  EXPECT_EQ(Run(), GetParam().result);
+  auto errors = ui.BoxesWithCaption("Program error");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].text, "There was an error reading a file.\nA:\\DATA.BIN");
+  EXPECT_TRUE(files.IsFile("C:\\TAPE\\NEXT.TXT"));
+  CheckLogAndTouchedPaths();
+}
+
+TEST_P(TransferErrorTest, CutCompressedFileWithAChecksumIsReportedOnce) {
+  const std::string data = Bytes(20000, 24);
+  const std::string whole = Compressed(data, 'L');
+  Insert({{"BAD.DL_", whole.substr(0, whole.size() / 2)}});
+  state.fileList.push_back("BAD.DL_,/D1 " + ChecksumOf(data) + "\n");
+  AnswerContinue();
+  EXPECT_EQ(Run(), GetParam().result);
+  EXPECT_EQ(ui.BoxesWithCaption("Program error").size(), 1u);
+}
+
+TEST_P(TransferErrorTest, FailingReadWithAChecksumIsReportedOnce) {
+  Insert({{"BAD.TXT", "x"}});
+  state.fileList.push_back("BAD.TXT,/D1 " + ChecksumOf("x") + "\n");
+  lz.failReads.insert("A:\\BAD.TXT");
+  AnswerContinue();
+  EXPECT_EQ(Run(), GetParam().result);
+  EXPECT_EQ(ui.BoxesWithCaption("Program error").size(), 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(ContinueOrNot, TransferErrorTest,
                          ::testing::Values(TransferErrorCase{"yes", platform::answer::kYes, kCopyDone},
                                            TransferErrorCase{"no", platform::answer::kNo, kCopyCancelled}),
@@ -588,6 +661,53 @@ TEST_F(CopyEngineTest, InstallNameWinsOverTheCompressedHeader) {
   List({"EVIL._,/D1 /RGOOD.DAT"});
   EXPECT_EQ(Run(), kCopyDone);
   EXPECT_EQ(files.Data("C:\\TAPE\\GOOD.DAT"), "data");
+}
+
+TEST_F(CopyEngineTest, RightChecksumsAndNoneCopyAlikeWithoutAMessage) {
+  // Files of 0 bytes, exactly one block and more, compressed and plain,
+  // each with its right checksum, beside a line without one (a set made
+  // before checksums were recorded).
+  const std::string one = Bytes(5120, 31), more = Bytes(12345, 32);
+  Insert({{"EMPTY.TXT", ""}, {"ONE.DA_", Compressed(one, 'T')}, {"MORE.BIN", more}, {"OLD.TXT", "old"}});
+  for (const std::string& l : {"EMPTY.TXT,/D1 " + ChecksumOf(""), "ONE.DA_,/D1 /T9 " + ChecksumOf(one),
+                               "MORE.BIN,/D1 " + ChecksumOf(more), std::string("OLD.TXT,/D1 /T9")}) {
+    state.fileList.push_back(l + "\n");
+  }
+  state.fileCount = 4;
+  EXPECT_EQ(Run(), kCopyDone);
+  EXPECT_TRUE(ui.BoxesWithCaption("Program error").empty());
+  EXPECT_TRUE(ui.BoxesWithCaption("Continue Installing?").empty());
+  EXPECT_EQ(files.Data("C:\\TAPE\\ONE.DAT"), one);
+  EXPECT_EQ(files.Data("C:\\TAPE\\MORE.BIN"), more);
+  EXPECT_EQ(files.Data("C:\\TAPE\\OLD.TXT"), "old");
+  EXPECT_TRUE(CompletionShown());
+}
+
+TEST_F(CopyEngineTest, MalformedChecksumStopsItsDiskBeforeAnythingIsCopied) {
+  Insert({{"A.TXT", "a"}, {"B.TXT", "b"}});
+  List({"A.TXT,/D1", "B.TXT,/D1 /C12345"});
+  EXPECT_EQ(Run(), kCopyFailed);
+  auto refused = ui.BoxesWithCaption("Program Error");
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_NE(refused[0].text.find("/C checksum is not 8 hexadecimal digits"), std::string::npos) << refused[0].text;
+  EXPECT_FALSE(files.IsFile("C:\\TAPE\\A.TXT"));
+}
+
+TEST_F(CopyEngineTest, ChecksumMismatchIsNamedInTheRunLog) {
+  setup::RunLog log(files);
+  ASSERT_TRUE(log.Open("C:\\SETUP.LOG"));
+  setup::Unattended unattended(log);
+  state.unattended = &unattended;
+  Insert({{"BAD.TXT", "bad"}});
+  state.fileList.push_back("BAD.TXT,/D1 /C00000001\n");
+  ui.answer = [](const Box& b) { return b.caption == "Continue Installing?" ? platform::answer::kYes : 0; };
+  EXPECT_EQ(CopyProductFiles(state, "C:\\TAPE"), kCopyDone);
+  state.unattended = nullptr;
+  log.Close();
+  const std::string written = files.Data("C:\\SETUP.LOG");
+  const std::string expected = "step: checksum of A:\\BAD.TXT is " + ChecksumOf("bad").substr(2) +
+                               ", the file list says 00000001\r\n";
+  EXPECT_NE(written.find(expected), std::string::npos) << written;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "install/checksum.h"
 #include "install/copy_buffer.h"
 #include "install/copy_progress_dialog.h"
 #include "install/file_list.h"
@@ -11,6 +12,7 @@
 #include "install/ownership.h"
 #include "install/rollback.h"
 #include "install/uninstall_log.h"
+#include "setup/unattended.h"
 #include "text/text.h"
 
 namespace install {
@@ -228,8 +230,9 @@ class CopyRun {
   std::string TargetDirectory(const DiskEntry& entry, const std::string& destination);
   FileResult CopyFile(const DiskEntry& entry, LzFile& source, const std::string& target,
                       const std::string& shownSource, bool firstOfSet);
-  FileResult CopyBlocks(LzFile& source, OutputFile& out, const std::string& target,
+  FileResult CopyBlocks(const DiskEntry& entry, LzFile& source, OutputFile& out, const std::string& target,
                         const std::string& shownSource);
+  bool ChecksumMatches(const DiskEntry& entry, const Crc32& crc, const std::string& shownSource);
   bool MoveToNextDisk(int* count);
   int Finish(RunEnd end);
   void ShowFileErrorNow(setup::MsgId id, const std::string& path);
@@ -399,7 +402,7 @@ FileResult CopyRun::CopyFile(const DiskEntry& entry, LzFile& source, const std::
     dialog_.UpdateProgress(ProgressMode::kNextFile, target, Blocks(entry.sourceSize), 0);
   }
 
-  const FileResult result = CopyBlocks(source, out, target, shownSource);
+  const FileResult result = CopyBlocks(entry, source, out, target, shownSource);
   source.Close();
   if (result == FileResult::kCancelled) return result;
   // The installed SETUP.DAT keeps the time of copying: the setup run
@@ -417,7 +420,9 @@ FileResult CopyRun::CopyFile(const DiskEntry& entry, LzFile& source, const std::
 // dialog whether the user cancelled (which lets messages through when it is
 // time), until a short read. A failed read ends
 // the loop; a failed write does not, so every failing block is reported.
-FileResult CopyRun::CopyBlocks(LzFile& source, OutputFile& out, const std::string& target,
+// The checksum the list records is computed over the blocks as they pass,
+// and a file whose data do not match it is a read error of that file.
+FileResult CopyRun::CopyBlocks(const DiskEntry& entry, LzFile& source, OutputFile& out, const std::string& target,
                                const std::string& shownSource) {
   constexpr int kBlock = static_cast<int>(kCopyBlockSize);
   std::uint8_t* const buffer = CopyBuffer();
@@ -425,6 +430,8 @@ FileResult CopyRun::CopyBlocks(LzFile& source, OutputFile& out, const std::strin
   // reads without error; the total read is compared with that length.
   const std::int64_t expected = source.ExpandedLength();
   FileResult result = FileResult::kCopied;
+  Crc32 crc;
+  bool readErrorShown = false;
   std::int64_t total = 0;
   int got = 0;
   do {
@@ -432,8 +439,10 @@ FileResult CopyRun::CopyBlocks(LzFile& source, OutputFile& out, const std::strin
     if (got < 0) {
       ShowFileErrorNow(setup::MSG_READ_ERROR, shownSource);
       result = FileResult::kTransferError;
+      readErrorShown = true;
     } else {
       if (got > kBlock) got = kBlock;
+      if (entry.hasChecksum) crc.Update(buffer, static_cast<std::size_t>(got));
       if (got > 0 && !out.WriteAll(buffer, static_cast<std::uint32_t>(got))) {
         ShowFileErrorNow(setup::MSG_WRITE_ERROR, target);
         result = FileResult::kTransferError;
@@ -442,12 +451,27 @@ FileResult CopyRun::CopyBlocks(LzFile& source, OutputFile& out, const std::strin
       if (got < kBlock && expected >= 0 && total != expected) {
         ShowFileErrorNow(setup::MSG_READ_ERROR, shownSource);
         result = FileResult::kTransferError;
+        readErrorShown = true;
       }
     }
     dialog_.UpdateProgress(ProgressMode::kBlock, std::string(), 0, 0);
     if (dialog_.CancelRequested()) return FileResult::kCancelled;
   } while (got == kBlock);
+  // One report a file: a file already reported unreadable is not reported
+  // again for its checksum.
+  if (!readErrorShown && !ChecksumMatches(entry, crc, shownSource)) result = FileResult::kTransferError;
   return result;
+}
+
+// True when the list records no checksum for the entry or the data read
+// match it; otherwise the mismatch is logged and reported as a read error
+// of the source file.
+bool CopyRun::ChecksumMatches(const DiskEntry& entry, const Crc32& crc, const std::string& shownSource) {
+  if (!entry.hasChecksum || crc.Value() == entry.checksum) return true;
+  setup::LogStep(state_, "checksum of " + shownSource + " is " + ChecksumOptionText(crc.Value()).substr(2) +
+                             ", the file list says " + ChecksumOptionText(entry.checksum).substr(2));
+  ShowFileErrorNow(setup::MSG_READ_ERROR, shownSource);
+  return false;
 }
 
 // Asks for the next disk and builds its table. False when the user gave

@@ -91,6 +91,7 @@ FileListLine ParseFileListLine(const std::string& line) {
   parsed.timeText = OptionValue(line, "/T");
   parsed.subDir = OptionValue(line, "/X");
   parsed.timeStamp = ParseTimeStamp(parsed.timeText);
+  parsed.checksumField = ReadChecksumField(line, &parsed.checksum);
   return parsed;
 }
 
@@ -133,6 +134,7 @@ std::string CheckFileListLine(const FileListLine& line) {
   if (!line.subDir.empty() && !IsRelativeSubDirectory(line.subDir)) {
     return "/X directory leads out of the install directory";
   }
+  if (line.checksumField == ChecksumField::kMalformed) return "/C checksum is not 8 hexadecimal digits";
   return std::string();
 }
 
@@ -184,6 +186,8 @@ int BuildDiskTable(setup::SetupState& state, int disk, DiskTable* table) {
     entry.installName = parsed.installName;
     entry.subDir = parsed.subDir;
     entry.timeStamp = parsed.timeStamp;
+    entry.hasChecksum = parsed.checksumField == ChecksumField::kValid;
+    entry.checksum = parsed.checksum;
     table->entries.push_back(entry);
     table->lastEntryName = parsed.name.substr(0, kLastEntryNameMax);
   }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "install/checksum.h"
 #include "platform/machine.h"
 #include "setup/state.h"
 
@@ -42,6 +43,8 @@ struct FileListLine {
   std::string subDir;       // "/X"
   std::string timeText;     // "/T" as written
   std::int32_t timeStamp = 0;
+  ChecksumField checksumField = ChecksumField::kAbsent;  // "/C"
+  std::uint32_t checksum = 0;                             // when kValid
 };
 
 // The value of `option` ("/P", "/R", ...) in the line: from behind its
@@ -67,6 +70,7 @@ FileListLine ParseFileListLine(const std::string& line);
 // or write where it should not, so such lines are refused rather than
 // repaired. Values longer than their fields are refused as well rather than
 // cut, since a cut name would install a different file than the list says.
+// A "/C" checksum that is not 8 hexadecimal digits means a damaged list.
 std::string CheckFileListLine(const FileListLine& line);
 
 // A single file name that stays in the directory it is appended to.
@@ -81,6 +85,10 @@ struct DiskEntry {
   std::string installName;
   std::string subDir;
   std::int32_t timeStamp = 0;
+  // The CRC-32 of the expanded data the list records ("/C"), checked by
+  // the copy engine as it writes the file.
+  bool hasChecksum = false;
+  std::uint32_t checksum = 0;
 };
 
 struct DiskTable {

@@ -1,14 +1,21 @@
 // mkdisks: builds the numbered distribution disks of a product from its
 // product description (see docs/disk-sets.md for the format).
 //
-//   mkdisks [--setup-exe PATH] [--setup-room BYTES] [--out DIR] [--time SECS] DESCRIPTION
+//   mkdisks [--setup-exe PATH] [--setup-room BYTES] [--out DIR] [--time SECS]
+//           [--images] [--no-checksums] DESCRIPTION
+//   mkdisks --check [--disk-size SIZE] [--cluster BYTES] DIR
 //
 // Writes DIR/disk1, DIR/disk2, ...: the files (compressed in the SZDD format
 // where asked, named with the last character replaced by "_"), SETUP.EXE and
-// SETUP.DAT on disk 1, and DISK.00n on each disk. Every error is reported on
-// stderr with the description's file name and line; nothing is written then.
+// SETUP.DAT on disk 1, and DISK.00n on each disk; each file's line records
+// the CRC-32 of its expanded data ("/C"). A product that setup's reader
+// would refuse is refused here, by setup's own limits. --images adds FAT12
+// floppy images (disk_images.cpp); --check checks a built set
+// (set_check.cpp). Every error is reported on stderr with the description's
+// file name and line; nothing is written then.
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -27,17 +34,23 @@
 #include <string>
 #include <vector>
 
+#include "disk_images.h"
+#include "install/checksum.h"
+#include "install/file_list.h"
 #include "lz/szdd.h"
+#include "set_check.h"
+#include "setup/state.h"
 #include "text/text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMaxDisks = 9;
-constexpr int kMaxFilesPerDisk = 100;  // taken entries of one disk table
+// Setup's own limits, from its reader of SETUP.DAT and the file list.
+constexpr int kMaxDisks = install::kHighestDisk;
+constexpr int kMaxFilesPerDisk = install::kMaxDiskEntries;  // taken entries of one disk table
 constexpr std::size_t kMaxLine = 78;   // without CR LF: 79 with the line feed
-constexpr std::size_t kMaxSubDir = 63;
+constexpr std::size_t kMaxSubDir = install::kSubDirMax;
 constexpr std::uint64_t kDefaultDiskSize = 1457664;  // 1.44 MB floppy data area
 constexpr std::uint64_t kDefaultCluster = 512;
 
@@ -119,8 +132,11 @@ Description ReadDescription(const std::string& path) {
   int lineNo = 0;
   bool inFiles = false;
   static const std::set<std::string> kKeys = {"lng", "prd", "aux", "ver", "plt", "ifc"};
+  // The field capacities of setup's reader, terminator not counted.
   static const std::map<std::string, std::size_t> kKeyMax = {
-      {"lng", 3}, {"aux", 3}, {"prd", 15}, {"ver", 7}, {"plt", 7}, {"ifc", 7}};
+      {"lng", setup::kShortValueCapacity - 1}, {"aux", setup::kShortValueCapacity - 1},
+      {"prd", setup::kProductCapacity - 1},    {"ver", setup::kLongValueCapacity - 1},
+      {"plt", setup::kLongValueCapacity - 1},  {"ifc", setup::kLongValueCapacity - 1}};
   while (std::getline(in, raw)) {
     ++lineNo;
     const std::string line = text::Trim(raw);
@@ -218,7 +234,14 @@ struct Item {
   long long time = 0;
   int disk = 0;
   bool taken = true;  // counts towards the disk table
+  // The CRC-32 of the data setup writes (expanded), for the "/C" field.
+  bool hasChecksum = false;
+  std::uint32_t checksum = 0;
 };
+
+std::uint32_t ChecksumOf(const std::string& data) {
+  return install::Crc32Of(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+}
 
 std::string ReadFile(const std::string& path, const std::string& where) {
   std::ifstream in(path, std::ios::binary);
@@ -271,6 +294,7 @@ std::string Line(const Item& it) {
   if (!it.installName.empty()) s += " /R" + it.installName;
   if (!it.subDir.empty()) s += " /X" + it.subDir;
   if (!it.platform.empty()) s += " /P" + it.platform;
+  if (it.hasChecksum) s += " " + install::ChecksumOptionText(it.checksum);
   return s;
 }
 
@@ -280,8 +304,50 @@ void SetTime(const fs::path& p, long long secs) {
   ::utimes(p.c_str(), tv);
 }
 
+struct Options {
+  bool checksums = true;  // --no-checksums: a set as made before they were recorded
+  bool images = false;    // --images: diskN.img beside the folders
+};
+
+// The volume label of disk n: the product name in the characters a label
+// may hold, and the disk number (at most 11 characters).
+std::string VolumeLabel(const std::string& product, int disk) {
+  std::string name;
+  for (char c : text::ToUpperAscii(product)) {
+    if (name.size() == 8) break;
+    name.push_back((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ? c : '_');
+  }
+  return name + " " + std::to_string(disk);
+}
+
+// diskN.img for every disk: the files of the folder just written, with
+// their times; the serial number from the product, version, disk and build
+// time, so that the same build gives the same image.
+void WriteImages(const Description& d, const std::string& outDir, int diskCount, long long buildTime) {
+  const std::string format = mkdisks::FloppyFormatFor(d.diskSize);
+  if (format.empty())
+    Fail("--images needs the disk size of a floppy (1.44M, 1.2M or 720K), not " + std::to_string(d.diskSize));
+  const fs::path scratch = fs::path(outDir) / ".mkdisks-mtools";
+  fs::create_directories(scratch);
+  mkdisks::PrepareMtools(scratch.string(), buildTime);
+  for (int n = 1; n <= diskCount; ++n) {
+    const fs::path folder = fs::path(outDir) / ("disk" + std::to_string(n));
+    std::vector<std::string> files;
+    for (const auto& e : fs::directory_iterator(folder)) files.push_back(e.path().string());
+    std::sort(files.begin(), files.end());
+    const std::string seed = d.keys.at("prd") + "|" + d.keys.at("ver") + "|" + std::to_string(n) + "|" +
+                             std::to_string(buildTime);
+    const std::string image = (fs::path(outDir) / ("disk" + std::to_string(n) + ".img")).string();
+    const std::string failure = mkdisks::MakeImage(image, format, VolumeLabel(d.keys.at("prd"), n),
+                                                   ChecksumOf(seed), files);
+    if (!failure.empty()) Fail(image + ": " + failure);
+    std::printf("disk%d.img: %s KB floppy image\n", n, format.c_str());
+  }
+  fs::remove_all(scratch);
+}
+
 int Run(const std::string& descPath, std::string setupExe, const std::string& outDir,
-        std::optional<long long> buildTime, std::optional<std::uint64_t> setupRoom) {
+        std::optional<long long> buildTime, std::optional<std::uint64_t> setupRoom, const Options& options) {
   Description d = ReadDescription(descPath);
   if (setupExe.empty()) setupExe = d.setupExe;
   if (setupRoom) d.setupRoom = *setupRoom;
@@ -322,6 +388,8 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
       it.listName = f.name;
       it.data = raw;
     }
+    it.hasChecksum = options.checksums;
+    it.checksum = ChecksumOf(raw);
     if (!listNames.insert(it.listName).second)
       Fail(where + "the name " + it.listName + " is already used by another file of the set");
     // What GetExpandedNameA will give for the file on the disk.
@@ -375,6 +443,8 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
     exeItem.data = exe;
     exeItem.time = ModTime(setupExe);
     exeItem.disk = 1;
+    exeItem.hasChecksum = options.checksums;
+    exeItem.checksum = ChecksumOf(exe);
     Item datItem;
     datItem.listName = "SETUP.DAT";
     datItem.time = now;
@@ -422,11 +492,19 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
     }
     int fileCount = 0;
     std::string list;
+    if (ordered.size() > setup::kMaxFileListLines)
+      Fail("the file list would have " + std::to_string(ordered.size()) + " lines (" +
+           std::to_string(ordered.size() - static_cast<std::size_t>(diskCount) - 2) + " files, " +
+           std::to_string(diskCount) + " DISK.00n, SETUP.EXE and SETUP.DAT); setup keeps at most " +
+           std::to_string(setup::kMaxFileListLines));
     for (const Item& it : ordered) {
       const std::string l = Line(it);
       if (l.size() > kMaxLine)
         Fail("the file-list line \"" + l + "\" has " + std::to_string(l.size()) +
-             " characters; at most " + std::to_string(kMaxLine) + " fit");
+             " characters; at most " + std::to_string(kMaxLine) + " fit" +
+             (it.hasChecksum ? " (its checksum takes " + std::to_string(install::kChecksumFieldLength) +
+                                   "; a shorter /X, or --no-checksums)"
+                             : ""));
       list += l + "\r\n";
       if (it.taken) ++fileCount;
     }
@@ -436,7 +514,7 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
     dat += "fct=" + std::to_string(fileCount) + "\r\n";
     for (const char* k : {"lng", "prd", "aux", "ver", "plt", "ifc"}) dat += std::string(k) + "=" + d.keys[k] + "\r\n";
     dat += "\r\n[Filelist]\r\n" + list;
-    if (dat.size() > 499 * 80) Fail("the file list is too long");
+    if (dat.size() > setup::kMaxFileListLines * 80) Fail("the file list is too long");
     if (OnDisk(dat.size(), d.cluster) <= OnDisk(datReserve, d.cluster)) {
       for (Item& it : ordered)
         if (it.listName == "SETUP.DAT") it.data = dat;
@@ -446,6 +524,9 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
     datReserve = dat.size();
   }
   if (all.empty()) Fail("internal error: SETUP.DAT does not settle");
+  // Last, setup's own reader on what is about to be written: anything it
+  // would refuse stops the build.
+  if (const auto problems = mkdisks::CheckSetupDatText(dat); !problems.empty()) Fail(problems.front());
 
   // Write.
   fs::create_directories(outDir);
@@ -469,16 +550,90 @@ int Run(const std::string& descPath, std::string setupExe, const std::string& ou
     std::printf("disk%d: %d files, %llu of %llu bytes\n", n, v.first,
                 static_cast<unsigned long long>(v.second), static_cast<unsigned long long>(d.diskSize));
   }
+  if (options.images) WriteImages(d, outDir, diskCount, now);
+  return 0;
+}
+
+// mkdisks --check DIR: the folders DIR/diskN and the images DIR/diskN.img
+// that are there, each set checked on its own.
+int CheckMode(const std::string& dir, std::uint64_t diskSize, std::uint64_t cluster) {
+  std::vector<mkdisks::DiskFiles> folders, images;
+  const fs::path scratch = fs::temp_directory_path() / ("mkdisks-check-" + std::to_string(::getpid()));
+  std::vector<std::string> problems;
+  bool prepared = false;
+  for (int n = 1; n <= kMaxDisks; ++n) {
+    const fs::path folder = fs::path(dir) / ("disk" + std::to_string(n));
+    mkdisks::DiskFiles f;
+    f.where = "disk" + std::to_string(n);
+    if (fs::is_directory(folder)) f.folder = folder.string();
+    f.diskBytes = diskSize;
+    f.clusterBytes = cluster;
+    folders.push_back(f);
+
+    const fs::path image = fs::path(dir) / ("disk" + std::to_string(n) + ".img");
+    mkdisks::DiskFiles i;
+    i.where = "disk" + std::to_string(n) + ".img";
+    if (fs::is_regular_file(image)) {
+      if (!prepared) {
+        fs::create_directories(scratch);
+        mkdisks::PrepareMtools(scratch.string(), 0);
+        prepared = true;
+      }
+      mkdisks::ImageGeometry geometry;
+      const fs::path out = scratch / i.where;
+      fs::create_directories(out);
+      if (!mkdisks::ReadImageGeometry(image.string(), &geometry)) {
+        problems.push_back(i.where + ": not a FAT image");
+      } else if (const std::string failure = mkdisks::ExtractImage(image.string(), out.string()); !failure.empty()) {
+        problems.push_back(i.where + ": cannot be read: " + failure);
+      } else {
+        i.folder = out.string();
+        i.diskBytes = geometry.dataBytes;
+        i.clusterBytes = geometry.clusterBytes;
+      }
+    }
+    images.push_back(i);
+  }
+  auto trim = [](std::vector<mkdisks::DiskFiles>& set) {
+    while (!set.empty() && set.back().folder.empty()) set.pop_back();
+  };
+  trim(folders);
+  trim(images);
+  if (folders.empty() && images.empty()) {
+    problems.push_back(dir + ": no disk1 folder and no disk1.img");
+  }
+  int sets = 0;
+  for (auto* set : {&folders, &images}) {
+    if (set->empty()) continue;
+    ++sets;
+    for (const std::string& p : mkdisks::CheckDiskSet(*set)) problems.push_back(p);
+  }
+  if (prepared) fs::remove_all(scratch);
+  for (const std::string& p : problems) std::printf("%s\n", p.c_str());
+  if (!problems.empty()) {
+    std::fprintf(stderr, "mkdisks: check: %zu problem%s in %s\n", problems.size(), problems.size() == 1 ? "" : "s",
+                 dir.c_str());
+    return 1;
+  }
+  std::printf("%s: %s%s%s: every listed file on its disk, every checksum right\n", dir.c_str(),
+              folders.empty() ? "" : (std::to_string(folders.size()) + " disk folders").c_str(),
+              sets == 2 ? " and " : "", images.empty() ? "" : (std::to_string(images.size()) + " images").c_str());
   return 0;
 }
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: mkdisks [--setup-exe PATH] [--setup-room BYTES] [--out DIR] [--time SECS] DESCRIPTION\n"
+               "usage: mkdisks [--setup-exe PATH] [--setup-room BYTES] [--out DIR] [--time SECS]\n"
+               "               [--images] [--no-checksums] DESCRIPTION\n"
+               "       mkdisks --check [--disk-size SIZE] [--cluster BYTES] DIR\n"
                "  --setup-room BYTES  room disk 1 keeps for SETUP.EXE (default: its size)\n"
                "  --out DIR      where disk1/, disk2/ ... are written (default: disks)\n"
                "  --time SECS    time stamp of SETUP.DAT and the DISK.00n files\n"
-               "                 (default: SOURCE_DATE_EPOCH, else now)\n");
+               "                 (default: SOURCE_DATE_EPOCH, else now)\n"
+               "  --images       also write disk1.img, disk2.img ...: FAT12 floppy images\n"
+               "  --no-checksums leave out each file's checksum (/C) in the file list\n"
+               "  --check DIR    check the set in DIR (folders diskN, images diskN.img);\n"
+               "                 --disk-size and --cluster for the folders (default 1.44M, 512)\n");
   return 2;
 }
 
@@ -490,6 +645,9 @@ int main(int argc, char** argv) {
   std::string desc;
   std::optional<long long> buildTime;
   std::optional<std::string> setupRoom;
+  bool check = false;
+  std::string diskSize = "1.44M", cluster = "512";
+  Options options;
   if (const char* sde = std::getenv("SOURCE_DATE_EPOCH")) buildTime = std::atoll(sde);
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -501,17 +659,29 @@ int main(int argc, char** argv) {
       outDir = argv[++i];
     } else if (a == "--time" && i + 1 < argc) {
       buildTime = std::atoll(argv[++i]);
+    } else if (a == "--images") {
+      options.images = true;
+    } else if (a == "--no-checksums") {
+      options.checksums = false;
+    } else if (a == "--check") {
+      check = true;
+    } else if (a == "--disk-size" && i + 1 < argc) {
+      diskSize = argv[++i];
+    } else if (a == "--cluster" && i + 1 < argc) {
+      cluster = argv[++i];
     } else if (a.rfind("--", 0) == 0 || !desc.empty()) {
       return Usage();
     } else {
       desc = a;
     }
   }
-  if (desc.empty()) return Usage();
   try {
+    if (desc.empty()) return Usage();
+    // With --check the one argument is the folder of the set.
+    if (check) return CheckMode(desc, ParseSize(diskSize, "--disk-size: "), ParseSize(cluster, "--cluster: "));
     std::optional<std::uint64_t> room;
     if (setupRoom) room = ParseSize(*setupRoom, "--setup-room: ");
-    return Run(desc, setupExe, outDir, buildTime, room);
+    return Run(desc, setupExe, outDir, buildTime, room, options);
   } catch (const Failure& f) {
     std::fprintf(stderr, "mkdisks: %s\n", f.message.c_str());
     return 1;
