@@ -22,7 +22,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 results=${WINE_TESTS_OUT:-$root/build/wine-tests}
 
-WINE_ARCH=$(scripts/wine-arch.sh) || exit 1
+# The line saying which Wine, unless the caller chose it (and said so).
+WINE_ARCH=$(scripts/wine-arch.sh ${WINE_ARCH:+--quiet}) || exit 1
 export WINE_ARCH
 preset=mingw64
 [ "$WINE_ARCH" = win32 ] && preset=mingw32
