@@ -126,6 +126,7 @@ if wanted wine; then
   # 32-bit programs (asked again here: it may have changed since the
   # dependencies were installed), the 64-bit build elsewhere; one line
   # says which.
+  scripts/wine-arch.sh self-test
   WINE_ARCH=$(scripts/wine-arch.sh)
   export WINE_ARCH
   if [ "$WINE_ARCH" = win32 ]; then tested=mingw32 other=mingw64; else tested=mingw64 other=mingw32; fi
