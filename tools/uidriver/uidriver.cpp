@@ -1066,12 +1066,14 @@ void Driver::StepActive() {
         const LPARAM down = 1 | static_cast<LPARAM>(scan << 16);
         const LPARAM up = down | (static_cast<LPARAM>(1) << 30) | (static_cast<LPARAM>(1) << 31);
         // The focus may move on meanwhile: then to the dialog itself.
-        bool posted = ::PostMessageA(target, WM_KEYDOWN, vk, down) &&
-                      ::PostMessageA(target, WM_KEYUP, vk, up);
+        bool posted = ::PostMessageA(target, WM_KEYDOWN, vk, down);
         if (!posted && target != active_.dialog) {
-          posted = ::PostMessageA(active_.dialog, WM_KEYDOWN, vk, down) &&
-                   ::PostMessageA(active_.dialog, WM_KEYUP, vk, up);
+          target = active_.dialog;
+          posted = ::PostMessageA(target, WM_KEYDOWN, vk, down);
         }
+        // The key-down may have closed the dialog before the key-up is
+        // posted (the program runs meanwhile): the key was pressed.
+        if (posted) ::PostMessageA(target, WM_KEYUP, vk, up);
         if (!posted) {
           Fail("could not press '" + a.written + "' (error " + std::to_string(::GetLastError()) +
                ")");
