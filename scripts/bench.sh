@@ -14,32 +14,44 @@
 # (scripts/wine-run.sh), against tools/lzinstall, which expands and writes
 # the same files through Wine's lz32 in the same prefix right after; and
 # once through the UI driver from the 7 disks (SKIP_DISKS=1 leaves it out).
-# Repeated runs print min/median/max.
+# Repeated runs print min/median/max. Under Wine: the shipped 32-bit
+# SETUP.EXE, UI driver and lzinstall in a 32-bit prefix where this machine
+# runs 32-bit programs, else the 64-bit ones, saying so
+# (scripts/wine-arch.sh). The peak working set (bench/peak_memory.py) of
+# SETUP.EXE and lzinstall in those runs, and of SETUP.EXE installing the
+# sample product from its disks (samples/halvorn/install.scn).
 #
 # First the shipped 32-bit SETUP.EXE's size and what disk 1 of the sample
 # set keeps for the product.
 #
 # Usage: bench.sh [WORKDIR]   (default build/bench)
 # Environment: NATIVE_BUILD (default build/native: simrun, mkdisks and the
-# libraries of the simulated machine), MINGW_BUILD (default build/mingw64:
-# SETUP.EXE, uidriver.exe), SHIPPED_EXE (default build/mingw32/.../SETUP.EXE:
-# the program whose size is reported), ROUNDS (default 21 on the simulated machine, 5
-# under Wine), SKIP_WINE=1 to leave out the Wine part.
+# libraries of the simulated machine), MINGW_BUILD (default build/mingw32
+# or build/mingw64 as above: SETUP.EXE, uidriver.exe), SHIPPED_EXE (default
+# build/mingw32/.../SETUP.EXE: the program whose size is reported), ROUNDS
+# (default 21 on the simulated machine, 5 under Wine), SKIP_WINE=1 to leave
+# out the Wine part, WINE_ARCH=win32 or win64 to choose the Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 work=$(realpath -m "${1:-build/bench}")
 mkdir -p "$work"
 native=$(realpath -m "${NATIVE_BUILD:-build/native}")
-mingw=$(realpath -m "${MINGW_BUILD:-build/mingw64}")
+# The Wine the copy part runs under, and the builds that go with it.
+wine_note=$(scripts/wine-arch.sh 2>&1 >/dev/null) || { echo "bench: $wine_note" >&2; exit 2; }
+WINE_ARCH=$(scripts/wine-arch.sh --quiet)
+export WINE_ARCH
+if [ "$WINE_ARCH" = win32 ]; then
+  mingw=$(realpath -m "${MINGW_BUILD:-build/mingw32}") win_cc=i686-w64-mingw32-gcc
+else
+  mingw=$(realpath -m "${MINGW_BUILD:-build/mingw64}") win_cc=x86_64-w64-mingw32-gcc
+fi
 
 # ---------------------------------------------------------------- the shipped program
 
 # Its size against a 1.44 MB disk, and what disk 1 of the sample set keeps
 # for the product after SETUP.EXE, SETUP.DAT and DISK.001 (each rounded up
-# to the disk's 512-byte clusters). The copy ratio and memory of the
-# 32-bit program cannot be measured here: this machine runs no 32-bit
-# Windows program (the copy part below runs the 64-bit build).
+# to the disk's 512-byte clusters).
 shipped=$(realpath -m "${SHIPPED_EXE:-build/mingw32/src/platform/win32/SETUP.EXE}")
 [ -f "$shipped" ] || { echo "bench: $shipped not built (preset mingw32)" >&2; exit 2; }
 disk=1457664
@@ -53,7 +65,7 @@ done
 echo "The shipped SETUP.EXE (32-bit): $exe_size bytes, $(printf '%.1f' "$(echo "100 * $exe_size / $disk" | bc -l)") % of a 1.44 MB disk ($disk bytes; limit 307200)"
 echo "Sample set, disk 1: $(( disk - fixed )) bytes kept for the product after SETUP.EXE, SETUP.DAT and DISK.001" \
      "($(ls -d "$work"/sample/disk* | wc -l) disks; $(sed -n 's/^disk1: //p' "$work/sample.txt"))"
-echo "(copy ratio and peak memory of the 32-bit program under 32-bit Wine: not measured, no 32-bit Wine here)"
+echo "Under Wine below: ${wine_note#wine: }"
 echo
 
 g++ -std=c++20 -O2 -DNDEBUG -Isrc -o "$work/szdd_bench" bench/szdd_bench.cpp src/lz/szdd.cpp
@@ -92,9 +104,13 @@ wine_read=$(
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
   export XDG_DATA_HOME="$work/xdg" XDG_CONFIG_HOME="$work/xdg"
   unset DISPLAY
-  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
+  # lzcheck is 64-bit: Wine's 64-bit loader (Debian's wrapper would start
+  # the 32-bit one first once wine32 is installed).
+  wine64=/usr/lib/wine/wine64
+  [ -x "$wine64" ] || wine64=wine
+  [ -f "$WINEPREFIX/system.reg" ] || "$wine64" wineboot -i >/dev/null 2>&1 || true
   wineserver -p
-  cd "$work" && wine "$work/lzcheck.exe" time corpus.sz 3 2>/dev/null | tr -d '\r'
+  cd "$work" && "$wine64" "$work/lzcheck.exe" time corpus.sz 3 2>/dev/null | tr -d '\r'
   wineserver -k 2>/dev/null || true
 )
 
@@ -122,7 +138,7 @@ for f in "$simrun" "$mkdisks" "$setup_exe"; do
 done
 libs="$native/src/platform/sim/libsim_machine.a $native/libplatform_seam.a $native/libtext.a $native/libszdd.a"
 g++ -std=c++20 -O2 -DNDEBUG -Isrc -o "$work/simcopy" bench/simcopy.cpp $libs
-make -s -C tools/lzinstall O="$work"
+make -s -C tools/lzinstall O="$work/$WINE_ARCH" CC="$win_cc"
 
 # The product: 7 disks of 3.5 MB, and the same files on one disk.
 rm -rf "$work/stage" "$work/product" "$work/product1"
@@ -199,8 +215,11 @@ for i in $(seq 1 "$wrounds"); do
   # Written data of the earlier steps goes to the disk first, so that
   # neither program is held back by the kernel flushing it.
   sync
+  python3 "$root/bench/peak_memory.py" SETUP.EXE "$run/work/prefix" "$run.setup-peak" &
+  poller=$!
   SETUP_EXE=$setup_exe UIDRIVER=$uidriver KEEP_PREFIX=1 "$root/scripts/wine-run.sh" "$work/install1.scn" "$run" \
-    >/dev/null 2>&1 || { echo "bench: the driven install failed (see $run)" >&2; exit 1; }
+    >/dev/null 2>&1 || { kill "$poller"; echo "bench: the driven install failed (see $run)" >&2; exit 1; }
+  kill "$poller"; wait "$poller" || true
   grep -q '^exit 0' "$run/transcript" || { echo "bench: the driven install did not get through:" >&2; cat "$run/transcript" >&2; exit 1; }
   prefix=$run/work/prefix
   dir=$(dirname "$(find "$prefix/drive_c/Program Files" -name UNINST.LST | head -1)")
@@ -221,27 +240,56 @@ for i in $(seq 1 "$wrounds"); do
     # own processes, so lzinstall runs in a prefix as warm as SETUP.EXE's.
     wineserver -p
     wine_quiet cmd /c echo warm >/dev/null
+    python3 "$root/bench/peak_memory.py" lzinstall.exe "$prefix" "$run.lz-peak" &
+    poller=$!
     for _ in 1 2; do
       rm -rf "$prefix/drive_c/LZINST"
       sync
-      own=$(wine_quiet "Z:$work/lzinstall.exe" 'A:\' 'C:\LZINST' | tr -d '\r' | field seconds)
+      own=$(wine_quiet "Z:$work/$WINE_ARCH/lzinstall.exe" 'A:\' 'C:\LZINST' | tr -d '\r' | field seconds)
       echo "$own $(python3 "$root/bench/install_times.py" "$prefix/drive_c/LZINST" | field span)"
     done | sort -g -k2 | head -1
+    kill "$poller"; wait "$poller" || true
   )
-  echo "$(echo "$times" | field span) $(echo "$files" | field span) $lz" >>"$w/times"
+  echo "$(echo "$times" | field span) $(echo "$files" | field span) $lz" \
+    "$(field peak_kb <"$run.setup-peak") $(field peak_kb <"$run.lz-peak")" >>"$w/times"
   rm -rf "$run/work"  # the prefix: 700 MB
 done
 col() { awk -v c="$1" '{print $c}' "$2" | stats; }
 s_span=$(col 1 "$w/times"); s_files=$(col 2 "$w/times"); l_own=$(col 3 "$w/times"); l_span=$(col 4 "$w/times")
+s_peak=$(col 5 "$w/times"); l_peak=$(col 6 "$w/times")
 echo
-echo "SETUP.EXE under Wine, the same product from one disk, through the UI driver; $wrounds rounds, each with lzinstall after it in the same prefix"
+echo "SETUP.EXE under Wine ($(file -b "$setup_exe" | cut -d' ' -f1), ${wine_note#wine: }), the same product from one disk, through the UI driver; $wrounds rounds, each with lzinstall after it in the same prefix"
 printf '%-58s %24s\n' "" "min / median / max s"
 printf '%-58s %24s\n' "SETUP.EXE: log created to last file stamped" "$(echo "$s_span" | sed 's| | / |g')"
 printf '%-58s %24s\n' "SETUP.EXE: first product file created to last stamped" "$(echo "$s_files" | sed 's| | / |g')"
 printf '%-58s %24s\n' "lzinstall (lz32, 5120-byte LZRead, WriteFile), its clock" "$(echo "$l_own" | sed 's| | / |g')"
 printf '%-58s %24s\n' "lzinstall: first file created to last file stamped" "$(echo "$l_span" | sed 's| | / |g')"
-printf '%-58s %24s\n' "ratio of medians: SETUP.EXE copying / lzinstall (goal: 1.3)" "$(printf '%.2f' "$(echo "$(median "$s_span") / $(median "$l_span")" | bc -l)")"
+printf '%-58s %24s\n' "ratio of medians: SETUP.EXE copying / lzinstall (goal: 1.15)" "$(printf '%.2f' "$(echo "$(median "$s_span") / $(median "$l_span")" | bc -l)")"
 printf '%-58s %24s\n' "  the same from the first product file" "$(printf '%.2f' "$(echo "$(median "$s_files") / $(median "$l_span")" | bc -l)")"
+printf '%-58s %24s\n' "peak working set, KB: SETUP.EXE" "$(echo "$s_peak" | sed 's|\.000||g; s| | / |g')"
+printf '%-58s %24s\n' "peak working set, KB: lzinstall" "$(echo "$l_peak" | sed 's|\.000||g; s| | / |g')"
+
+# The sample product from its two disks (samples/halvorn/install.scn, the
+# demonstration's installation), SETUP.EXE's peak working set in it.
+sample_run=$work/sample-run
+rm -rf "$sample_run"
+mkdir -p "$sample_run"
+cp "$root/samples/halvorn/install.scn" "$root/samples/halvorn/install.transcript" "$sample_run/"
+if [ "$(sha256sum <"$setup_exe")" = "$(sha256sum <"$work/sample/disk1/SETUP.EXE")" ]; then
+  ln -s "$work/sample" "$sample_run/disks"
+else
+  MKDISKS="$mkdisks" scripts/make-sample-disks.sh "$sample_run/disks" "$setup_exe" >/dev/null
+fi
+python3 "$root/bench/peak_memory.py" SETUP.EXE "$sample_run/out/work/prefix" "$sample_run/peak" &
+poller=$!
+SETUP_EXE=$setup_exe UIDRIVER=$uidriver "$root/scripts/wine-run.sh" "$sample_run/install.scn" "$sample_run/out" >/dev/null 2>&1 ||
+  { kill "$poller"; echo "bench: the sample installation failed (see $sample_run/out)" >&2; exit 1; }
+kill "$poller"; wait "$poller" || true
+diff -q "$sample_run/install.transcript" "$sample_run/out/transcript" >/dev/null ||
+  { echo "bench: the sample installation's transcript differs (see $sample_run/out)" >&2; exit 1; }
+echo
+echo "Sample product installed from its 2 disks (samples/halvorn/install.scn): SETUP.EXE's peak working set $(field peak_kb <"$sample_run/peak") KB" \
+     "($(field pids <"$sample_run/peak") process; VmHWM of the Wine process, what GetProcessMemoryInfo reports as PeakWorkingSetSize under Wine)"
 
 # Once from the 7 disks, with the swaps answered by the driver.
 if [ -z "${SKIP_DISKS:-}" ]; then

@@ -26,12 +26,16 @@ export WINEPREFIX="$build/lz-wineprefix" WINEDEBUG=-all TZ=UTC
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 export XDG_DATA_HOME="$build/lz-xdg" XDG_CONFIG_HOME="$build/lz-xdg"
 unset DISPLAY
+# lzcheck is a 64-bit program: Wine's 64-bit loader, not Debian's "wine"
+# wrapper, which starts the 32-bit loader first once wine32 is installed.
+wine64=/usr/lib/wine/wine64
+[ -x "$wine64" ] || wine64=wine
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i 2>&1 | grep -v 'wine32' || true
+  "$wine64" wineboot -i 2>&1 | grep -v 'wine32' || true
 fi
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wine_() { wine "$@" 2> >(grep -v -e 'wine32' -e '^it looks like' -e 'multiarch' -e 'dpkg --add-arch' -e 'apt-get' >&2); }
+wine_() { "$wine64" "$@" 2> >(grep -v -e 'wine32' -e '^it looks like' -e 'multiarch' -e 'dpkg --add-arch' -e 'apt-get' >&2); }
 
 # Inputs: every size that matters for the flag groups, the window and the
 # copy blocks, in several kinds of content.

@@ -22,10 +22,9 @@ echo
 echo "Tape configuration (HALVORN.INI):"
 sed 's/^/  /' "$drive_c/$dir/HALVORN.INI" 2>/dev/null || echo "  (none)"
 echo
-# The prefix is a 64-bit one and SETUP.EXE the 64-bit build. Once 32-bit
-# Wine is installed, "wine reg" is the 32-bit tool, which sees only the
-# registry's 32-bit view of such a prefix; /reg:64 reads the view the
-# program wrote to with either tool (in a 32-bit prefix there is one view).
+# The shipped 32-bit SETUP.EXE in a 32-bit prefix, which has one registry
+# view (/reg:64 reads it), or the 64-bit build in a 64-bit prefix, whose
+# 64-bit view /reg:64 names (a 32-bit reg tool would see the other one).
 echo "Uninstall entry (wine reg query /reg:64):"
 wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dastrel00' /reg:64 2>/dev/null |
   tr -d '\r' | sed -n 's/^ *\(.*REG_.*\)$/  \1/p'

@@ -104,6 +104,18 @@ for name, size, kind in files:
         f.write(kinds[kind](name, size))
 EOF
 
+# The processor a Windows program is for: i386, x86_64, or "other" (a
+# stand-in or anything without a PE header).
+pe_machine() {
+  python3 - "$1" <<'EOF' 2>/dev/null || echo other
+import struct, sys
+data = open(sys.argv[1], "rb").read(4096)
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+machine = struct.unpack_from("<H", data, pe + 4)[0] if data[pe:pe + 4] == b"PE\0\0" else 0
+print({0x14C: "i386", 0x8664: "x86_64"}.get(machine, "other"))
+EOF
+}
+
 # The three shared run-time libraries: real PE DLLs with version resources
 # (the sample product's stand-in sources), built by the mingw cross
 # compiler. gen/ holds the shipped versions; gen/older, gen/newer and
@@ -131,9 +143,13 @@ if command -v x86_64-w64-mingw32-windres >/dev/null && command -v x86_64-w64-min
   build_runtime "$stage/gen/newer" MSVCRT40 4 22 0 "C run-time library 4.0 (newer)"
   build_runtime "$stage/gen/same" MFC40 4 1 6140 "Application framework 4.0 (same version)"
   # A program planted as C:\Program.exe (tests/planted/program.c): it
-  # leaves C:\PLANTED.RAN when an unquoted program start reaches it.
+  # leaves C:\PLANTED.RAN when an unquoted program start reaches it. Built
+  # for the processor of the SETUP.EXE on the disks, so that it runs in the
+  # prefix that program runs in (a 32-bit prefix runs no 64-bit program).
+  planted_cc=x86_64-w64-mingw32-gcc
+  if [ "$(pe_machine "$setup_exe")" = i386 ]; then planted_cc=i686-w64-mingw32-gcc; fi
   mkdir -p "$out/planted"
-  x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -mwindows -s -Wl,--no-insert-timestamp \
+  $planted_cc -O2 -Wall -Wextra -Werror -mwindows -s -Wl,--no-insert-timestamp \
     -o "$out/planted/Program.exe" tests/planted/program.c
 else
   echo "make-test-disks: warning: no mingw cross compiler; the shared library set is not made" >&2
@@ -296,3 +312,21 @@ edit_dat "$out/small_se/disk1/SETUP.DAT" 's/^aux=.*/aux=S/'
 # install directory, group name and item captions, come from lng.
 derive small small_ger
 edit_dat "$out/small_ger/disk1/SETUP.DAT" 's/^lng *=.*/lng = GER/'
+
+# What the sets hold apart from SETUP.EXE, one line a file: path, size and
+# SHA-1 (size only above 64 MB: the sparse BIG.DAT), SETUP.DAT without the
+# time of its SETUP.EXE line (the program's build time). The same for every
+# program put on the disks: scripts/check-disk-layout.sh compares it for the
+# 64-bit and 32-bit builds. The planted program follows the program's
+# processor and is left out.
+(cd "$out" && find . -path ./planted -prune -o -type f ! -name SETUP.EXE ! -name setup-exe.sha256 \
+    ! -name layout -printf '%P %s\n' | LC_ALL=C sort | while read -r path size; do
+  if [ "$(basename "$path")" = SETUP.DAT ]; then
+    sum=$(sed 's|^\(SETUP\.EXE,.*\) /T[0-9]*|\1|' "$path" | sha1sum | cut -d' ' -f1)
+  elif [ "$size" -gt $((64 * 1024 * 1024)) ]; then
+    sum=-
+  else
+    sum=$(sha1sum <"$path" | cut -d' ' -f1)
+  fi
+  echo "$path $size $sum"
+done) >"$out/layout"

@@ -5,8 +5,10 @@
 # against what Windows 95 and NT 4.0 export), short fuzz runs, the LZ
 # interoperability check, and the scenarios with the real SETUP.EXE under
 # Wine (and the planted-library test, and every catalog text measured in
-# the control it goes into); the shipped 32-bit SETUP.EXE's code is checked
-# for instructions a 486 lacks, and its size. Installs what it needs first.
+# the control it goes into): the shipped 32-bit build in a 32-bit prefix
+# where the machine runs 32-bit programs, the 64-bit build elsewhere; the
+# shipped 32-bit SETUP.EXE's code is checked for instructions a 486 lacks,
+# and its size. Installs what it needs first.
 #
 #   test-all.sh                 every stage (what CI runs through .ci/run)
 #   STAGES="native" test-all.sh only the named stages, in their usual order
@@ -120,12 +122,26 @@ fi
 
 if wanted wine; then
   step "scenarios with the real SETUP.EXE under Wine"
-  need scripts/wine-tests.sh scripts/wine-planted-dll.sh scripts/wine-textfit.sh
+  need scripts/wine-arch.sh scripts/check-disk-layout.sh scripts/wine-tests.sh scripts/wine-planted-dll.sh scripts/wine-textfit.sh
+  # The shipped 32-bit build in a 32-bit prefix where this machine runs
+  # 32-bit programs (asked again here: it may have changed since the
+  # dependencies were installed), the 64-bit build elsewhere; one line
+  # says which.
+  scripts/wine-arch.sh self-test
+  WINE_ARCH=$(scripts/wine-arch.sh)
+  export WINE_ARCH
+  if [ "$WINE_ARCH" = win32 ]; then tested=mingw32 other=mingw64; else tested=mingw64 other=mingw32; fi
+  export SETUP_EXE=build/$tested/src/platform/win32/SETUP.EXE UIDRIVER=build/$tested/tools/uidriver/uidriver.exe
+  need "$SETUP_EXE" "$UIDRIVER" build/$other/src/platform/win32/SETUP.EXE
+  # The test disks hold the same with either build; they are left holding
+  # the one under test.
+  scripts/check-disk-layout.sh build/native build/$other/src/platform/win32/SETUP.EXE "$SETUP_EXE"
   scripts/wine-tests.sh
   # Every catalog text fits its control, at 96 and at 120 dpi.
-  scripts/wine-textfit.sh
+  TEXTFIT=build/$tested/tools/textfit/textfit.exe scripts/wine-textfit.sh
   # A DLL of a library's name beside SETUP.EXE is never loaded.
   scripts/wine-planted-dll.sh
+  unset SETUP_EXE UIDRIVER WINE_ARCH
 fi
 
 echo

@@ -14,6 +14,33 @@ WINE_TEST_DIR=$(cd "$WINE_TEST_DIR" && pwd)
 export WINE_TEST_DIR
 
 export WINEPREFIX=${WINEPREFIX:-$WINE_TEST_DIR/prefix}
+# Which Wine: WINE_ARCH win32 (the shipped 32-bit build in a 32-bit prefix,
+# as on Windows 95, 98 and NT 4.0) or win64 (the 64-bit build in a 64-bit
+# prefix); scripts/wine-arch.sh chooses when it is not set. Programs start
+# through that Wine's own loader, never through Debian's "wine" wrapper,
+# which starts the 32-bit loader first whenever wine32 is installed, even
+# on a machine that cannot run it. "wine" and "wineboot" in $WINE_TEST_DIR/bin,
+# first on the PATH, are that loader for everything of the run (the
+# scenario checks included).
+if [ -z "${WINE_ARCH:-}" ]; then
+  WINE_ARCH=$("$(dirname "${BASH_SOURCE[0]}")/wine-arch.sh" --quiet) || return 1 2>/dev/null || exit 1
+fi
+export WINE_ARCH
+case $WINE_ARCH in
+  win32) export WINEARCH=win32; WINE=/usr/lib/wine/wine ;;
+  win64) unset WINEARCH; WINE=/usr/lib/wine/wine64 ;;
+  *) echo "wine-env: WINE_ARCH must be win32 or win64, not '$WINE_ARCH'" >&2; return 1 2>/dev/null || exit 1 ;;
+esac
+[ -x "$WINE" ] || WINE=$(command -v wine)
+export WINE
+mkdir -p "$WINE_TEST_DIR/bin"
+printf '#!/bin/sh\nexec %s "$@"\n' "$WINE" >"$WINE_TEST_DIR/bin/wine"
+printf '#!/bin/sh\nexec %s wineboot "$@"\n' "$WINE" >"$WINE_TEST_DIR/bin/wineboot"
+chmod +x "$WINE_TEST_DIR/bin/wine" "$WINE_TEST_DIR/bin/wineboot"
+case ":$PATH:" in
+  *":$WINE_TEST_DIR/bin:"*) ;;
+  *) export PATH=$WINE_TEST_DIR/bin:$PATH ;;
+esac
 export WINEDEBUG=-all
 # msvcrt20 and msvcrt40 native first: Wine has built-in libraries of these
 # names, and without it its version library reported the built-in's
@@ -53,7 +80,8 @@ if [ -z "${DISPLAY:-}" ]; then
   fi
 fi
 
-# wine without the launcher's note about a missing 32-bit Wine.
+# wine without the note about a missing 32-bit Wine that Debian's wrapper
+# prints (when $WINE is the wrapper: no loader of the expected name).
 wine_quiet() {
   wine "$@" 2> >(grep -v -e 'wine32 is missing' -e 'multiarch needs to be enabled' \
                         -e 'dpkg --add-architecture' -e 'apt-get install wine32' >&2)

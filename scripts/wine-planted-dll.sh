@@ -24,29 +24,37 @@
 #
 #   wine-planted-dll.sh
 #
-# Results in build/wine-planted/ (WINE_PLANTED_OUT). Needs the mingw64
-# build and the test disks (scripts/make-test-disks.sh). Exit status 0 when
-# no planted DLL was loaded by SETUP.EXE.
+# Results in build/wine-planted/ (WINE_PLANTED_OUT). The Wine and the
+# build as for the scenarios (scripts/wine-arch.sh): the shipped 32-bit
+# SETUP.EXE in a 32-bit prefix, with the planted DLL and the importer built
+# 32-bit too, or the 64-bit ones. Needs that build (mingw32 or mingw64) and
+# the test disks (scripts/make-test-disks.sh). Exit status 0 when no
+# planted DLL was loaded by SETUP.EXE.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 out=${WINE_PLANTED_OUT:-$root/build/wine-planted}
-setup_exe=${SETUP_EXE:-$root/build/mingw64/src/platform/win32/SETUP.EXE}
-uidriver=${UIDRIVER:-$root/build/mingw64/tools/uidriver/uidriver.exe}
+# The line saying which Wine, unless the caller chose it (and said so).
+WINE_ARCH=$(scripts/wine-arch.sh ${WINE_ARCH:+--quiet}) || exit 1
+export WINE_ARCH
+preset=mingw64 cc=x86_64-w64-mingw32-gcc
+if [ "$WINE_ARCH" = win32 ]; then preset=mingw32 cc=i686-w64-mingw32-gcc; fi
+setup_exe=${SETUP_EXE:-$root/build/$preset/src/platform/win32/SETUP.EXE}
+uidriver=${UIDRIVER:-$root/build/$preset/tools/uidriver/uidriver.exe}
 scenarios=$root/tests/scenarios
 scenario=shared_libraries_versions_win95
 libraries=(LZ32.DLL COMDLG32.DLL)
 
 fail() { echo "wine-planted-dll: $*" >&2; exit 1; }
 for f in "$setup_exe" "$uidriver" "$scenarios/built/shared/disk1/SETUP.DAT"; do
-  [ -f "$f" ] || fail "$f not found (build mingw64 and run scripts/make-test-disks.sh)"
+  [ -f "$f" ] || fail "$f not found (build $preset and run scripts/make-test-disks.sh)"
 done
 
 rm -rf "$out"
 mkdir -p "$out/dlls"
-x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -shared -o "$out/dlls/planted.dll" \
+$cc -O2 -Wall -Wextra -Werror -shared -o "$out/dlls/planted.dll" \
   tests/planted/planted.c tests/planted/planted.def || fail "cannot build the planted DLL"
-x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -o "$out/dlls/importer.exe" \
+$cc -O2 -Wall -Wextra -Werror -o "$out/dlls/importer.exe" \
   tests/planted/importer.c -lversion -llz32 -lcomdlg32 || fail "cannot build the importer"
 
 # Copies the planted DLL into folder $1 under each library's name.

@@ -12,7 +12,9 @@
 # of the run (prefix, disk copies, home) lives in OUTDIR/work and is removed
 # at the end unless KEEP_PREFIX=1. Nothing is written outside OUTDIR.
 #
-# Programs: SETUP_EXE and UIDRIVER, by default those of build/mingw64;
+# Programs: SETUP_EXE and UIDRIVER, by default those of build/mingw32 in
+# a 32-bit prefix where this machine runs 32-bit programs, else those of
+# build/mingw64 (WINE_ARCH, see scripts/wine-arch.sh and wine-env.sh);
 # SCENARIO_INFO (what the scenario parser reads of the "# after:" mark), by
 # default that of build/native;
 # UIDRIVER_ARGS adds options of the driver (such as "--settle 500").
@@ -30,8 +32,14 @@ if [ $# -ne 2 ]; then
 fi
 scenario=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 scndir=$(dirname "$scenario")
-setup_exe=${SETUP_EXE:-$root/build/mingw64/src/platform/win32/SETUP.EXE}
-uidriver=${UIDRIVER:-$root/build/mingw64/tools/uidriver/uidriver.exe}
+if [ -z "${WINE_ARCH:-}" ]; then
+  WINE_ARCH=$("$root/scripts/wine-arch.sh" --quiet) || exit 2
+fi
+export WINE_ARCH
+preset=mingw64
+[ "$WINE_ARCH" = win32 ] && preset=mingw32
+setup_exe=${SETUP_EXE:-$root/build/$preset/src/platform/win32/SETUP.EXE}
+uidriver=${UIDRIVER:-$root/build/$preset/tools/uidriver/uidriver.exe}
 scenario_info=${SCENARIO_INFO:-$root/build/native/tools/scenario-info/scenario-info}
 for f in "$scenario" "$setup_exe" "$uidriver" "$scenario_info"; do
   [ -f "$f" ] || { echo "wine-run: $f not found" >&2; exit 2; }

@@ -7,20 +7,41 @@
 #   wine-tests.sh [SCENARIO...]
 #
 # Results go to build/wine-tests/<name>/ (transcript, driver.log, shots/).
-# Builds the mingw64 preset first unless SETUP_EXE and UIDRIVER are given.
+#
+# Where this machine runs 32-bit programs and 32-bit Wine is installed, the
+# scenarios run the shipped 32-bit SETUP.EXE with the 32-bit UI driver in a
+# 32-bit prefix (preset mingw32); elsewhere the 64-bit build in a 64-bit
+# prefix (preset mingw64); the first line says which and why
+# (scripts/wine-arch.sh; WINE_ARCH=win32 or win64 chooses). Builds that
+# preset first unless SETUP_EXE and UIDRIVER are given. When the test disks
+# hold another SETUP.EXE (built/setup-exe.sha256), they are made again with
+# this one (scripts/make-test-disks.sh; needs build/native).
 # Exit status 0 when every scenario passed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 results=${WINE_TESTS_OUT:-$root/build/wine-tests}
 
+# The line saying which Wine, unless the caller chose it (and said so).
+WINE_ARCH=$(scripts/wine-arch.sh ${WINE_ARCH:+--quiet}) || exit 1
+export WINE_ARCH
+preset=mingw64
+[ "$WINE_ARCH" = win32 ] && preset=mingw32
 if [ -z "${SETUP_EXE:-}" ] || [ -z "${UIDRIVER:-}" ]; then
-  if ! cmake --preset mingw64 >/dev/null || ! cmake --build --preset mingw64 -j "${JOBS:-2}" >/dev/null; then
-    echo "wine-tests: the mingw64 build failed" >&2
+  if ! cmake --preset $preset >/dev/null || ! cmake --build --preset $preset -j "${JOBS:-2}" >/dev/null; then
+    echo "wine-tests: the $preset build failed" >&2
     exit 1
   fi
-  export SETUP_EXE=$root/build/mingw64/src/platform/win32/SETUP.EXE
-  export UIDRIVER=$root/build/mingw64/tools/uidriver/uidriver.exe
+  export SETUP_EXE=$root/build/$preset/src/platform/win32/SETUP.EXE
+  export UIDRIVER=$root/build/$preset/tools/uidriver/uidriver.exe
+fi
+
+# The scenarios run A:\SETUP.EXE of the test disks: the program under test.
+disks_hold=$(cut -d' ' -f1 tests/scenarios/built/setup-exe.sha256 2>/dev/null)
+if [ "$disks_hold" != "$(sha256sum "$SETUP_EXE" | cut -d' ' -f1)" ]; then
+  echo "wine-tests: making the test disks with $SETUP_EXE"
+  scripts/make-test-disks.sh "${NATIVE_BUILD:-build/native}" "$SETUP_EXE" >/dev/null ||
+    { echo "wine-tests: cannot make the test disks" >&2; exit 1; }
 fi
 # The scenario parser reads the marks (scenario-info of the native build,
 # which also builds the test disks).

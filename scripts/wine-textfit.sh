@@ -17,25 +17,33 @@
 #
 # Results in build/wine-textfit/<dpi>/textfit.txt (WINE_TEXTFIT_OUT), and
 # <dpi>/shots/<dialog>-<language>.png: each dialog holding the widest texts
-# of a language, to look at. Builds
-# the mingw64 preset first unless SETUP_EXE and TEXTFIT are given. Exit
+# of a language, to look at. The programs are those of the build that
+# runs in the prefix WINE_ARCH names (mingw32 in a 32-bit prefix, else
+# mingw64; scripts/wine-arch.sh chooses when it is not set); that preset is
+# built first unless SETUP_EXE and TEXTFIT are given. Exit
 # status 0 when every text fits at every resolution.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 out=${WINE_TEXTFIT_OUT:-$root/build/wine-textfit}
-setup_exe=${SETUP_EXE:-$root/build/mingw64/src/platform/win32/SETUP.EXE}
-textfit=${TEXTFIT:-$root/build/mingw64/tools/textfit/textfit.exe}
+if [ -z "${WINE_ARCH:-}" ]; then
+  WINE_ARCH=$("$root/scripts/wine-arch.sh" --quiet) || exit 2
+fi
+export WINE_ARCH
+preset=mingw64
+[ "$WINE_ARCH" = win32 ] && preset=mingw32
+setup_exe=${SETUP_EXE:-$root/build/$preset/src/platform/win32/SETUP.EXE}
+textfit=${TEXTFIT:-$root/build/$preset/tools/textfit/textfit.exe}
 resolutions=("$@")
 [ ${#resolutions[@]} -gt 0 ] || resolutions=(96 120)
 
 fail() { echo "wine-textfit: $*" >&2; exit 1; }
 if [ -z "${SETUP_EXE:-}" ] || [ -z "${TEXTFIT:-}" ]; then
-  cmake --preset mingw64 >/dev/null && cmake --build --preset mingw64 -j "${JOBS:-2}" >/dev/null ||
-    fail "the mingw64 build failed"
+  cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "${JOBS:-2}" >/dev/null ||
+    fail "the $preset build failed"
 fi
 for f in "$setup_exe" "$textfit"; do
-  [ -f "$f" ] || fail "$f not found (build the mingw64 preset)"
+  [ -f "$f" ] || fail "$f not found (build the $preset preset)"
 done
 # A host path as Windows programs in the prefix reach it (drive Z: is /).
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }

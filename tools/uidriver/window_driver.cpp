@@ -197,11 +197,14 @@ Outcome Driver::PressKey(scenario::Window dialog, scenario::Key key, int* /*butt
   const LPARAM down = 1 | static_cast<LPARAM>(scan << 16);
   const LPARAM up = down | (static_cast<LPARAM>(1) << 30) | (static_cast<LPARAM>(1) << 31);
   // The focus may move on meanwhile: then to the dialog itself.
-  bool posted = ::PostMessageA(target, WM_KEYDOWN, vk, down) &&
-                ::PostMessageA(target, WM_KEYUP, vk, up);
+  bool posted = ::PostMessageA(target, WM_KEYDOWN, vk, down);
   if (!posted && target != h) {
-    posted = ::PostMessageA(h, WM_KEYDOWN, vk, down) && ::PostMessageA(h, WM_KEYUP, vk, up);
+    target = h;
+    posted = ::PostMessageA(target, WM_KEYDOWN, vk, down);
   }
+  // The key-down may have closed the dialog before the key-up is posted
+  // (the program runs meanwhile): the key was pressed.
+  if (posted) ::PostMessageA(target, WM_KEYUP, vk, up);
   if (!posted) {
     return Outcome::Failed(Outcome::Code::kFailed,
                            "could not post the key (error " + std::to_string(::GetLastError()) +

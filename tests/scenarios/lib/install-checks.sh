@@ -285,9 +285,13 @@ expect_prefix() {
 # registry in registry.reg beside C/).
 on_wine() { [ ! -f registry.reg ]; }
 
-# wine_reg ARGS: Wine's reg tool on the registry's 64-bit view. With 32-bit
-# Wine installed, "wine reg" in a 64-bit prefix is the 32-bit tool, which
-# sees only the 32-bit view, where a 64-bit SETUP.EXE writes nothing.
+# wine_reg ARGS: Wine's reg tool on the view the program under test wrote
+# to. In a 64-bit prefix (the 64-bit SETUP.EXE) that is the registry's
+# 64-bit view: a 32-bit reg tool, which Debian's wrapper starts once wine32
+# is installed, would see only the 32-bit one. A 32-bit prefix (the shipped
+# 32-bit SETUP.EXE) has one view, as Windows 95, 98 and NT 4.0 had, and
+# /reg:64 reads that one (measured with Wine 8). "wine" is the run's loader
+# (scripts/wine-env.sh).
 wine_reg() { wine reg "$@" /reg:64; }
 
 # reg_value KEY NAME: the text of a REG_SZ value, empty when missing. On
