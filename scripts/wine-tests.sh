@@ -4,7 +4,7 @@
 # compares the transcripts. A scenario whose first line is
 # "# sim-only: <reason>" is skipped.
 #
-#   wine-tests.sh [SCENARIO...]
+#   wine-tests.sh [SCENARIO...]   (a path, or a name in tests/scenarios)
 #
 # Results go to build/wine-tests/<name>/ (transcript, driver.log, shots/).
 #
@@ -49,7 +49,14 @@ export SCENARIO_INFO=${SCENARIO_INFO:-$root/build/native/tools/scenario-info/sce
 [ -x "$SCENARIO_INFO" ] || { echo "wine-tests: $SCENARIO_INFO not found (build the native preset)" >&2; exit 1; }
 
 if [ $# -gt 0 ]; then
-  scenarios=("$@")
+  # A bare name is that scenario of tests/scenarios; a name that is not
+  # there is an error, not a run of nothing.
+  scenarios=()
+  for a in "$@"; do
+    [ -f "$a" ] || [ ! -f "tests/scenarios/${a%.scn}.scn" ] || a=tests/scenarios/${a%.scn}.scn
+    [ -f "$a" ] || { echo "wine-tests: no scenario $a" >&2; exit 1; }
+    scenarios+=("$a")
+  done
 else
   scenarios=(tests/scenarios/*.scn)
 fi
