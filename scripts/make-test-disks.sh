@@ -315,14 +315,16 @@ edit_dat "$out/small_ger/disk1/SETUP.DAT" 's/^lng *=.*/lng = GER/'
 
 # What the sets hold apart from SETUP.EXE, one line a file: path, size and
 # SHA-1 (size only above 64 MB: the sparse BIG.DAT), SETUP.DAT without the
-# time of its SETUP.EXE line (the program's build time). The same for every
+# time and checksum of its SETUP.EXE line (the program's build time and
+# bytes). The same for every
 # program put on the disks: scripts/check-disk-layout.sh compares it for the
 # 64-bit and 32-bit builds. The planted program follows the program's
 # processor and is left out.
 (cd "$out" && find . -path ./planted -prune -o -type f ! -name SETUP.EXE ! -name setup-exe.sha256 \
     ! -name layout -printf '%P %s\n' | LC_ALL=C sort | while read -r path size; do
   if [ "$(basename "$path")" = SETUP.DAT ]; then
-    sum=$(sed 's|^\(SETUP\.EXE,.*\) /T[0-9]*|\1|' "$path" | sha1sum | cut -d' ' -f1)
+    # SETUP.EXE's own line carries the program's time and checksum.
+    sum=$(sed '/^SETUP\.EXE,/{s| /T[0-9]*||;s| /C[0-9A-Fa-f]*||}' "$path" | sha1sum | cut -d' ' -f1)
   elif [ "$size" -gt $((64 * 1024 * 1024)) ]; then
     sum=-
   else
